@@ -1,0 +1,77 @@
+# Build conventions shared by every folder.
+#
+# A folder's sources are globbed: *.cpp builds for both targets (the portable
+# core), *_win32.cpp only for the Windows product. Portable sources never
+# include <windows.h>; the host build is what keeps them honest.
+
+if(WIN32)
+  set(LUMADREL_WIN32 ON)
+else()
+  set(LUMADREL_WIN32 OFF)
+endif()
+
+# Narrow literals are GBK bytes at run time; sources stay UTF-8.
+add_compile_options(-fexec-charset=GBK -finput-charset=UTF-8 -Wall -Wextra -Wno-unused-parameter)
+
+if(LUMADREL_WIN32)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(LUMADREL_SANITIZE AND NOT LUMADREL_WIN32)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# lumadrel_add_library(<target> [LINK <libs...>] [WIN32_LINK <libs...>])
+function(lumadrel_add_library target)
+  cmake_parse_arguments(ARG "" "" "LINK;WIN32_LINK" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  if(NOT LUMADREL_WIN32)
+    list(FILTER sources EXCLUDE REGEX "_win32\\.(cpp|c)$")
+  endif()
+  if(sources)
+    set(scope PUBLIC)
+    add_library(${target} STATIC ${sources})
+  else()
+    set(scope INTERFACE)
+    add_library(${target} INTERFACE)
+  endif()
+  target_include_directories(${target} ${scope} ${PROJECT_SOURCE_DIR})
+  if(ARG_LINK)
+    target_link_libraries(${target} ${scope} ${ARG_LINK})
+  endif()
+  if(LUMADREL_WIN32 AND ARG_WIN32_LINK)
+    target_link_libraries(${target} ${scope} ${ARG_WIN32_LINK})
+  endif()
+endfunction()
+
+# lumadrel_add_tests(<name> LINK <libs...>)
+# Tests of tests/<folder>: *_test.cpp on both targets, *_win32_test.cpp only
+# under Wine. Each test case is its own CTest test, so a crash or a process
+# exit inside one case is reported against that case.
+function(lumadrel_add_tests name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LINK" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  if(NOT LUMADREL_WIN32)
+    list(FILTER sources EXCLUDE REGEX "_win32_test\\.cpp$")
+  endif()
+  if(NOT sources)
+    return()
+  endif()
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
+  if(NOT LUMADREL_WIN32)
+    list(FILTER support EXCLUDE REGEX "_win32\\.cpp$")
+  endif()
+  add_executable(${name} ${sources} ${support})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    LUMADREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 60)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+endfunction()
