@@ -10,8 +10,10 @@ else()
   set(LUMADREL_WIN32 OFF)
 endif()
 
-# Narrow literals are GBK bytes at run time; sources stay UTF-8.
-add_compile_options(-fexec-charset=GBK -finput-charset=UTF-8 -Wall -Wextra -Wno-unused-parameter)
+# Narrow literals are GBK bytes at run time; sources stay UTF-8. GB18030 encodes
+# every GBK character with GBK's own bytes, and unlike GBK it also accepts the
+# few non-GBK characters inside the standard library headers (<chrono>'s µ).
+add_compile_options(-fexec-charset=GB18030 -finput-charset=UTF-8 -Wall -Wextra -Wno-unused-parameter)
 
 if(LUMADREL_WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)

@@ -3,6 +3,7 @@
 
 #include "runtime/entry_points.h"
 #include "runtime/form_host_win32.h"
+#include "runtime/form_access_win32.h"
 #include "runtime/form_service_win32.h"
 
 namespace rt {
@@ -18,4 +19,8 @@ int LoadStartupWindow(uint32_t formId) {
     ReportRuntimeError("载入启动窗口失败", 0, formId, 0);
 }
 
+}  // namespace rt
+
+namespace rt {
+HWND WindowOfComponent(uint32_t formId, uint32_t unitId) { return nullptr; }
 }  // namespace rt

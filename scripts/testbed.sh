@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The Windows test bed: an X display (Xvfb) for tests that make windows and a
+# persistent wineserver for the project's prefix, started on demand and
+# stopped afterwards.
+#
+#   scripts/testbed.sh start    start both (reuses a running test bed)
+#   scripts/testbed.sh stop     stop what start started
+#   scripts/testbed.sh status
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+STATE="$LUMADREL_ROOT/build/testbed"
+mkdir -p "$STATE"
+
+display_alive() { [ -f "$STATE/xvfb.pid" ] && kill -0 "$(cat "$STATE/xvfb.pid")" 2>/dev/null; }
+
+start_xvfb() {
+  if display_alive; then return 0; fi
+  command -v Xvfb >/dev/null || { echo "testbed: Xvfb is not installed (run scripts/install-deps.sh)" >&2; return 1; }
+  local number
+  for number in $(seq 90 120); do
+    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$STATE/xvfb.log" 2>&1 </dev/null &
+    echo $! >"$STATE/xvfb.pid"
+    for _ in $(seq 1 50); do
+      if [ -e "/tmp/.X11-unix/X$number" ]; then
+        echo ":$number" >"$STATE/display"
+        echo "testbed: display :$number"
+        return 0
+      fi
+      kill -0 "$(cat "$STATE/xvfb.pid")" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$(cat "$STATE/xvfb.pid")" 2>/dev/null || true
+    rm -f "$STATE/xvfb.pid"
+  done
+  echo "testbed: could not start an X display (Xvfb); see $STATE/xvfb.log" >&2
+  return 1
+}
+
+start_wineserver() {
+  lumadrel_ensure_prefix
+  # Its output must not hold the caller's pipes open.
+  wineserver -p >/dev/null 2>&1 </dev/null
+}
+
+stop_all() {
+  if [ -d "$WINEPREFIX" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if display_alive; then kill "$(cat "$STATE/xvfb.pid")" 2>/dev/null || true; fi
+  rm -f "$STATE/xvfb.pid" "$STATE/display"
+}
+
+case "${1:-}" in
+  start) start_xvfb; start_wineserver ;;
+  stop) stop_all ;;
+  status) if display_alive; then echo "display $(cat "$STATE/display")"; else echo "no display"; fi ;;
+  *) echo "usage: $0 start|stop|status" >&2; exit 2 ;;
+esac
