@@ -1,0 +1,99 @@
+#include "components/component_data.h"
+
+#include <cstring>
+#include <type_traits>
+
+#include "components/button_data.h"
+#include "components/check_box_data.h"
+#include "components/client_socket_data.h"
+#include "components/combo_box_data.h"
+#include "components/edit_box_data.h"
+#include "components/image_button_data.h"
+#include "components/label_data.h"
+#include "components/picture_box_data.h"
+#include "components/timer_data.h"
+#include "components/transparent_label_data.h"
+#include "components/window_data.h"
+
+namespace components {
+
+namespace {
+
+template <class T>
+class TypedComponentData final : public ComponentData {
+public:
+    uint32_t MaxVersion() const override { return T::kMaxVersion; }
+    uint32_t Version() const override { return data_.version; }
+    void SetVersion(uint32_t version) override { data_.version = version; }
+    size_t FieldCount() const override { return T::Fields().size(); }
+    const FieldInfo& Info(size_t field) const override { return T::Fields()[field].info; }
+
+    FieldValue Get(size_t field) const override {
+        return std::visit(
+            [&](auto member) -> FieldValue {
+                const auto& value = data_.*member;
+                using Value = std::remove_cvref_t<decltype(value)>;
+                if constexpr (std::is_integral_v<Value> && !std::is_same_v<Value, bool>) {
+                    return int64_t(value);
+                } else {
+                    return value;
+                }
+            },
+            T::Fields()[field].member);
+    }
+
+    void Set(size_t field, const FieldValue& value) override {
+        std::visit(
+            [&](auto member) {
+                auto& slot = data_.*member;
+                using Value = std::remove_cvref_t<decltype(slot)>;
+                if constexpr (std::is_integral_v<Value> && !std::is_same_v<Value, bool>) {
+                    slot = static_cast<Value>(std::get<int64_t>(value));
+                } else {
+                    slot = std::get<Value>(value);
+                }
+            },
+            T::Fields()[field].member);
+    }
+
+    bool IsDefault(size_t field) const override {
+        static const T defaults{};
+        return std::visit([&](auto member) { return data_.*member == defaults.*member; }, T::Fields()[field].member);
+    }
+
+    rt::ReadStatus Read(const uint8_t* data, size_t size) override { return data_.Read(data, size); }
+    Bytes Write() const override { return data_.Write(); }
+
+private:
+    T data_;
+};
+
+constexpr uint32_t Reference(uint32_t library, uint32_t index) { return library << 16 | index; }
+
+}  // namespace
+
+int ComponentData::FindField(std::string_view name) const {
+    for (size_t i = 0; i < FieldCount(); ++i) {
+        if (name == Info(i).name) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::unique_ptr<ComponentData> MakeComponentData(uint32_t typeReference) {
+    switch (typeReference) {
+        case Reference(1, 1): return std::make_unique<TypedComponentData<WindowData>>();
+        case Reference(1, 5): return std::make_unique<TypedComponentData<EditBoxData>>();
+        case Reference(1, 6): return std::make_unique<TypedComponentData<PictureBoxData>>();
+        case Reference(1, 10): return std::make_unique<TypedComponentData<LabelData>>();
+        case Reference(1, 11): return std::make_unique<TypedComponentData<ButtonData>>();
+        case Reference(1, 12): return std::make_unique<TypedComponentData<CheckBoxData>>();
+        case Reference(1, 14): return std::make_unique<TypedComponentData<ComboBoxData>>();
+        case Reference(1, 32): return std::make_unique<TypedComponentData<TimerData>>();
+        case Reference(1, 37): return std::make_unique<TypedComponentData<ClientSocketData>>();
+        case Reference(2, 1): return std::make_unique<TypedComponentData<ImageButtonData>>();
+        case Reference(8, 5): return std::make_unique<TypedComponentData<TransparentLabelData>>();
+        default: return nullptr;
+    }
+}
+
+}  // namespace components
