@@ -1,0 +1,36 @@
+#include "components/pictures/picture_object.h"
+
+#include <utility>
+
+namespace pictures {
+
+PictureObject::PictureObject(PictureObject&& other) noexcept { *this = std::move(other); }
+
+PictureObject& PictureObject::operator=(PictureObject&& other) noexcept {
+    if (this == &other) return *this;
+    Clear();
+    kind = std::exchange(other.kind, PictureKind::None);
+    width = std::exchange(other.width, 0);
+    height = std::exchange(other.height, 0);
+    pixels = std::move(other.pixels);
+    iconImage = std::move(other.iconImage);
+    animation = std::move(other.animation);
+    icon = std::exchange(other.icon, nullptr);
+    destroyIcon = std::exchange(other.destroyIcon, nullptr);
+    return *this;
+}
+
+PictureObject::~PictureObject() { Clear(); }
+
+void PictureObject::Clear() {
+    if (icon && destroyIcon) destroyIcon(icon);
+    icon = nullptr;
+    destroyIcon = nullptr;
+    kind = PictureKind::None;
+    width = height = 0;
+    std::vector<uint8_t>().swap(pixels);
+    iconImage = IconImage();
+    animation.reset();
+}
+
+}  // namespace pictures
