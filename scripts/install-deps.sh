@@ -12,7 +12,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libjpeg-dev zlib1g-dev
   clang libclang-rt-14-dev
-  libasio-dev libsqlite3-dev sqlite3
+  libasio-dev libsqlite3-dev sqlite3 libssl-dev
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

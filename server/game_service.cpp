@@ -1,0 +1,240 @@
+#include "server/game_service.h"
+
+#include <asio/post.hpp>
+
+#include <algorithm>
+#include <chrono>
+
+#include "server/password_hash.h"
+#include "server/replies.h"
+
+namespace server {
+
+namespace {
+
+constexpr size_t kMinimumLength = 6;
+constexpr size_t kMaximumAccountLength = 32;
+constexpr size_t kMaximumPasswordLength = 64;
+
+// Each new account gets one role of each class, in this order.
+constexpr std::string_view kRoleClasses[] = {"剑客", "法师", "弓手"};
+
+bool HoldsControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+int64_t UnixSeconds(std::chrono::system_clock::time_point moment) {
+    return std::chrono::duration_cast<std::chrono::seconds>(moment.time_since_epoch()).count();
+}
+
+}  // namespace
+
+GameService::GameService(asio::io_context& io, asio::thread_pool& hashing, AccountStore& store, DrawRules rules,
+                         int passwordIterations, Clock clock, const ServerLog& log)
+    : io_(io),
+      hashing_(hashing),
+      store_(store),
+      rules_(rules),
+      passwordIterations_(passwordIterations),
+      clock_(clock ? std::move(clock) : Clock([] { return std::chrono::system_clock::now(); })),
+      log_(log) {
+    for (std::string_view roleClass : kRoleClasses) {
+        std::string utf8;
+        if (converter_.ToUtf8(roleClass, utf8)) roleClasses_.push_back(std::move(utf8));
+    }
+    unknownAccountRecord_ = MakePasswordRecord("", passwordIterations_);
+}
+
+void GameService::Handle(PlayerSession& player, Request request, ReplyHandler done) {
+    std::vector<std::string>& fields = request.fields;
+    switch (request.command) {
+    case Command::RegisterAccount:
+        return Register(player, std::move(fields[0]), std::move(fields[1]), std::move(done));
+    case Command::ShopLogin:
+        return Login(player, std::move(fields[0]), std::move(fields[1]), std::move(done));
+    case Command::LeaveDungeon:
+        return LeaveDungeon(player, fields[0], done);
+    case Command::EnchantEquipment:
+        return Enchant(player, fields[0], done);
+    case Command::LuckyDraw:
+        return Draw(player, fields[0], fields[1], done);
+    }
+}
+
+void GameService::Log(const PlayerSession& player, const std::string& event) {
+    log_.Write(player.peer + " " + event);
+}
+
+void GameService::Register(PlayerSession& player, std::string account, std::string password, ReplyHandler done) {
+    std::string name;
+    if (!converter_.ToUtf8(account, name) || HoldsControlCharacter(account) || account.size() < kMinimumLength ||
+        account.size() > kMaximumAccountLength || password.size() < kMinimumLength ||
+        password.size() > kMaximumPasswordLength) {
+        if (log_.Enabled()) Log(player, "register refused account=" + Field(account) + " (length or characters)");
+        return done(replies::Refusal(replies::kRegisterFailed, replies::kBadAccountOrPassword));
+    }
+    StoredAccount existing;
+    StoreStatus found = store_.FindAccount(name, existing);
+    if (found == StoreStatus::Ok) {
+        if (log_.Enabled()) Log(player, "register refused account=" + Field(account) + " (exists)");
+        return done(std::string(replies::kAccountExists));
+    }
+    if (found != StoreStatus::NotFound) {
+        Log(player, "register failed: store: " + store_.LastError());
+        return done(replies::Refusal(replies::kRegisterFailed, replies::kServerBusy));
+    }
+    asio::post(hashing_, [this, &player, account = std::move(account), name = std::move(name),
+                          password = std::move(password), done = std::move(done)]() mutable {
+        std::string record = MakePasswordRecord(password, passwordIterations_);
+        asio::post(io_, [this, &player, account = std::move(account), name = std::move(name),
+                         record = std::move(record), done = std::move(done)] {
+            FinishRegister(player, account, name, record, done);
+        });
+    });
+}
+
+void GameService::FinishRegister(PlayerSession& player, const std::string& account, const std::string& name,
+                                 const std::string& record, const ReplyHandler& done) {
+    if (record.empty()) {
+        Log(player, "register failed: password hashing refused");
+        return done(replies::Refusal(replies::kRegisterFailed, replies::kServerBusy));
+    }
+    std::vector<StoredRole> roles;
+    StoreStatus created = store_.CreateAccount(name, record, roleClasses_, UnixSeconds(clock_()), roles);
+    if (created == StoreStatus::AlreadyExists) {
+        if (log_.Enabled()) Log(player, "register refused account=" + Field(account) + " (exists)");
+        return done(std::string(replies::kAccountExists));
+    }
+    if (created != StoreStatus::Ok) {
+        Log(player, "register failed: store: " + store_.LastError());
+        return done(replies::Refusal(replies::kRegisterFailed, replies::kServerBusy));
+    }
+    if (log_.Enabled()) {
+        Log(player, "register account=" + Field(account) + " roles=" + std::to_string(roles.size()));
+    }
+    done(std::string(replies::kRegistered));
+}
+
+void GameService::Login(PlayerSession& player, std::string account, std::string password, ReplyHandler done) {
+    // A new attempt ends the previous login on this connection, whatever its outcome.
+    player.LogOut();
+    std::string name;
+    StoredAccount stored;
+    StoreStatus found = StoreStatus::NotFound;
+    if (converter_.ToUtf8(account, name)) found = store_.FindAccount(name, stored);
+    if (found == StoreStatus::Failed) {
+        Log(player, "login failed: store: " + store_.LastError());
+        return done(replies::Refusal(replies::kLoginFailed, replies::kServerBusy));
+    }
+    bool known = found == StoreStatus::Ok;
+    std::string record = known ? stored.passwordRecord : unknownAccountRecord_;
+    asio::post(hashing_, [this, &player, known, accountId = stored.id, account = std::move(account),
+                          password = std::move(password), record = std::move(record),
+                          done = std::move(done)]() mutable {
+        bool matches = CheckPassword(password, record) && known;
+        asio::post(io_, [this, &player, accountId, matches, account = std::move(account), done = std::move(done)] {
+            FinishLogin(player, account, accountId, matches, done);
+        });
+    });
+}
+
+void GameService::FinishLogin(PlayerSession& player, const std::string& account, int64_t accountId, bool matches,
+                              const ReplyHandler& done) {
+    if (!matches) {
+        if (log_.Enabled()) Log(player, "login refused account=" + Field(account));
+        return done(std::string(replies::kLoginError));
+    }
+    std::vector<StoredRole> stored;
+    if (store_.ListRoles(accountId, stored) != StoreStatus::Ok) {
+        Log(player, "login failed: store: " + store_.LastError());
+        return done(replies::Refusal(replies::kLoginFailed, replies::kServerBusy));
+    }
+    std::vector<SessionRole> roles;
+    std::vector<std::string> names;
+    for (StoredRole& role : stored) {
+        std::string gbk;
+        if (!converter_.ToGbk(role.name, gbk)) continue;  // only names written by another tool can fail
+        names.push_back(gbk);
+        roles.push_back({role.id, std::move(gbk)});
+    }
+    player.accountId = accountId;
+    player.accountName = account;
+    player.roles = std::move(roles);
+    if (log_.Enabled()) Log(player, "login account=" + Field(account) + " roles=" + std::to_string(names.size()));
+    done(replies::LoginOk(names));
+}
+
+const SessionRole* GameService::FindRole(const PlayerSession& player, const std::string& role) const {
+    for (const SessionRole& candidate : player.roles) {
+        if (candidate.name == role) return &candidate;
+    }
+    return nullptr;
+}
+
+void GameService::LeaveDungeon(PlayerSession& player, const std::string& role, const ReplyHandler& done) {
+    if (!player.LoggedIn()) {
+        if (log_.Enabled()) Log(player, "leave-dungeon refused role=" + Field(role) + " (not logged in)");
+        return done(replies::Refusal(replies::kLeaveFailed, replies::kNotLoggedIn));
+    }
+    if (!FindRole(player, role)) {
+        if (log_.Enabled()) Log(player, "leave-dungeon refused role=" + Field(role) + " (not this account's)");
+        return done(replies::Refusal(replies::kLeaveFailed, replies::kUnknownRole));
+    }
+    if (log_.Enabled()) Log(player, "leave-dungeon role=" + Field(role));
+    done(std::string(replies::kLeftDungeon));
+}
+
+void GameService::Enchant(PlayerSession& player, const std::string& role, const ReplyHandler& done) {
+    if (!player.LoggedIn()) {
+        if (log_.Enabled()) Log(player, "enchant refused role=" + Field(role) + " (not logged in)");
+        return done(replies::Refusal(replies::kEnchantFailed, replies::kNotLoggedIn));
+    }
+    const SessionRole* found = FindRole(player, role);
+    int64_t level = 0;
+    StoreStatus raised = found ? store_.RaiseEnchantLevel(found->id, level) : StoreStatus::NotFound;
+    if (raised == StoreStatus::NotFound) {
+        if (log_.Enabled()) Log(player, "enchant refused role=" + Field(role) + " (not this account's)");
+        return done(replies::Refusal(replies::kEnchantFailed, replies::kUnknownRole));
+    }
+    if (raised != StoreStatus::Ok) {
+        Log(player, "enchant failed: store: " + store_.LastError());
+        return done(replies::Refusal(replies::kEnchantFailed, replies::kServerBusy));
+    }
+    if (log_.Enabled()) Log(player, "enchant role=" + Field(role) + " level=" + std::to_string(level));
+    done(std::string(replies::kEnchanted));
+}
+
+void GameService::Draw(PlayerSession& player, const std::string& account, const std::string& slotText,
+                       const ReplyHandler& done) {
+    // The request names an account; only the one logged in on this connection may draw.
+    if (!player.LoggedIn() || account != player.accountName) {
+        if (log_.Enabled()) Log(player, "draw refused account=" + Field(account) + " (not logged in)");
+        return done(replies::Refusal(replies::kDrawFailed, replies::kNotLoggedIn));
+    }
+    int slot = 0;
+    if (!DrawRules::ParseSlot(slotText, slot)) {
+        if (log_.Enabled()) Log(player, "draw refused slot=" + Field(slotText));
+        return done(replies::Refusal(replies::kDrawFailed, replies::kBadSlot));
+    }
+    auto now = clock_();
+    int prize = DrawRules::PrizeForSlot(slot);
+    int drawsLeft = 0;
+    StoreStatus recorded =
+        store_.RecordDraw(player.accountId, DrawRules::DayOf(now), rules_.dailyLimit(), slot, prize,
+                          UnixSeconds(now), drawsLeft);
+    if (recorded == StoreStatus::LimitReached) {
+        if (log_.Enabled()) Log(player, "draw refused account=" + Field(account) + " (daily limit)");
+        return done(std::string(replies::kDrawsUsedUp));
+    }
+    if (recorded != StoreStatus::Ok) {
+        Log(player, "draw failed: store: " + store_.LastError());
+        return done(replies::Refusal(replies::kDrawFailed, replies::kServerBusy));
+    }
+    if (log_.Enabled()) {
+        Log(player, "draw account=" + Field(account) + " slot=" + std::to_string(slot) +
+                        " prize=" + std::to_string(prize) + " left=" + std::to_string(drawsLeft));
+    }
+    done(replies::DrawResult(prize, drawsLeft));
+}
+
+}  // namespace server

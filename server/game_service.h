@@ -1,0 +1,63 @@
+// Turns requests into replies: accounts, roles, the dungeon and enchant
+// acknowledgements and the lucky draw.
+#pragma once
+
+#include <asio/io_context.hpp>
+#include <asio/thread_pool.hpp>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "server/account_store.h"
+#include "server/draw_rules.h"
+#include "server/gbk_converter.h"
+#include "server/player_session.h"
+#include "server/request_parser.h"
+#include "server/server_config.h"
+#include "server/server_log.h"
+
+namespace server {
+
+using ReplyHandler = std::function<void(std::string reply)>;
+
+class GameService {
+public:
+    // Password hashing runs on `hashing`; everything else, and every call of a reply
+    // handler, on the thread that runs `io`.
+    GameService(asio::io_context& io, asio::thread_pool& hashing, AccountStore& store, DrawRules rules,
+                int passwordIterations, Clock clock, const ServerLog& log);
+
+    // Calls `done` exactly once, possibly before returning. `player` must stay valid
+    // until then.
+    void Handle(PlayerSession& player, Request request, ReplyHandler done);
+
+private:
+    void Register(PlayerSession& player, std::string account, std::string password, ReplyHandler done);
+    void FinishRegister(PlayerSession& player, const std::string& account, const std::string& name,
+                        const std::string& record, const ReplyHandler& done);
+    void Login(PlayerSession& player, std::string account, std::string password, ReplyHandler done);
+    void FinishLogin(PlayerSession& player, const std::string& account, int64_t accountId, bool matches,
+                     const ReplyHandler& done);
+    void LeaveDungeon(PlayerSession& player, const std::string& role, const ReplyHandler& done);
+    void Enchant(PlayerSession& player, const std::string& role, const ReplyHandler& done);
+    void Draw(PlayerSession& player, const std::string& account, const std::string& slotText,
+              const ReplyHandler& done);
+
+    const SessionRole* FindRole(const PlayerSession& player, const std::string& role) const;
+    void Log(const PlayerSession& player, const std::string& event);
+    std::string Field(const std::string& gbk) { return LogField(converter_, gbk); }
+
+    asio::io_context& io_;
+    asio::thread_pool& hashing_;
+    AccountStore& store_;
+    DrawRules rules_;
+    int passwordIterations_;
+    Clock clock_;
+    const ServerLog& log_;
+    GbkConverter converter_;
+    std::vector<std::string> roleClasses_;  // UTF-8
+    std::string unknownAccountRecord_;      // checked against so unknown names cost the same time
+};
+
+}  // namespace server

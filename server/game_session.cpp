@@ -1,0 +1,129 @@
+#include "server/game_session.h"
+
+#include <asio/read.hpp>
+#include <asio/write.hpp>
+
+#include "server/request_parser.h"
+
+namespace server {
+
+GameSession::GameSession(asio::ip::tcp::socket socket, GameService& service, const ServerLog& log,
+                         SessionLimits limits, size_t& openSessions)
+    : socket_(std::move(socket)),
+      deadline_(socket_.get_executor()),
+      service_(service),
+      log_(log),
+      limits_(limits),
+      openSessions_(openSessions) {
+    std::error_code ignored;
+    auto remote = socket_.remote_endpoint(ignored);
+    player_.peer = ignored ? std::string("unknown") : remote.address().to_string() + ":" + std::to_string(remote.port());
+    socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+    ++openSessions_;
+}
+
+GameSession::~GameSession() { --openSessions_; }
+
+void GameSession::Start() {
+    log_.Write(player_.peer + " connected (" + std::to_string(openSessions_) + " open)");
+    ReadMore();
+}
+
+void GameSession::ReadMore() {
+    if (closed_) return;
+    socket_.async_read_some(asio::buffer(chunk_), [self = shared_from_this()](const std::error_code& error,
+                                                                              size_t length) {
+        self->OnRead(error, length);
+    });
+}
+
+void GameSession::OnRead(const std::error_code& error, size_t length) {
+    if (closed_) return;
+    if (error) {
+        if (error == asio::error::eof || error == asio::error::connection_reset) {
+            Close(pending_.empty() ? "disconnected" : "disconnected inside a request");
+        } else {
+            Close("read failed: " + error.message());
+        }
+        return;
+    }
+    pending_.append(chunk_.data(), length);
+    if (pending_.size() > limits_.maxRequestBytes) {
+        Close("request longer than " + std::to_string(limits_.maxRequestBytes) + " bytes");
+        return;
+    }
+    ProcessPending();
+}
+
+// Requests carry no framing and the last field no terminator, so a request ends where
+// a read ends once all its fields are there: the client sends each request with one
+// small send, which arrives whole, while waiting for a quiet period would delay every
+// reply by that period.
+void GameSession::ProcessPending() {
+    if (closed_) return;
+    if (pending_.empty()) {
+        DisarmDeadline();
+        ReadMore();
+        return;
+    }
+    ParseResult parsed = ParseRequest(pending_);
+    if (parsed.status == ParseStatus::Malformed) {
+        Close("malformed request: " + std::string(parsed.problem));
+        return;
+    }
+    if (parsed.status == ParseStatus::NeedMore) {
+        ArmDeadline();
+        ReadMore();
+        return;
+    }
+    pending_.erase(0, parsed.consumed);
+    DisarmDeadline();
+    service_.Handle(player_, std::move(parsed.request),
+                    [self = shared_from_this()](std::string reply) { self->SendReply(std::move(reply)); });
+}
+
+void GameSession::SendReply(std::string reply) {
+    if (closed_) return;
+    reply_ = std::move(reply);
+    asio::async_write(socket_, asio::buffer(reply_), [self = shared_from_this()](const std::error_code& error,
+                                                                                size_t) {
+        if (self->closed_) return;
+        if (error) {
+            self->Close("write failed: " + error.message());
+            return;
+        }
+        self->ProcessPending();
+    });
+}
+
+// The time limit runs from the first byte of an unfinished request, so trickling
+// bytes does not extend it.
+void GameSession::ArmDeadline() {
+    if (deadlineArmed_) return;
+    deadlineArmed_ = true;
+    unsigned generation = ++deadlineGeneration_;
+    deadline_.expires_after(limits_.requestTimeout);
+    deadline_.async_wait([self = shared_from_this(), generation](const std::error_code& error) {
+        if (error || self->closed_ || generation != self->deadlineGeneration_) return;
+        self->Close("request not finished within " + std::to_string(self->limits_.requestTimeout.count()) + " ms");
+    });
+}
+
+void GameSession::DisarmDeadline() {
+    if (!deadlineArmed_) return;
+    deadlineArmed_ = false;
+    ++deadlineGeneration_;
+    deadline_.cancel();
+}
+
+void GameSession::Close(const std::string& reason) {
+    if (closed_) return;
+    closed_ = true;
+    deadline_.cancel();
+    std::error_code ignored;
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    socket_.close(ignored);
+    log_.Write(player_.peer + " closed: " + reason);
+}
+
+}  // namespace server

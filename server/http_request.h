@@ -1,0 +1,19 @@
+// The request line of an HTTP/1.0 or HTTP/1.1 request.
+#pragma once
+
+#include <string_view>
+
+namespace server {
+
+enum class HttpParseStatus { Ok, Malformed, UnsupportedVersion };
+
+struct HttpRequestLine {
+    std::string_view method;
+    std::string_view path;     // without scheme, authority or query
+    std::string_view version;  // "HTTP/1.0" or "HTTP/1.1"
+};
+
+// Reads the first line of `head` (the bytes before the blank line). The views point into `head`.
+HttpParseStatus ParseHttpRequestLine(std::string_view head, HttpRequestLine& line);
+
+}  // namespace server

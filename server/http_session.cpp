@@ -1,0 +1,109 @@
+#include "server/http_session.h"
+
+#include <asio/read_until.hpp>
+#include <asio/write.hpp>
+
+#include "server/http_request.h"
+
+namespace server {
+
+namespace {
+
+std::string_view ReasonPhrase(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 431: return "Request Header Fields Too Large";
+    case 503: return "Service Unavailable";
+    case 505: return "HTTP Version Not Supported";
+    default: return "Error";
+    }
+}
+
+constexpr std::string_view kTextPlain = "text/plain; charset=us-ascii";
+
+}  // namespace
+
+HttpSession::HttpSession(asio::ip::tcp::socket socket, const UpdateDocument& document, const ServerLog& log,
+                         std::chrono::milliseconds timeout)
+    : socket_(std::move(socket)), deadline_(socket_.get_executor()), document_(document), log_(log),
+      timeout_(timeout) {
+    std::error_code ignored;
+    auto remote = socket_.remote_endpoint(ignored);
+    peer_ = ignored ? std::string("unknown") : remote.address().to_string() + ":" + std::to_string(remote.port());
+}
+
+void HttpSession::Start() {
+    deadline_.expires_after(timeout_);
+    deadline_.async_wait([self = shared_from_this()](const std::error_code& error) {
+        if (error) return;
+        self->log_.Write(self->peer_ + " http closed: request not finished in time");
+        self->Close();
+    });
+    asio::async_read_until(socket_, asio::dynamic_buffer(head_, kMaxHeadBytes), "\r\n\r\n",
+                           [self = shared_from_this()](const std::error_code& error, size_t length) {
+                               self->OnHead(error, length);
+                           });
+}
+
+void HttpSession::OnHead(const std::error_code& error, size_t length) {
+    if (error == asio::error::not_found) {
+        requestSummary_ = "(head too long)";
+        return Respond(431, kTextPlain, "Request head too long.\r\n", false);
+    }
+    if (error) {
+        if (error != asio::error::operation_aborted) {
+            log_.Write(peer_ + " http closed: " + error.message());
+            Close();
+        }
+        return;
+    }
+    HttpRequestLine line;
+    HttpParseStatus parsed = ParseHttpRequestLine(std::string_view(head_).substr(0, length), line);
+    if (parsed != HttpParseStatus::Ok) {
+        requestSummary_ = "(malformed request line)";
+        if (parsed == HttpParseStatus::UnsupportedVersion) {
+            return Respond(505, kTextPlain, "Only HTTP/1.0 and HTTP/1.1.\r\n", false);
+        }
+        return Respond(400, kTextPlain, "Bad request.\r\n", false);
+    }
+    requestSummary_ = std::string(line.method) + " " + std::string(line.path);
+    bool head = line.method == "HEAD";
+    if (line.method != "GET" && !head) {
+        return Respond(405, kTextPlain, "Only GET and HEAD.\r\n", false, "Allow: GET, HEAD\r\n");
+    }
+    if (line.path != kUpdatePath) return Respond(404, kTextPlain, "Not found.\r\n", head);
+    std::string xml, problem;
+    if (!document_.Build(xml, problem)) {
+        log_.Write(peer_ + " http update document unavailable: " + problem);
+        return Respond(503, kTextPlain, "No version is published.\r\n", head);
+    }
+    Respond(200, "text/xml; charset=gbk", std::move(xml), head);
+}
+
+void HttpSession::Respond(int status, std::string_view contentType, std::string body, bool headOnly,
+                          std::string_view extraHeaders) {
+    response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(ReasonPhrase(status)) + "\r\n";
+    response_ += "Content-Type: " + std::string(contentType) + "\r\n";
+    response_ += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    response_ += "Cache-Control: no-cache\r\n";
+    response_ += extraHeaders;
+    response_ += "Connection: close\r\n\r\n";
+    if (!headOnly) response_ += body;
+    log_.Write(peer_ + " http " + requestSummary_ + " " + std::to_string(status));
+    asio::async_write(socket_, asio::buffer(response_), [self = shared_from_this()](const std::error_code&, size_t) {
+        std::error_code ignored;
+        self->socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
+        self->Close();
+    });
+}
+
+void HttpSession::Close() {
+    deadline_.cancel();
+    std::error_code ignored;
+    socket_.close(ignored);
+}
+
+}  // namespace server

@@ -1,0 +1,43 @@
+// One HTTP connection: reads one GET, answers it with Content-Length and closes.
+#pragma once
+
+#include <asio/ip/tcp.hpp>
+#include <asio/steady_timer.hpp>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "server/server_log.h"
+#include "server/update_document.h"
+
+namespace server {
+
+class HttpSession : public std::enable_shared_from_this<HttpSession> {
+public:
+    static constexpr std::string_view kUpdatePath = "/vorlenk2/update.xml";
+    static constexpr size_t kMaxHeadBytes = 8192;
+
+    HttpSession(asio::ip::tcp::socket socket, const UpdateDocument& document, const ServerLog& log,
+                std::chrono::milliseconds timeout);
+
+    void Start();
+
+private:
+    void OnHead(const std::error_code& error, size_t length);
+    void Respond(int status, std::string_view contentType, std::string body, bool headOnly,
+                 std::string_view extraHeaders = {});
+    void Close();
+
+    asio::ip::tcp::socket socket_;
+    asio::steady_timer deadline_;
+    const UpdateDocument& document_;
+    const ServerLog& log_;
+    std::chrono::milliseconds timeout_;
+    std::string peer_;
+    std::string head_;
+    std::string response_;
+    std::string requestSummary_;
+};
+
+}  // namespace server

@@ -1,0 +1,72 @@
+// lumadrel-server: starts the game server with the flags given and serves until
+// SIGINT or SIGTERM.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <iostream>
+#include <thread>
+
+#include "server/command_line.h"
+#include "server/game_server.h"
+
+namespace {
+
+// Many players each hold a connection for as long as their launcher runs.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+std::string Describe(const asio::ip::tcp::endpoint& endpoint) {
+    return endpoint.address().to_string() + ":" + std::to_string(endpoint.port());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    server::ServerConfig config;
+    std::string message;
+    switch (server::ParseCommandLine(argc, argv, config, message)) {
+    case server::CommandLineStatus::Help:
+        std::cout << server::CommandLineHelp(argv[0]);
+        return 0;
+    case server::CommandLineStatus::Error:
+        std::cerr << argv[0] << ": " << message << "\n";
+        return 2;
+    case server::CommandLineStatus::Run:
+        break;
+    }
+    config.log = server::StandardErrorSink();
+    RaiseDescriptorLimit();
+
+    // Signals go to one waiting thread only; block them before any thread starts.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    server::GameServer gameServer(config);
+    if (!gameServer.Open(message)) {
+        std::cerr << argv[0] << ": " << message << "\n";
+        return 1;
+    }
+    std::thread signalWaiter([&] {
+        int received = 0;
+        sigwait(&stopSignals, &received);
+        gameServer.Stop();
+    });
+
+    std::cout << "listening: game " << Describe(gameServer.GameEndpoint()) << ", http "
+              << Describe(gameServer.HttpEndpoint()) << ", db " << config.databasePath << std::endl;
+    gameServer.Run();
+    // Wakes the waiter if the server stopped for another reason; harmless otherwise.
+    pthread_kill(signalWaiter.native_handle(), SIGTERM);
+    signalWaiter.join();
+    std::cerr << "stopped\n";
+    return 0;
+}
