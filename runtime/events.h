@@ -1,0 +1,63 @@
+// Event records and dispatch: a component turns a window message into an
+// event of (form id, unit id, event number, arguments) and the runtime calls
+// the handler the template binds to it.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+namespace rt {
+
+// A handler in program code. Arguments arrive as the 32-bit words the call
+// would push (first argument first); the result is an 8-byte value.
+using EventHandler = int64_t (*)(const uint32_t* arguments, int count);
+
+// Common events every component may raise.
+constexpr int32_t kEventGotFocus = -7;
+constexpr int32_t kEventLostFocus = -8;
+
+struct ShortEventCall {
+    uint32_t formId;
+    uint32_t unitId;
+    int32_t eventNumber;
+    uint32_t argumentCount;  // at most 5
+    uint32_t arguments[5];
+    uint32_t hasResult;
+    uint32_t result;
+};
+
+constexpr uint32_t kArgumentByReference = 1;
+constexpr uint32_t kArgumentArray = 2;
+
+struct FullEventArgument {
+    uint8_t payload[8];
+    uint32_t type;   // TypeCode
+    uint32_t flags;  // kArgumentByReference, kArgumentArray
+};
+
+struct FullEventCall {
+    uint32_t formId;
+    uint32_t unitId;
+    int32_t eventNumber;
+    uint32_t argumentCount;  // at most 12
+    FullEventArgument arguments[12];
+    uint32_t hasResult;
+    uint8_t result[8];
+};
+
+// The handler word bound to the event (0: none). Reports the three event
+// errors for a missing form, a missing unit and a type that raises none.
+uintptr_t FindEventHandler(uint32_t formId, uint32_t unitId, int32_t eventNumber);
+// 1 when a handler ran. With wantResult the record's result is filled in.
+int RaiseEvent(ShortEventCall& call, bool wantResult);
+int RaiseEvent(FullEventCall& call, bool wantResult);
+// Short form for components: true when a handler ran; *result receives its
+// result when given.
+bool RaiseComponentEvent(uint32_t formId, uint32_t unitId, int32_t eventNumber,
+                         std::initializer_list<uint32_t> arguments = {}, int64_t* result = nullptr);
+
+// The form and unit of the event being dispatched (0, 0 outside a handler).
+uint32_t EventSourceForm();
+uint32_t EventSourceUnit();
+
+}  // namespace rt
