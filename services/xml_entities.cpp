@@ -1,0 +1,71 @@
+#include "services/xml_entities.h"
+
+namespace services {
+namespace {
+
+struct Entity {
+    std::string_view encoded;
+    char character;
+};
+
+constexpr Entity kEntities[] = {
+    {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&quote;", '"'},
+};
+
+}  // namespace
+
+std::string DecodeXmlEntities(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if (IsXmlLeadByte(byte) && i + 1 < text.size()) {
+            out.append(text.substr(i, 2));
+            i += 2;
+            continue;
+        }
+        bool decoded = false;
+        if (byte == '&') {
+            for (const Entity& entity : kEntities) {
+                if (text.substr(i, entity.encoded.size()) == entity.encoded) {
+                    out += entity.character;
+                    i += entity.encoded.size();
+                    decoded = true;
+                    break;
+                }
+            }
+        }
+        if (!decoded) {
+            out += static_cast<char>(byte);
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string EncodeXmlEntities(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if (IsXmlLeadByte(byte) && i + 1 < text.size()) {
+            out.append(text.substr(i, 2));
+            i += 2;
+            continue;
+        }
+        switch (byte) {
+        case '"': out += "&quot;"; break;
+        case '&': out += "&amp;"; break;
+        case '\'': out += "&apos;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += static_cast<char>(byte); break;
+        }
+        ++i;
+    }
+    return out;
+}
+
+}  // namespace services
