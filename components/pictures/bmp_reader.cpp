@@ -38,7 +38,7 @@ struct Channel {
         maximum = mask >> shift;
         if (maximum & (maximum + 1)) return false;  // not one run of bits
         int bits = 0;
-        while ((maximum >> bits) & 1) ++bits;
+        while (bits < 32 && ((maximum >> bits) & 1)) ++bits;
         if (bits > 8) {
             wide = true;
             wideShift = bits - 8;

@@ -109,7 +109,7 @@ DecodeStatus ReadImage(ByteReader& reader, const GraphicControl& control, const 
     if (status != DecodeStatus::Ok) return status;
     const size_t colourCount = frame.colours.empty() ? globalColours.size() : frame.colours.size();
     if (!IndexesInRange(frame.indexes, colourCount, frame.transparentIndex)) return DecodeStatus::Damaged;
-    if (packed & 0x40) Deinterlace(frame.indexes, frame.width, frame.height);
+    if ((packed & 0x40) && area > 0) Deinterlace(frame.indexes, frame.width, frame.height);
     return DecodeStatus::Ok;
 }
 
