@@ -56,9 +56,9 @@ void GameSession::OnRead(const std::error_code& error, size_t length) {
 }
 
 // Requests carry no framing and the last field no terminator, so a request ends where
-// a read ends once all its fields are there: the client sends each request with one
-// small send, which arrives whole, while waiting for a quiet period would delay every
-// reply by that period.
+// the received bytes end once all its fields are there and nothing more is waiting: the
+// client sends each request with one small send, which arrives whole, while waiting for
+// a quiet period would delay every reply by that period.
 void GameSession::ProcessPending() {
     if (closed_) return;
     if (pending_.empty()) {
@@ -71,7 +71,10 @@ void GameSession::ProcessPending() {
         Close("malformed request: " + std::string(parsed.problem));
         return;
     }
-    if (parsed.status == ParseStatus::NeedMore) {
+    std::error_code ignored;
+    bool lastFieldMayGoOn = parsed.status == ParseStatus::Complete && parsed.consumed == pending_.size() &&
+                            socket_.available(ignored) > 0;
+    if (parsed.status == ParseStatus::NeedMore || lastFieldMayGoOn) {
         ArmDeadline();
         ReadMore();
         return;
@@ -119,11 +122,11 @@ void GameSession::DisarmDeadline() {
 void GameSession::Close(const std::string& reason) {
     if (closed_) return;
     closed_ = true;
+    log_.Write(player_.peer + " closed: " + reason);
     deadline_.cancel();
     std::error_code ignored;
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     socket_.close(ignored);
-    log_.Write(player_.peer + " closed: " + reason);
 }
 
 }  // namespace server

@@ -1,0 +1,71 @@
+// Starting flags: values reach the configuration, mistakes are refused with a reason.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "server/command_line.h"
+
+namespace {
+
+using server::CommandLineStatus;
+
+CommandLineStatus Parse(std::vector<const char*> arguments, server::ServerConfig& config, std::string& message) {
+    arguments.insert(arguments.begin(), "lumadrel-server");
+    return server::ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), config, message);
+}
+
+TEST(CommandLine, FlagsFillTheConfiguration) {
+    server::ServerConfig config;
+    std::string message;
+    ASSERT_EQ(Parse({"--address", "127.0.0.1", "--port", "2014", "--http-port", "0", "--db", "/tmp/x.db",
+                     "--draw-limit", "5", "--hash-iterations", "1000", "--request-timeout", "250",
+                     "--max-request", "1024", "--update-ini", "/game/update.ini"},
+                    config, message),
+              CommandLineStatus::Run)
+        << message;
+    EXPECT_EQ(config.address, "127.0.0.1");
+    EXPECT_EQ(config.gamePort, 2014);
+    EXPECT_EQ(config.httpPort, 0);
+    EXPECT_EQ(config.databasePath, "/tmp/x.db");
+    EXPECT_EQ(config.drawLimit, 5);
+    EXPECT_EQ(config.passwordIterations, 1000);
+    EXPECT_EQ(config.requestTimeout.count(), 250);
+    EXPECT_EQ(config.maxRequestBytes, 1024u);
+    EXPECT_EQ(config.version.kind, server::VersionSource::Kind::UpdateIni);
+    EXPECT_EQ(config.version.value, "/game/update.ini");
+}
+
+TEST(CommandLine, VersionTextIsStoredAsGbk) {
+    server::ServerConfig config;
+    std::string message;
+    ASSERT_EQ(Parse({"--version", "\xE7\x89\x88\xE6\x9C\xAC" "1.2"}, config, message), CommandLineStatus::Run);
+    EXPECT_EQ(config.version.kind, server::VersionSource::Kind::Text);
+    EXPECT_EQ(config.version.value, "版本1.2");  // a GBK literal
+}
+
+TEST(CommandLine, MistakesAreRefused) {
+    const std::vector<std::vector<const char*>> mistakes = {
+        {"--port"},
+        {"--port", "70000"},
+        {"--port", "-1"},
+        {"--port", "20x"},
+        {"--draw-limit", ""},
+        {"--hash-iterations", "0"},
+        {"--version", "1", "--update-ini", "a.ini"},
+        {"--version", "\xFF"},
+        {"--verbose", "1"},
+        {"stray"},
+    };
+    for (const auto& arguments : mistakes) {
+        server::ServerConfig config;
+        std::string message;
+        EXPECT_EQ(Parse(arguments, config, message), CommandLineStatus::Error) << arguments[0];
+        EXPECT_FALSE(message.empty());
+    }
+    server::ServerConfig config;
+    std::string message;
+    EXPECT_EQ(Parse({"--port", "1", "--help"}, config, message), CommandLineStatus::Help);
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// The update document over HTTP: the version from a flag or from the launcher's
+// INI file, Content-Length, 404 and refusals, one response per connection.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "server/update_document.h"
+#include "support/loopback_client.h"
+#include "support/test_server.h"
+
+namespace {
+
+using server::testing::LoopbackClient;
+using server::testing::TemporaryFolder;
+using server::testing::TestServer;
+using server::VersionSource;
+
+struct HttpReply {
+    std::string statusLine;
+    std::string head;
+    std::string body;
+    bool closed = false;
+};
+
+HttpReply Fetch(uint16_t port, const std::string& request) {
+    LoopbackClient client(port);
+    client.Send(request);
+    std::string bytes = client.Receive();
+    HttpReply reply;
+    reply.closed = client.ClosedByPeer();
+    size_t headEnd = bytes.find("\r\n\r\n");
+    if (headEnd == std::string::npos) return reply;
+    reply.head = bytes.substr(0, headEnd + 2);
+    reply.body = bytes.substr(headEnd + 4);
+    reply.statusLine = reply.head.substr(0, reply.head.find("\r\n"));
+    return reply;
+}
+
+std::string Get(const std::string& path, const std::string& version = "HTTP/1.1") {
+    return "GET " + path + " " + version + "\r\nHost: 127.0.0.1\r\nUser-Agent: test\r\n\r\n";
+}
+
+std::string Header(const HttpReply& reply, const std::string& name) {
+    size_t at = reply.head.find("\r\n" + name + ": ");
+    if (at == std::string::npos) return {};
+    size_t start = at + name.size() + 4;
+    return reply.head.substr(start, reply.head.find("\r\n", start) - start);
+}
+
+server::ServerConfig WithVersion(VersionSource source) {
+    server::ServerConfig config = TestServer::DefaultConfig();
+    config.version = std::move(source);
+    return config;
+}
+
+const std::string kDocumentStart = "<?xml version=\"1.0\" encoding=\"gbk\"?><Info><Version>";
+const std::string kDocumentEnd = "</Version></Info>";
+
+TEST(UpdateDocument, ServesTheVersionWithItsLength) {
+    TestServer server(WithVersion({VersionSource::Kind::Text, "1.0.7"}));
+    for (const char* version : {"HTTP/1.1", "HTTP/1.0"}) {
+        HttpReply reply = Fetch(server.httpPort(), Get("/vorlenk2/update.xml", version));
+        EXPECT_EQ(reply.statusLine, "HTTP/1.1 200 OK") << version;
+        EXPECT_EQ(reply.body, kDocumentStart + "1.0.7" + kDocumentEnd);
+        EXPECT_EQ(Header(reply, "Content-Length"), std::to_string(reply.body.size()));
+        EXPECT_EQ(Header(reply, "Content-Type"), "text/xml; charset=gbk");
+        EXPECT_EQ(Header(reply, "Connection"), "close");
+        EXPECT_TRUE(reply.closed);
+    }
+}
+
+TEST(UpdateDocument, QueryAndAbsoluteFormReachTheSameDocument) {
+    TestServer server(WithVersion({VersionSource::Kind::Text, "2"}));
+    EXPECT_EQ(Fetch(server.httpPort(), Get("/vorlenk2/update.xml?t=1")).body, kDocumentStart + "2" + kDocumentEnd);
+    EXPECT_EQ(Fetch(server.httpPort(), Get("http://example.invalid:8080/vorlenk2/update.xml")).body,
+              kDocumentStart + "2" + kDocumentEnd);
+}
+
+TEST(UpdateDocument, EscapesMarkupInTheVersion) {
+    TestServer server(WithVersion({VersionSource::Kind::Text, "1<2&3>"}));
+    EXPECT_EQ(Fetch(server.httpPort(), Get("/vorlenk2/update.xml")).body,
+              kDocumentStart + "1&lt;2&amp;3&gt;" + kDocumentEnd);
+}
+
+TEST(UpdateDocument, FollowsTheLaunchersIniFileAsItChanges) {
+    TemporaryFolder folder;
+    std::string ini = folder.path() + "/update.ini";
+    std::ofstream(ini, std::ios::binary) << "[其他]\r\n当前版本=9.9\r\n[更新配置]\r\n当前版本=1.2.0\r\n";
+    TestServer server(WithVersion({VersionSource::Kind::UpdateIni, ini}));
+    EXPECT_EQ(Fetch(server.httpPort(), Get("/vorlenk2/update.xml")).body, kDocumentStart + "1.2.0" + kDocumentEnd);
+
+    std::ofstream(ini, std::ios::binary | std::ios::trunc) << "[更新配置]\r\n当前版本 = 版本二\r\n";
+    EXPECT_EQ(Fetch(server.httpPort(), Get("/vorlenk2/update.xml")).body, kDocumentStart + "版本二" + kDocumentEnd);
+
+    std::ofstream(ini, std::ios::binary | std::ios::trunc) << "[更新配置]\r\n";
+    EXPECT_EQ(Fetch(server.httpPort(), Get("/vorlenk2/update.xml")).statusLine, "HTTP/1.1 503 Service Unavailable");
+}
+
+TEST(UpdateDocument, WithoutAVersionIsUnavailable) {
+    TestServer server;
+    HttpReply reply = Fetch(server.httpPort(), Get("/vorlenk2/update.xml"));
+    EXPECT_EQ(reply.statusLine, "HTTP/1.1 503 Service Unavailable");
+    EXPECT_EQ(Header(reply, "Content-Length"), std::to_string(reply.body.size()));
+}
+
+TEST(HttpRequests, HeadGivesTheHeadersOnly) {
+    TestServer server(WithVersion({VersionSource::Kind::Text, "1.0.7"}));
+    HttpReply reply = Fetch(server.httpPort(), "HEAD /vorlenk2/update.xml HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(reply.statusLine, "HTTP/1.1 200 OK");
+    EXPECT_EQ(reply.body, "");
+    EXPECT_EQ(Header(reply, "Content-Length"), std::to_string((kDocumentStart + "1.0.7" + kDocumentEnd).size()));
+}
+
+TEST(HttpRequests, OtherPathsAndBadRequestsAreRefused) {
+    TestServer server(WithVersion({VersionSource::Kind::Text, "1"}));
+    struct Case {
+        std::string request, statusLine;
+    } cases[] = {
+        {Get("/"), "HTTP/1.1 404 Not Found"},
+        {Get("/vorlenk2/update.xml/"), "HTTP/1.1 404 Not Found"},
+        {Get("/VORLENK2/update.xml"), "HTTP/1.1 404 Not Found"},
+        {"POST /vorlenk2/update.xml HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 405 Method Not Allowed"},
+        {Get("/vorlenk2/update.xml", "HTTP/2.0"), "HTTP/1.1 505 HTTP Version Not Supported"},
+        {"GET /vorlenk2/update.xml\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+        {"hello\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+        {"GET  /vorlenk2/update.xml HTTP/1.1\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+        {"GET vorlenk2/update.xml HTTP/1.1\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+        {"GET /a\x01 HTTP/1.1\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+        {"GET / HTTP/1.1\r\nX: " + std::string(9000, 'a'), "HTTP/1.1 431 Request Header Fields Too Large"},
+    };
+    for (const Case& c : cases) {
+        HttpReply reply = Fetch(server.httpPort(), c.request);
+        EXPECT_EQ(reply.statusLine, c.statusLine) << c.request.substr(0, 40);
+        EXPECT_EQ(Header(reply, "Content-Length"), std::to_string(reply.body.size()));
+        EXPECT_FALSE(reply.body.empty());
+        EXPECT_TRUE(reply.closed);
+    }
+    // The game port keeps working throughout.
+    LoopbackClient game(server.gamePort());
+    EXPECT_FALSE(game.Exchange("离开副本\r\nR").empty());
+}
+
+TEST(IniValues, AreFoundAsTheLauncherReadsThem) {
+    struct Case {
+        const char* ini;
+        bool found;
+        const char* value;
+    } cases[] = {
+        {"[更新配置]\n当前版本=1.0\n", true, "1.0"},
+        {"[更新配置]\r\n  当前版本  =  \"1.0 beta\"  \r\n", true, "1.0 beta"},
+        {"; comment\n[ 更新配置 ]\n;当前版本=0\n当前版本=3\n", true, "3"},
+        {"[更新配置]\n当前版本=\n", true, ""},
+        {"[其他]\n当前版本=1.0\n", false, ""},
+        {"当前版本=1.0\n[更新配置]\n", false, ""},
+        {"[更新配置]\n版本=1.0\n", false, ""},
+        {"", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string value;
+        EXPECT_EQ(server::UpdateDocument::FindIniValue(c.ini, "更新配置", "当前版本", value), c.found) << c.ini;
+        EXPECT_EQ(value, c.value) << c.ini;
+    }
+    std::string value;
+    EXPECT_TRUE(server::UpdateDocument::FindIniValue("[Update]\nVERSION=4\n", "update", "Version", value));
+    EXPECT_EQ(value, "4");
+}
+
+}  // namespace
