@@ -1,0 +1,234 @@
+// Reference game server under load on loopback: holds 1,000 concurrent connections,
+// then compares its leave-dungeon throughput over 100 connections with a plain Asio
+// echo server measured in the same run. Prints both figures and their ratio.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <asio.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "server/game_server.h"
+
+namespace {
+
+using asio::ip::tcp;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kHeldConnections = 1000;
+constexpr int kLoadConnections = 100;
+constexpr auto kMeasureTime = std::chrono::seconds(2);
+constexpr int kRounds = 3;
+
+// The plain echo server: what one Asio thread does with the same bytes and no protocol.
+class EchoServer {
+public:
+    EchoServer() : acceptor_(io_, tcp::endpoint(asio::ip::address_v4::loopback(), 0)) {
+        Accept();
+        thread_ = std::thread([this] { io_.run(); });
+    }
+    ~EchoServer() {
+        io_.stop();
+        thread_.join();
+    }
+    uint16_t port() const { return acceptor_.local_endpoint().port(); }
+
+private:
+    struct Connection : std::enable_shared_from_this<Connection> {
+        explicit Connection(tcp::socket s) : socket(std::move(s)) {}
+        void Read() {
+            socket.async_read_some(asio::buffer(buffer), [self = shared_from_this()](std::error_code error, size_t n) {
+                if (error) return;
+                asio::async_write(self->socket, asio::buffer(self->buffer, n),
+                                  [self](std::error_code error, size_t) {
+                                      if (!error) self->Read();
+                                  });
+            });
+        }
+        tcp::socket socket;
+        std::array<char, 4096> buffer;
+    };
+
+    void Accept() {
+        acceptor_.async_accept([this](std::error_code error, tcp::socket socket) {
+            if (error) return;
+            socket.set_option(tcp::no_delay(true));
+            std::make_shared<Connection>(std::move(socket))->Read();
+            Accept();
+        });
+    }
+
+    asio::io_context io_;
+    tcp::acceptor acceptor_;
+    std::thread thread_;
+};
+
+tcp::socket Connect(asio::io_context& io, uint16_t port) {
+    tcp::socket socket(io);
+    socket.connect({asio::ip::address_v4::loopback(), port});
+    socket.set_option(tcp::no_delay(true));
+    return socket;
+}
+
+std::string Exchange(tcp::socket& socket, const std::string& request) {
+    asio::write(socket, asio::buffer(request));
+    std::array<char, 4096> reply;
+    size_t length = socket.read_some(asio::buffer(reply));
+    return std::string(reply.data(), length);
+}
+
+// One connection sending a request, waiting for the whole reply, and again, until told to stop.
+struct PingPong : std::enable_shared_from_this<PingPong> {
+    PingPong(tcp::socket s, std::string r, size_t replyLength, std::atomic<bool>& stop, uint64_t& count)
+        : socket(std::move(s)), request(std::move(r)), expected(replyLength), stopFlag(stop), completed(count) {}
+
+    void Send() {
+        if (stopFlag.load(std::memory_order_relaxed)) return;
+        asio::async_write(socket, asio::buffer(request), [self = shared_from_this()](std::error_code error, size_t) {
+            if (!error) self->Receive(0);
+        });
+    }
+    void Receive(size_t have) {
+        socket.async_read_some(asio::buffer(buffer.data() + have, buffer.size() - have),
+                               [self = shared_from_this(), have](std::error_code error, size_t n) {
+                                   if (error) return;
+                                   if (have + n < self->expected) return self->Receive(have + n);
+                                   ++self->completed;
+                                   self->Send();
+                               });
+    }
+
+    tcp::socket socket;
+    std::string request;
+    size_t expected;
+    std::atomic<bool>& stopFlag;
+    uint64_t& completed;
+    std::array<char, 4096> buffer;
+};
+
+// Round trips per second over the given connections, each sending its own request
+// and waiting for a reply of its own length.
+double MeasureThroughput(asio::io_context& io, std::vector<tcp::socket>& sockets,
+                         const std::vector<std::string>& requests, const std::vector<size_t>& replyLengths) {
+    std::atomic<bool> stop{false};
+    uint64_t completed = 0;
+    std::vector<std::shared_ptr<PingPong>> loops;
+    for (size_t i = 0; i < sockets.size(); ++i) {
+        loops.push_back(
+            std::make_shared<PingPong>(std::move(sockets[i]), requests[i], replyLengths[i], stop, completed));
+    }
+    for (auto& loop : loops) loop->Send();
+    io.restart();
+    auto start = Clock::now();
+    asio::steady_timer timer(io, kMeasureTime);
+    timer.async_wait([&](std::error_code) { stop = true; });
+    io.run();  // ends when every loop has seen the stop flag and has no work left
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    for (size_t i = 0; i < loops.size(); ++i) sockets[i] = std::move(loops[i]->socket);
+    return static_cast<double>(completed) / seconds;
+}
+
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+}  // namespace
+
+int main() {
+    RaiseDescriptorLimit();
+    std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                   ("lumadrel-server-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+
+    server::ServerConfig config;
+    config.address = "127.0.0.1";
+    config.gamePort = 0;
+    config.httpPort = 0;
+    config.databasePath = (folder / "bench.db").string();
+    config.passwordIterations = 1000;  // logins are set-up here, not what is measured
+    // Every event line is built as in service, then dropped instead of written to a terminal.
+    static std::atomic<uint64_t> loggedBytes{0};
+    config.log = [](std::string_view line) { loggedBytes += line.size(); };
+    server::GameServer gameServer(config);
+    std::string error;
+    if (!gameServer.Open(error)) {
+        std::fprintf(stderr, "server did not start: %s\n", error.c_str());
+        return 1;
+    }
+    uint16_t gamePort = gameServer.GameEndpoint().port();
+    std::thread serverThread([&] { gameServer.Run(); });
+
+    asio::io_context io;
+    const std::string leaveReply = "离开副本成功";
+    int exitCode = 0;
+
+    {
+        // Concurrent connections: all open at once, each answered while the others stay open.
+        std::vector<tcp::socket> held;
+        int answered = 0;
+        for (int i = 0; i < kHeldConnections; ++i) held.push_back(Connect(io, gamePort));
+        for (auto& socket : held) answered += !Exchange(socket, "离开副本\r\nnobody").empty();
+        int stillOpen = 0;
+        for (auto& socket : held) stillOpen += Exchange(socket, "离开副本\r\nnobody").size() > 0;
+        std::printf("concurrent connections: %d opened, %d answered, %d answered again while all held\n",
+                    kHeldConnections, answered, stillOpen);
+        if (answered != kHeldConnections || stillOpen != kHeldConnections) exitCode = 1;
+    }
+
+    // Logged-in connections, each leaving the dungeon with one of its own roles.
+    std::vector<tcp::socket> gameSockets;
+    std::vector<std::string> gameRequests;
+    for (int i = 0; i < kLoadConnections; ++i) {
+        tcp::socket socket = Connect(io, gamePort);
+        std::string account = "bench" + std::to_string(i);
+        Exchange(socket, "注册账号\r\n" + account + "\r\nbenchpass");
+        std::string login = Exchange(socket, "登陆商城\r\n" + account + "\r\nbenchpass");
+        size_t rolesStart = login.find("\r\n");
+        if (rolesStart == std::string::npos) {
+            std::fprintf(stderr, "login failed for %s\n", account.c_str());
+            return 1;
+        }
+        std::string role = login.substr(rolesStart + 2, login.find('/') - rolesStart - 2);
+        gameRequests.push_back("离开副本\r\n" + role);
+        gameSockets.push_back(std::move(socket));
+    }
+
+    EchoServer echo;
+    std::vector<tcp::socket> echoSockets;
+    for (int i = 0; i < kLoadConnections; ++i) echoSockets.push_back(Connect(io, echo.port()));
+
+    // The echo server answers each request with its own bytes; the game server with "离开副本成功".
+    std::vector<size_t> echoLengths, gameLengths(gameRequests.size(), leaveReply.size());
+    for (const std::string& request : gameRequests) echoLengths.push_back(request.size());
+    double bestEcho = 0, bestGame = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        double echoRate = MeasureThroughput(io, echoSockets, gameRequests, echoLengths);
+        double gameRate = MeasureThroughput(io, gameSockets, gameRequests, gameLengths);
+        std::printf("round %d: echo %.0f round trips/s, game server %.0f leave-dungeon requests/s\n", round + 1,
+                    echoRate, gameRate);
+        bestEcho = std::max(bestEcho, echoRate);
+        bestGame = std::max(bestGame, gameRate);
+    }
+    std::printf("over %d connections, best of %d rounds of %lld s:\n", kLoadConnections, kRounds,
+                static_cast<long long>(kMeasureTime.count()));
+    std::printf("  plain Asio echo server:       %.0f round trips/s\n", bestEcho);
+    std::printf("  game server, leave dungeon:   %.0f requests/s\n", bestGame);
+    std::printf("  ratio game / echo:            %.2f (target at least 0.50)\n", bestGame / bestEcho);
+
+    gameServer.Stop();
+    serverThread.join();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return exitCode;
+}
