@@ -31,12 +31,14 @@ public:
     FieldValue Get(size_t field) const override {
         return std::visit(
             [&](auto member) -> FieldValue {
-                const auto& value = data_.*member;
-                using Value = std::remove_cvref_t<decltype(value)>;
-                if constexpr (std::is_integral_v<Value> && !std::is_same_v<Value, bool>) {
+                using Value = std::remove_cvref_t<decltype(data_.*member)>;
+                if constexpr (!FitsIn<Value>()) {
+                    return int64_t(0);
+                } else if constexpr (std::is_integral_v<Value> && !std::is_same_v<Value, bool>) {
+                    const auto& value = data_.*member;
                     return int64_t(value);
                 } else {
-                    return value;
+                    return data_.*member;
                 }
             },
             T::Fields()[field].member);
@@ -45,26 +47,34 @@ public:
     void Set(size_t field, const FieldValue& value) override {
         std::visit(
             [&](auto member) {
-                auto& slot = data_.*member;
-                using Value = std::remove_cvref_t<decltype(slot)>;
-                if constexpr (std::is_integral_v<Value> && !std::is_same_v<Value, bool>) {
-                    slot = static_cast<Value>(std::get<int64_t>(value));
+                using Value = std::remove_cvref_t<decltype(data_.*member)>;
+                if constexpr (!FitsIn<Value>()) {
+                    return;
+                } else if constexpr (std::is_integral_v<Value> && !std::is_same_v<Value, bool>) {
+                    data_.*member = static_cast<Value>(std::get<int64_t>(value));
                 } else {
-                    slot = std::get<Value>(value);
+                    data_.*member = std::get<Value>(value);
                 }
             },
             T::Fields()[field].member);
     }
 
     bool IsDefault(size_t field) const override {
-        static const T defaults{};
-        return std::visit([&](auto member) { return data_.*member == defaults.*member; }, T::Fields()[field].member);
+        static const TypedComponentData defaults;
+        return Get(field) == defaults.Get(field);
     }
 
     rt::ReadStatus Read(const uint8_t* data, size_t size) override { return data_.Read(data, size); }
     Bytes Write() const override { return data_.Write(); }
 
 private:
+    // A member type larger than T cannot occur in T's table; leaving that
+    // branch out keeps the compiler from reasoning about impossible accesses.
+    template <class Value>
+    static constexpr bool FitsIn() {
+        return sizeof(Value) <= sizeof(T);
+    }
+
     T data_;
 };
 
