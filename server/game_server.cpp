@@ -11,7 +11,6 @@ namespace server {
 
 namespace {
 
-constexpr std::chrono::milliseconds kHttpTimeout{10000};
 constexpr std::chrono::milliseconds kAcceptPause{100};
 
 unsigned HashingThreads(unsigned configured) {
@@ -113,7 +112,7 @@ void GameServer::AcceptHttp() {
         if (error) {
             if (PauseAfterAcceptError(error, httpPause_, &GameServer::AcceptHttp)) return;
         } else {
-            std::make_shared<HttpSession>(std::move(socket), document_, log_, kHttpTimeout)->Start();
+            std::make_shared<HttpSession>(std::move(socket), document_, log_, config_.requestTimeout)->Start();
         }
         AcceptHttp();
     });

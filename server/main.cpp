@@ -61,12 +61,15 @@ int main(int argc, char** argv) {
         gameServer.Stop();
     });
 
+    server::ServerLog log(server::StandardErrorSink());
+    log.Write("listening: game " + Describe(gameServer.GameEndpoint()) + ", http " +
+              Describe(gameServer.HttpEndpoint()));
     std::cout << "listening: game " << Describe(gameServer.GameEndpoint()) << ", http "
               << Describe(gameServer.HttpEndpoint()) << ", db " << config.databasePath << std::endl;
     gameServer.Run();
     // Wakes the waiter if the server stopped for another reason; harmless otherwise.
     pthread_kill(signalWaiter.native_handle(), SIGTERM);
     signalWaiter.join();
-    std::cerr << "stopped\n";
+    log.Write("stopped");
     return 0;
 }

@@ -29,7 +29,7 @@ struct ServerConfig {
     int drawLimit = 3;
     int passwordIterations = 600000;
     unsigned hashingThreads = 0;  // 0: one per core
-    std::chrono::milliseconds requestTimeout{10000};
+    std::chrono::milliseconds requestTimeout{10000};  // for a game request or an HTTP request head
     size_t maxRequestBytes = 4096;
     Clock clock;    // null: the system clock
     LogSink log;    // null: no log

@@ -2,6 +2,7 @@
 // INI file, Content-Length, 404 and refusals, one response per connection.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <string>
 
@@ -139,6 +140,18 @@ TEST(HttpRequests, OtherPathsAndBadRequestsAreRefused) {
     // The game port keeps working throughout.
     LoopbackClient game(server.gamePort());
     EXPECT_FALSE(game.Exchange("离开副本\r\nR").empty());
+}
+
+TEST(HttpRequests, AnUnfinishedHeadIsDroppedAfterTheTimeLimit) {
+    server::ServerConfig config = WithVersion({VersionSource::Kind::Text, "1"});
+    config.requestTimeout = std::chrono::milliseconds(300);
+    TestServer server(config);
+    LoopbackClient client(server.httpPort());
+    ASSERT_TRUE(client.Send("GET /vorlenk2/update.xml HTTP/1.1\r\nHost: x\r\n"));
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(client.ClosedByPeer());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(Fetch(server.httpPort(), Get("/vorlenk2/update.xml")).statusLine, "HTTP/1.1 200 OK");
 }
 
 TEST(IniValues, AreFoundAsTheLauncherReadsThem) {
