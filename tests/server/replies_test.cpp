@@ -20,16 +20,6 @@ TEST(Replies, AreGbkBytes) {
     EXPECT_EQ(replies::LoginOk({"剑客1"}), "\xB5\xC7\xC2\xBD\xB3\xC9\xB9\xA6\r\n\xBD\xA3\xBF\xCD" "1");
 }
 
-TEST(Replies, LoginOkJoinsRolesOnLineTwo) {
-    EXPECT_EQ(replies::LoginOk({"剑客7", "法师7", "弓手7"}), "登陆成功\r\n剑客7/法师7/弓手7");
-    EXPECT_EQ(replies::LoginOk({}), "登陆成功\r\n");
-}
-
-TEST(Replies, DrawResultHasExactlyThreeLines) {
-    EXPECT_EQ(replies::DrawResult(500, 0), "抽奖结果\r\n500\r\n0");
-    EXPECT_EQ(replies::DrawResult(10, 2), "抽奖结果\r\n10\r\n2");
-}
-
 TEST(Replies, RefusalsContainNoKeywordEvenOutOfStep) {
     const std::string_view whats[] = {replies::kRegisterFailed, replies::kLoginFailed, replies::kLeaveFailed,
                                       replies::kEnchantFailed, replies::kDrawFailed};

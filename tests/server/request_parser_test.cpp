@@ -113,13 +113,4 @@ TEST(RequestBoundaries, CommandWordMustStartOnACharacter) {
     EXPECT_EQ(ParseRequest(bytes).status, ParseStatus::Malformed);
 }
 
-TEST(GbkBoundaries, DoubleByteCharactersAreOneStep) {
-    std::string text = "a中b";  // 1 + 2 + 1 bytes
-    EXPECT_TRUE(server::IsGbkCharacterBoundary(text, 0));
-    EXPECT_TRUE(server::IsGbkCharacterBoundary(text, 1));
-    EXPECT_FALSE(server::IsGbkCharacterBoundary(text, 2));
-    EXPECT_TRUE(server::IsGbkCharacterBoundary(text, 3));
-    EXPECT_TRUE(server::IsGbkCharacterBoundary(text, 4));
-}
-
 }  // namespace
