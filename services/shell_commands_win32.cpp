@@ -25,6 +25,10 @@ std::wstring WideArgument(int argumentCount, rt::ValueRecord* values, int index)
 }
 
 bool SaveShortcut(int argumentCount, rt::ValueRecord* values) {
+    std::string name(TextOf(Given(argumentCount, values, 0)));
+    // No name would write a bare ".lnk" into whatever the current folder is.
+    if (name.empty()) return false;
+    if (name.find('.') == std::string::npos) name += ".lnk";
     IShellLinkW* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
@@ -42,8 +46,6 @@ bool SaveShortcut(int argumentCount, rt::ValueRecord* values) {
         if (Given(argumentCount, values, 4))
             link->SetWorkingDirectory(WideArgument(argumentCount, values, 4).c_str());
     }
-    std::string name(TextOf(Given(argumentCount, values, 0)));
-    if (name.find('.') == std::string::npos) name += ".lnk";
     bool saved = SUCCEEDED(file->Save(rt::WideFromGbk(name).c_str(), TRUE));
     file->Release();
     link->Release();

@@ -229,8 +229,14 @@ TEST_F(CreateShortcut, ExistingFileIsOverwritten) {
     EXPECT_EQ(contents.description, "second");
 }
 
-TEST_F(CreateShortcut, UnwritableLocationGivesFalse) {
+TEST_F(CreateShortcut, UnwritableLocationOrNoNameGivesFalse) {
     EXPECT_FALSE(Create(directory_.Gbk() + "\\no such folder\\link", {}));
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    SetCurrentDirectoryW(directory_.Wide().c_str());
+    EXPECT_FALSE(Create("", {}));
+    EXPECT_FALSE(FileExists(directory_.Wide() + L"\\.lnk"));
+    SetCurrentDirectoryW(current);
 }
 
 // --- running files -----------------------------------------------------------
