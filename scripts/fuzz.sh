@@ -22,7 +22,7 @@ if [ "${1:-}" = "list" ]; then
   exit 0
 fi
 if [ $# -lt 2 ]; then
-  sed -n '4,14p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '4,13p' "$0" | sed 's/^# \{0,1\}//'
   exit 2
 fi
 TARGET=$1

@@ -30,7 +30,7 @@ DecodeStatus Decode(const Bytes& bytes) {
 const char* const kSeedFiles[] = {"still.gif",  "interlaced.gif", "animated.gif", "bmp1.bmp",    "bmp4.bmp",
                                   "bmp8.bmp",   "rle8.bmp",       "bmp16.bmp",    "bmp24.bmp",   "bmp32.bmp",
                                   "pcx256.pcx", "pcxmono.pcx",    "rgba.png",     "palette.png", "rgb16.png",
-                                  "gray.png",   "photo.jpg",      "multi.ico"};
+                                  "gray.png",   "photo.jpg",      "multi.ico",    "dib.ico",     "arrow.cur"};
 
 TEST(DamagedPictures, EveryTruncationOfEverySeedIsNoPicture) {
     for (const char* name : kSeedFiles) {

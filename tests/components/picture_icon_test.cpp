@@ -90,6 +90,23 @@ TEST(IconSelection, PngEntriesTakeTheirSizeFromIhdr) {
     EXPECT_EQ(picture.iconImage.resource, png);
 }
 
+TEST(IconSelection, SeedFilesPickTheirEntriesByTheRule) {
+    const Bytes icon = ReadFixture("dib.ico");
+    PictureObject large, small, cursor;
+    ASSERT_EQ(DecodePicture(icon.data(), static_cast<int64_t>(icon.size()), large, IconSize::Large), DecodeStatus::Ok);
+    EXPECT_EQ(large.width, 32u) << "256 colours are stored as 0: no match, so the last entry";
+    EXPECT_EQ(large.iconImage.bitsPerPixel, 8);
+    ASSERT_EQ(DecodePicture(icon.data(), static_cast<int64_t>(icon.size()), small, IconSize::Small), DecodeStatus::Ok);
+    EXPECT_EQ(small.width, 16u);
+    EXPECT_EQ(small.iconImage.bitsPerPixel, 4);
+    const Bytes file = ReadFixture("arrow.cur");
+    ASSERT_EQ(DecodePicture(file.data(), static_cast<int64_t>(file.size()), cursor), DecodeStatus::Ok);
+    EXPECT_EQ(cursor.kind, PictureKind::Cursor);
+    EXPECT_EQ(cursor.iconImage.hotspotX, 3);
+    EXPECT_EQ(cursor.iconImage.hotspotY, 7);
+    EXPECT_EQ(cursor.iconImage.resource.size(), file.size() - 22 + 4);
+}
+
 TEST(IconSelection, EntriesThatDoNotFitAreDamage) {
     PictureObject picture;
     IconEntry entry = Entry(32, 16, 4, 0x11);

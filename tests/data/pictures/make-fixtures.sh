@@ -66,3 +66,27 @@ convert base.ppm -strip -colorspace Gray gray.png
 convert base.ppm -strip -quality 95 photo.jpg
 
 convert base.ppm -scale 800% -define icon:auto-resize=48,32,16 multi.ico
+
+# Icon and cursor directories with DIB images, encoded by hand: a 16-colour
+# 16-pixel and a 256-colour 32-pixel icon, and a 32-pixel cursor with its hotspot.
+python3 - <<'PY'
+import struct
+def dib(size, bpp):
+    colours = 1 << bpp
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bpp, 0, 0, 0, 0, 0, 0)
+    palette = b"".join(struct.pack("<BBBB", (i * 37) & 255, (i * 91) & 255, (i * 53) & 255, 0) for i in range(colours))
+    stride = ((size * bpp + 31) // 32) * 4
+    pixels = bytes(((x * bpp // 8) + y) & 255 for y in range(size) for x in range(stride))
+    mask_stride = ((size + 31) // 32) * 4
+    mask = bytes((0xF0 if y < size // 2 else 0) for y in range(size) for _ in range(mask_stride))
+    return header + palette + pixels + mask
+def directory(kind, entries):
+    out = struct.pack("<HHH", 0, kind, len(entries))
+    offset = 6 + 16 * len(entries)
+    for width, colours, a, b, image in entries:
+        out += struct.pack("<BBBBHHII", width, width, colours, 0, a, b, len(image), offset)
+        offset += len(image)
+    return out + b"".join(e[4] for e in entries)
+open("dib.ico", "wb").write(directory(1, [(16, 16, 1, 4, dib(16, 4)), (32, 0, 1, 8, dib(32, 8))]))
+open("arrow.cur", "wb").write(directory(2, [(32, 2, 3, 7, dib(32, 1))]))
+PY
