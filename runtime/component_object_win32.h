@@ -35,6 +35,10 @@ public:
     // Window objects only: the windows a modal display disabled are
     // re-enabled before the window closes.
     virtual void SetModalLoading(bool modal) {}
+    // The destroy command. A window sets its pending-destroy mark and, unless
+    // immediately, posts 0x8065 so the destruction runs from the message loop
+    // after the current handler; a component destroys its window.
+    virtual void RequestDestroy(bool immediately) { DestroyWindow(Window()); }
 };
 
 struct CreateParameters {

@@ -130,5 +130,6 @@ std::vector<Creation>& Creations() {
 
 const rt::SupportLibrary* TestLibrary() { return &kLibrary; }
 void RaiseEventWhileCreating(bool enabled) { g_raiseWhileCreating = enabled; }
+void* TestWindowInterface(int request) { return WindowInterface(request); }
 
 }  // namespace loader_testing

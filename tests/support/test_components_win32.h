@@ -29,6 +29,8 @@ struct Creation {
 std::vector<Creation>& Creations();
 // The library record holding the five types (library 1).
 const rt::SupportLibrary* TestLibrary();
+// The test window type's interface function (a plain top-level window).
+void* TestWindowInterface(int request);
 // A child raises this event from its create function (to show that loading suppresses handlers).
 void RaiseEventWhileCreating(bool enabled);
 

@@ -1,0 +1,263 @@
+// The socket client against a loopback server run by the test: what goes on
+// the wire, what comes back as events, and every way a send can fail.
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "runtime/entry_points.h"
+#include "runtime/form_registry_win32.h"
+#include "runtime/values.h"
+#include "services/client_socket_win32.h"
+#include "support/form_harness_win32.h"
+#include "support/test_components_win32.h"
+
+namespace {
+
+constexpr uint32_t kForm = 0x52010001;
+uint32_t g_clientUnit = 0;
+std::vector<std::string> g_arrivals;
+int g_closedEvents = 0;
+
+rt::ValueRecord ClientReference() {
+    return rt::MakeComponentRef(kForm, g_clientUnit, rt::ComponentTypeCode(1, 37));
+}
+
+std::string Received() {
+    rt::ValueRecord client = ClientReference();
+    rt::ValueRecord bytes = rt::CallLibraryCommand(services::GetReceivedData, 1, &client);
+    std::string copy(rt::ByteSetView(rt::AsByteSet(bytes)));
+    rt::Free(const_cast<uint8_t*>(rt::AsByteSet(bytes)));
+    return copy;
+}
+
+int64_t OnDataArrived(const uint32_t*, int) {
+    g_arrivals.push_back(Received());
+    return 0;
+}
+int64_t OnClosed(const uint32_t*, int) {
+    ++g_closedEvents;
+    return 0;
+}
+const rt::EventHandler kHandlers[] = {OnDataArrived, OnClosed};
+
+void* ClientInterface(int request) { return services::ClientTypeInterface(request); }
+
+rt::ComponentType g_types[37];
+rt::SupportLibrary g_library;
+
+services::ClientSocket* Client() {
+    return dynamic_cast<services::ClientSocket*>(rt::ComponentOf(kForm, g_clientUnit));
+}
+
+void StartForm() {
+    g_types[0] = {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, loader_testing::TestWindowInterface};
+    g_types[36] = {"客户", "Client", rt::kTypeFlagCanRaiseEvents | rt::kTypeFlagNeverShown, ClientInterface};
+    g_library = {rt::kLibraryRecordFormat, "", 5, 7, 0, "系统核心支持库", 0, nullptr, 37, g_types, nullptr};
+    testing_support::FormBuilder form(kForm, 0x00010001, 300, 200);
+    g_clientUnit = form.Add(0x00010025, "客户", 16, 40, 32, 24, 0);
+    form.Bind(g_clientUnit, 0, 0);
+    form.Bind(g_clientUnit, 1, 1);
+    testing_support::StartRuntime(testing_support::BuildTemplate({form}), {&g_library}, kHandlers, 2);
+    ASSERT_EQ(rt::LoadStartupWindow(kForm), 1);
+    ASSERT_NE(Client(), nullptr);
+    g_arrivals.clear();
+    g_closedEvents = 0;
+}
+
+// A one-connection server on 127.0.0.1 whose behaviour is a function of the
+// accepted socket, run on its own thread.
+class LoopbackServer {
+public:
+    explicit LoopbackServer(std::function<void(SOCKET)> behaviour, u_short port = 0) : behaviour_(std::move(behaviour)) {
+        WSADATA data;
+        WSAStartup(0x0202, &data);
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port);
+        bound_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                 listen(listener_, 4) == 0;
+        int length = sizeof address;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        if (bound_) thread_ = std::thread([this] { Serve(); });
+    }
+    ~LoopbackServer() {
+        closesocket(listener_);
+        if (thread_.joinable()) thread_.join();
+        WSACleanup();
+    }
+    bool Bound() const { return bound_; }
+    int Port() const { return port_; }
+    bool Accepted() const { return accepted_; }
+    std::string Received() {
+        for (int i = 0; i < 100 && !done_; ++i) Sleep(20);
+        return received_;
+    }
+
+private:
+    void Serve() {
+        SOCKET peer = accept(listener_, nullptr, nullptr);
+        if (peer == INVALID_SOCKET) return;
+        accepted_ = true;
+        behaviour_(peer);
+        done_ = true;
+    }
+
+public:
+    // Reads until the peer has been quiet for a while.
+    void ReadAll(SOCKET peer) {
+        char buffer[256];
+        fd_set readable;
+        for (;;) {
+            FD_ZERO(&readable);
+            FD_SET(peer, &readable);
+            timeval wait{0, 300000};
+            if (select(0, &readable, nullptr, nullptr, &wait) != 1) break;
+            int count = recv(peer, buffer, sizeof buffer, 0);
+            if (count <= 0) break;
+            received_.append(buffer, static_cast<size_t>(count));
+        }
+    }
+
+private:
+    std::function<void(SOCKET)> behaviour_;
+    SOCKET listener_ = INVALID_SOCKET;
+    bool bound_ = false;
+    int port_ = 0;
+    std::atomic<bool> accepted_{false};
+    std::atomic<bool> done_{false};
+    std::string received_;
+    std::thread thread_;
+};
+
+bool ConnectTo(const char* address, int32_t port) {
+    rt::ValueRecord arguments[] = {ClientReference(), rt::MakeText(address), rt::MakeInteger(port)};
+    return rt::AsBool(rt::CallLibraryCommand(services::Connect, 3, arguments));
+}
+
+bool Send(const rt::ValueRecord& value) {
+    rt::ValueRecord arguments[] = {ClientReference(), value};
+    return rt::AsBool(rt::CallLibraryCommand(services::SendData, 2, arguments));
+}
+
+TEST(ClientSocket, SendsExactlyTheBytesOfEachValue) {
+    StartForm();
+    LoopbackServer* serverPointer = nullptr;
+    LoopbackServer server([&](SOCKET peer) { serverPointer->ReadAll(peer); closesocket(peer); });
+    serverPointer = &server;
+    ASSERT_TRUE(server.Bound());
+    ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
+    EXPECT_TRUE(Client()->connected());
+    EXPECT_TRUE(Send(rt::MakeText("abc")));
+    EXPECT_TRUE(Send(rt::MakeText("")));  // nothing on the wire, still a success
+    EXPECT_TRUE(Send(rt::MakeInteger(0x04030201)));
+    uint8_t* set = rt::CopyBytes("\x00\xFF", 2);
+    EXPECT_TRUE(Send(rt::MakeByteSetValue(set)));
+    rt::Free(set);
+    EXPECT_EQ(server.Received(), std::string("abc\x01\x02\x03\x04\x00\xFF", 9));
+}
+
+TEST(ClientSocket, EmptyAddressFailsWithoutAnAttempt) {
+    StartForm();
+    LoopbackServer server([](SOCKET peer) { closesocket(peer); });
+    EXPECT_FALSE(ConnectTo("", server.Port()));
+    Sleep(200);
+    EXPECT_FALSE(server.Accepted());
+    EXPECT_FALSE(Send(rt::MakeText("x"))) << "no connection, nothing sent";
+}
+
+TEST(ClientSocket, PortBelowOneConnectsToPortOne) {
+    StartForm();
+    LoopbackServer server([](SOCKET peer) { closesocket(peer); }, 1);
+    if (!server.Bound()) GTEST_SKIP() << "port 1 needs privileges this run does not have";
+    EXPECT_TRUE(ConnectTo("127.0.0.1", 0));
+    EXPECT_TRUE(ConnectTo("127.0.0.1", -5));
+}
+
+TEST(ClientSocket, SendFailsBeforeConnectAndAfterAFailedOne) {
+    StartForm();
+    EXPECT_FALSE(Send(rt::MakeText("abc")));
+    int freePort;
+    {
+        LoopbackServer closed([](SOCKET peer) { closesocket(peer); });
+        freePort = closed.Port();
+    }  // nothing listens there any more
+    EXPECT_FALSE(ConnectTo("127.0.0.1", freePort));
+    EXPECT_FALSE(Client()->connected());
+    EXPECT_FALSE(Send(rt::MakeText("abc")));
+}
+
+TEST(ClientSocket, PeerResetMakesSendFailWhileConnectedStaysSet) {
+    StartForm();
+    LoopbackServer server([](SOCKET peer) {
+        linger hard{1, 0};
+        setsockopt(peer, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
+        closesocket(peer);
+    });
+    ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
+    testing_support::PumpUntil([] { return g_closedEvents > 0; }, 3000);
+    EXPECT_EQ(g_closedEvents, 1);
+    bool anyFailed = false;
+    for (int attempt = 0; attempt < 3 && !anyFailed; ++attempt) anyFailed = !Send(rt::MakeText("late"));
+    EXPECT_TRUE(anyFailed);
+    EXPECT_TRUE(Client()->connected());
+    EXPECT_TRUE(g_arrivals.empty()) << "a closed connection delivers no data event";
+}
+
+TEST(ClientSocket, PacketsWaitingTogetherArriveAsOneEvent) {
+    StartForm();
+    std::atomic<bool> sent{false};
+    LoopbackServer server([&](SOCKET peer) {
+        send(peer, "first|", 6, 0);
+        Sleep(50);
+        send(peer, "second", 6, 0);
+        sent = true;
+        Sleep(1500);
+        closesocket(peer);
+    });
+    ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
+    while (!sent) Sleep(10);
+    Sleep(200);  // both packets are waiting before any notification is handled
+    testing_support::PumpUntil([] { return !g_arrivals.empty(); }, 3000);
+    testing_support::PumpFor(300);
+    ASSERT_EQ(g_arrivals.size(), 1u);
+    EXPECT_EQ(g_arrivals[0], "first|second");
+    EXPECT_EQ(Received(), "") << "received data is only there during the handler";
+}
+
+TEST(ClientSocket, SpuriousReadNotificationRaisesNothing) {
+    StartForm();
+    LoopbackServer server([](SOCKET peer) { Sleep(1500); closesocket(peer); });
+    ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
+    PostMessageW(Client()->Window(), services::kSocketNotify, static_cast<WPARAM>(Client()->socket()), FD_READ);
+    testing_support::PumpFor(300);
+    EXPECT_TRUE(g_arrivals.empty());
+}
+
+TEST(ClientSocket, LargeReplyIsDrainedWhole) {
+    StartForm();
+    std::string big(50000, 'x');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
+    LoopbackServer server([&](SOCKET peer) {
+        send(peer, big.data(), static_cast<int>(big.size()), 0);
+        Sleep(1500);
+        closesocket(peer);
+    });
+    ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
+    std::string all;
+    testing_support::PumpUntil([&] {
+        all.clear();
+        for (const std::string& part : g_arrivals) all += part;
+        return all.size() >= big.size();
+    }, 5000);
+    EXPECT_EQ(all, big) << "bytes lost or reordered";
+}
+
+}  // namespace
