@@ -52,8 +52,9 @@ public:
     bool SetCursorSlot(uint32_t index, uint32_t value) { return SetPlaceWord(index, 20, value); }
     bool SetFlags(uint32_t index, uint32_t flags);
     bool SetFlag(uint32_t index, uint32_t bit, bool on);
-    // These change the record size: the unit and the offsets after it move.
-    // A NUL byte ends the text.
+    // These change the record size: the unit and the offsets after it move,
+    // and UnitRecord views taken before are no longer valid. A NUL byte ends
+    // the text.
     bool ReplaceTag(uint32_t index, std::string_view tag);
     bool ReplaceMousePointer(uint32_t index, std::span<const uint8_t> data);
     bool ReplaceMenuCaption(uint32_t index, std::string_view caption);

@@ -103,7 +103,7 @@ TEST(TemplateLayout, OneFormWithOnlyTheWindow) {
     Bytes bytes = tpl.Write();
 
     rt::ByteReader reader(bytes.data(), bytes.size());
-    uint32_t word;
+    uint32_t word = 0;
     reader.ReadU32(&word);
     EXPECT_EQ(word, 8u);  // L = 8 × N
     reader.ReadU32(&word);
@@ -135,12 +135,12 @@ TEST(TemplateLayout, OneFormWithOnlyTheWindow) {
 TEST(TemplateLayout, RecordsAndTablesFillEveryBufferAndTheLastFormEndsTheData) {
     Bytes bytes = RichTemplate().Write();
     rt::ByteReader reader(bytes.data(), bytes.size());
-    uint32_t tableLength;
+    uint32_t tableLength = 0;
     reader.ReadU32(&tableLength);
     reader.Skip(tableLength);
     for (uint32_t f = 0; f < tableLength / 8; ++f) {
         const uint8_t* text;
-        uint32_t length, unitCount, bufferLength;
+        uint32_t length = 0, unitCount = 0, bufferLength = 0;
         reader.Skip(8);
         reader.ReadCounted(&text, &length);
         reader.ReadCounted(&text, &length);
@@ -290,7 +290,7 @@ void Put(Bytes& bytes, size_t at, uint32_t value) { rt::StoreU32(bytes.data() + 
 // Start of the second form's unit buffer (5 units).
 size_t SecondBufferStart(const Bytes& bytes) {
     rt::ByteReader reader(bytes.data(), bytes.size());
-    uint32_t word, length;
+    uint32_t word = 0, length = 0;
     const uint8_t* text;
     reader.ReadU32(&word);
     reader.Skip(word);
