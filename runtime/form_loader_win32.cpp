@@ -317,7 +317,9 @@ void ShowForm(Form& form, bool show) {
         uint32_t saved = runtime.currentModalFormId;
         runtime.currentModalFormId = form.Id();
         RunLoop(LoopMode::Modal);
-        runtime.currentModalFormId = saved;
+        // A form closed while a later modal form ran must still end its own loop.
+        Form* savedForm = FindForm(saved);
+        runtime.currentModalFormId = savedForm && savedForm->Loaded() ? saved : 0;
     }
 }
 

@@ -1,0 +1,61 @@
+// The launcher's program-wide variables. Texts are GBK runtime texts owned by
+// the variable; arrays and the tray record are runtime blocks.
+#pragma once
+
+#include <cstdint>
+
+namespace launcher {
+
+// The notification-icon record as the program holds it: scalars plus three
+// fixed byte arrays (tip 128, balloon text 256, balloon title 64). It is
+// marshalled into the 488-byte native record for each call.
+struct TrayIconRecord {
+    uint32_t cbSize;
+    uint32_t hWnd;
+    uint32_t uID;
+    uint32_t uFlags;
+    uint32_t uCallbackMessage;
+    uint32_t hIcon;
+    void* szTip;  // byte array of 128
+    uint32_t dwState;
+    uint32_t dwStateMask;
+    void* szInfo;  // byte array of 256
+    uint32_t uTimeout;
+    void* szInfoTitle;  // byte array of 64
+    uint32_t dwInfoFlags;
+};
+
+constexpr uint32_t kTipBytes = 128;
+constexpr uint32_t kInfoBytes = 256;
+constexpr uint32_t kInfoTitleBytes = 64;
+constexpr uint32_t kNativeTrayRecordSize = 488;
+constexpr uint32_t kDrawSlotCount = 16;
+
+struct ProgramState {
+    int32_t AnsiCodePage = 0;
+    uint32_t TaskbarCreatedMessage = 0;
+    char* LoggedInAccount = nullptr;
+    void* RoleNames = nullptr;  // array of texts
+    int32_t SelectedRoleIndex = 0;
+    char* SelectedRoleName = nullptr;
+    int32_t DrawStepsLeft = 0;
+    int32_t DrawSlot = 0;
+    void* DrawSlots = nullptr;  // array of 16 component references
+    char* CurrentVersion = nullptr;
+    uint32_t TrayWindow = 0;
+    uint32_t OldWindowProc = 0;
+    uintptr_t TrayCallback = 0;  // a routine taking one integer
+    TrayIconRecord* TrayIconData = nullptr;
+    int32_t GameStartResult = 0;
+    uint32_t GameWindow = 0;
+};
+
+ProgramState& State();
+
+// Start: RoleNames empty, DrawSlots with 16 empty references, TrayIconData
+// zero-filled with its three byte arrays.
+void AllocateProgramState();
+// The exit routine: frees every variable.
+void FreeProgramState(int index);
+
+}  // namespace launcher
