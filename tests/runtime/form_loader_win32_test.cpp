@@ -42,7 +42,21 @@ int64_t Handler0(const uint32_t*, int) { return Record(0); }
 int64_t Handler1(const uint32_t*, int) { return Record(1); }
 int64_t RefuseClose(const uint32_t*, int) { Record(2); return 0; }
 int64_t OpenThirdModally(const uint32_t*, int);
-const rt::EventHandler kHandlers[] = {Handler0, Handler1, RefuseClose, OpenThirdModally};
+int64_t CloseSelfUnderThird(const uint32_t*, int);
+const rt::EventHandler kHandlers[] = {Handler0, Handler1, RefuseClose, OpenThirdModally, CloseSelfUnderThird};
+
+bool g_secondMayClose = false;
+// The second form's close query: the first time it asks for its own close and
+// opens the third form modally, so the second goes away under the third's loop.
+int64_t CloseSelfUnderThird(const uint32_t*, int) {
+    if (g_secondMayClose) return 1;
+    g_secondMayClose = true;
+    PostMessageW(rt::WindowOfComponent(kSecondForm, 0), WM_CLOSE, 0, 0);
+    testing_support::AfterDelay(600, [] { PostMessageW(rt::WindowOfComponent(kThirdForm, 0), WM_CLOSE, 0, 0); });
+    rt::FormLoadRequest request{kThirdForm, nullptr, 1};
+    rt::LoadFormForCommand(request);
+    return 0;
+}
 
 int64_t OpenThirdModally(const uint32_t*, int) {
     Record(3);
@@ -58,7 +72,7 @@ int64_t OpenThirdModally(const uint32_t*, int) {
 void Start(const std::vector<FormBuilder>& forms) {
     g_calls.clear();
     Creations().clear();
-    testing_support::StartRuntime(testing_support::BuildTemplate(forms), {loader_testing::TestLibrary()}, kHandlers, 4);
+    testing_support::StartRuntime(testing_support::BuildTemplate(forms), {loader_testing::TestLibrary()}, kHandlers, 5);
 }
 
 HWND WindowOf(uint32_t formId, uint32_t unitId) { return rt::WindowOfComponent(formId, unitId); }
@@ -209,6 +223,22 @@ TEST(ModalForms, DisableOthersUntilClosedAndNest) {
     EXPECT_EQ(rt::Runtime().currentModalFormId, 0u);
     ASSERT_FALSE(g_calls.empty());
     EXPECT_EQ(g_calls[0].first, 3);
+}
+
+TEST(ModalForms, AFormClosedUnderALaterModalFormStillEndsItsLoop) {
+    FormBuilder main(kMainForm, kWindowType, 300, 200);
+    FormBuilder second(kSecondForm, kWindowType, 200, 100);
+    FormBuilder third(kThirdForm, kWindowType, 150, 80);
+    second.Bind(0, 12, 4);
+    Start({main, second, third});
+    rt::LoadStartupWindow(kMainForm);
+    testing_support::AfterDelay(300, [] { PostMessageW(rt::WindowOfComponent(kSecondForm, 0), WM_CLOSE, 0, 0); });
+    rt::FormLoadRequest request{kSecondForm, nullptr, 1};
+    EXPECT_EQ(rt::LoadFormForCommand(request), 1);  // would never return if the second's loop kept waiting
+    EXPECT_EQ(WindowOf(kSecondForm, 0), nullptr);
+    EXPECT_EQ(WindowOf(kThirdForm, 0), nullptr);
+    EXPECT_EQ(rt::Runtime().currentModalFormId, 0u);
+    EXPECT_TRUE(IsWindowEnabled(WindowOf(kMainForm, 0)));
 }
 
 TEST(Events, BindingsSourceAndSuppressionWhileLoading) {
