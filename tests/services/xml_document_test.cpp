@@ -125,6 +125,24 @@ TEST_F(XmlCommands, LoadsAFileByName) {
     std::remove(path.c_str());
 }
 
+std::string DataPath(const std::string& name) {
+    std::string path = std::string(LUMADREL_TEST_DATA_DIR) + "/xml/" + name;
+#ifdef _WIN32
+    // Wine shows the host's root as drive Z:.
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    path = "Z:" + path;
+#endif
+    return path;
+}
+
+TEST_F(XmlCommands, LoadsAGbkDocumentWithChineseNames) {
+    std::string path = DataPath("chinese.xml");
+    ASSERT_TRUE(Call(services::LoadXml, {Holder(), rt::MakeText(path.c_str())}).boolean());
+    EXPECT_EQ(Node("信息/版本号"), std::make_pair(std::string("３．１"), 1));
+    EXPECT_EQ(Node("信息/公告").first, "维护 \"通知\"");
+}
+
 TEST_F(XmlCommands, FoundFlagIsOptionalAndOnlyWrittenWhenBool) {
     ASSERT_TRUE(Load(kUpdateDocument));
     EXPECT_EQ(Call(services::GetNodeText, {Holder(), rt::MakeText("Info/Version")}).text(), "1.2");
