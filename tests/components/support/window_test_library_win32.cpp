@@ -1,0 +1,221 @@
+#include "support/window_test_library_win32.h"
+
+#include <gtest/gtest.h>
+
+#include "components/component_types_win32.h"
+#include "components/control_reflection_win32.h"
+#include "runtime/component_object_win32.h"
+#include "runtime/form_host_win32.h"
+#include "runtime/form_registry_win32.h"
+#include "runtime/runtime_context_win32.h"
+#include "support/form_harness_win32.h"
+
+namespace window_testing {
+namespace {
+
+// A system button or edit box that records its clicks as they come back
+// from the form window.
+class TestControl : public rt::ComponentObject {
+public:
+    HWND window = nullptr;
+    WNDPROC original = nullptr;
+    uint32_t formId = 0, unitId = 0;
+    HWND Window() const override { return window; }
+};
+
+LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* control = reinterpret_cast<TestControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    WNDPROC original = control->original;
+    if (message == components::kReflectedMessageBase + WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        Clicks().push_back(GetDlgCtrlID(window));
+        return 1;
+    }
+    if (message == WM_NCDESTROY) {
+        rt::RuntimeService(2000, static_cast<intptr_t>(control->formId), static_cast<intptr_t>(control->unitId));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        delete control;
+    }
+    return CallWindowProcW(original, window, message, wParam, lParam);
+}
+
+rt::ComponentObject* CreateControl(const rt::CreateParameters& p) {
+    uint8_t kind = p.length ? p.data[0] : kControlPushButton;
+    const wchar_t* className = kind == kControlEdit ? L"EDIT" : L"BUTTON";
+    DWORD style = p.style | WS_CHILD | WS_CLIPSIBLINGS;
+    if (kind == kControlDefaultButton) style |= BS_DEFPUSHBUTTON;
+    if (kind == kControlEdit) style |= ES_AUTOHSCROLL;
+    auto* control = new TestControl;
+    control->formId = p.formId;
+    control->unitId = p.unitId;
+    control->window = CreateWindowExW(0, className, L"", style, p.x, p.y, p.cx, p.cy, p.parent,
+                                      reinterpret_cast<HMENU>(static_cast<intptr_t>(p.controlId)),
+                                      GetModuleHandleW(nullptr), nullptr);
+    if (!control->window) {
+        delete control;
+        return nullptr;
+    }
+    SetWindowLongPtrW(control->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+    control->original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control->window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure)));
+    components::SetReflectionTarget(control->window, control->window);
+    return control;
+}
+
+void* ControlInterface(int request) {
+    return request == rt::kRequestCreate ? reinterpret_cast<void*>(CreateControl) : nullptr;
+}
+
+std::vector<rt::ComponentType> CoreTypes() {
+    std::vector<rt::ComponentType> types(32, rt::ComponentType{"", "", 0, nullptr});
+    types[0] = {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, components::WindowTypeInterface};
+    types[1] = {"测试控件", "TestControl", rt::kTypeFlagCanRaiseEvents, ControlInterface};
+    types[31] = {"时钟", "Timer", rt::kTypeFlagCanRaiseEvents | rt::kTypeFlagNeverShown,
+                 components::TimerTypeInterface};
+    return types;
+}
+
+std::vector<rt::ComponentType> ExtendedTypes() {
+    std::vector<rt::ComponentType> types(5, rt::ComponentType{"", "", 0, nullptr});
+    types[4] = {"透明标签", "TransLabel", rt::kTypeFlagCanRaiseEvents, components::TransLabelTypeInterface};
+    return types;
+}
+
+std::vector<HandlerCall> g_calls;
+int64_t g_results[kHandlerCount] = {1, 1, 1, 1, 1, 1, 1, 1};
+
+template <int N>
+int64_t Record(const uint32_t* arguments, int count) {
+    g_calls.push_back({N, rt::EventSourceUnit(), count > 0 ? arguments[0] : 0, GetTickCount()});
+    return g_results[N];
+}
+
+const rt::EventHandler kHandlers[kHandlerCount] = {Record<0>, Record<1>, Record<2>, Record<3>,
+                                                  Record<4>, Record<5>, Record<6>, Record<7>};
+
+}  // namespace
+
+std::vector<const rt::SupportLibrary*> Libraries() {
+    static const std::vector<rt::ComponentType> core = CoreTypes();
+    static const std::vector<rt::ComponentType> extended = ExtendedTypes();
+    static const rt::SupportLibrary coreLibrary = {
+        rt::kLibraryRecordFormat, "0123456789ABCDEF0123456789ABCDEF", 5, 7, 0, "系统核心支持库", 0, nullptr,
+        static_cast<int>(core.size()), core.data(), nullptr};
+    static const rt::SupportLibrary extendedLibrary = {
+        rt::kLibraryRecordFormat, "FEDCBA9876543210FEDCBA9876543210", 2, 0, 0, "扩展界面支持库一", 0, nullptr,
+        static_cast<int>(extended.size()), extended.data(), nullptr};
+    return {&coreLibrary, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &extendedLibrary};
+}
+
+std::vector<int>& Clicks() {
+    static std::vector<int> clicks;
+    return clicks;
+}
+
+std::vector<HandlerCall>& HandlerCalls() { return g_calls; }
+int64_t& HandlerResult(int handler) { return g_results[handler]; }
+const rt::EventHandler* Handlers() { return kHandlers; }
+int CallsOf(int handler) {
+    int count = 0;
+    for (const HandlerCall& call : g_calls) count += call.handler == handler;
+    return count;
+}
+
+void Start(const std::vector<uint8_t>& templateBytes) {
+    g_calls.clear();
+    Clicks().clear();
+    for (int i = 0; i < kHandlerCount; ++i) g_results[i] = 1;
+    if (!rt::Runtime().initialized) {
+        testing_support::StartRuntime(templateBytes, Libraries(), kHandlers, kHandlerCount);
+        return;
+    }
+    // A test that loads several templates: the previous forms go first.
+    for (rt::Form& form : rt::Forms())
+        if (form.Loaded()) DestroyWindow(form.window);
+    static std::vector<uint8_t> current;
+    current = templateBytes;
+    EXPECT_TRUE(rt::LoadFormTemplate(current.data(), static_cast<uint32_t>(current.size()),
+                                     reinterpret_cast<uintptr_t>(kHandlers)));
+}
+
+std::vector<uint8_t> WindowBytes(const std::function<void(components::WindowData&)>& change) {
+    components::WindowData data;
+    change(data);
+    return data.Write();
+}
+
+std::vector<uint8_t> BitmapFile(int width, int height, const std::function<COLORREF(int x, int y)>& colour) {
+    int stride = (width * 3 + 3) & ~3;
+    uint32_t imageSize = static_cast<uint32_t>(stride * height);
+    std::vector<uint8_t> file(54 + imageSize, 0);
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    file[26] = 1;
+    file[28] = 24;
+    put32(34, imageSize);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = file.data() + 54 + static_cast<size_t>(stride) * (height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            COLORREF c = colour(x, y);
+            row[x * 3] = GetBValue(c);
+            row[x * 3 + 1] = GetGValue(c);
+            row[x * 3 + 2] = GetRValue(c);
+        }
+    }
+    return file;
+}
+
+COLORREF WindowPixel(HWND window, int x, int y) {
+    UpdateWindow(window);
+    HDC dc = GetDCEx(window, nullptr, DCX_WINDOW | DCX_CACHE);
+    COLORREF pixel = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return pixel;
+}
+
+std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect) {
+    UpdateWindow(window);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HDC dc = GetDCEx(window, nullptr, DCX_CACHE);  // through the children: what the display shows
+    BitBlt(memory, 0, 0, width, height, dc, rect.left, rect.top, SRCCOPY);
+    ReleaseDC(window, dc);
+    GdiFlush();
+    std::vector<COLORREF> pixels(static_cast<size_t>(width) * height);
+    const auto* source = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = RGB(source[i * 4 + 2], source[i * 4 + 1], source[i * 4]);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+int PixelsOtherThan(HWND window, const RECT& rect, COLORREF background) {
+    int count = 0;
+    for (COLORREF pixel : ClientPixels(window, rect)) count += pixel != background;
+    return count;
+}
+
+int PixelsOf(HWND window, const RECT& rect, COLORREF colour) {
+    int count = 0;
+    for (COLORREF pixel : ClientPixels(window, rect)) count += pixel == colour;
+    return count;
+}
+
+}  // namespace window_testing

@@ -1,0 +1,65 @@
+// Support for the tests of the window, transparent label and timer: test
+// libraries holding the real types, recording event handlers, pictures and
+// pixel readers.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "components/window_data.h"
+#include "runtime/events.h"
+#include "runtime/support_library.h"
+
+namespace window_testing {
+
+constexpr uint32_t kWindowType = 0x00010001;
+constexpr uint32_t kControlType = 0x00010002;  // a push button, default button or edit box, by its data byte
+constexpr uint32_t kTimerType = 0x00010020;
+constexpr uint32_t kTransLabelType = 0x00080005;
+
+constexpr uint8_t kControlPushButton = 0, kControlDefaultButton = 1, kControlEdit = 2;
+
+// Library 1 (window, test control, timer) and library 8 (transparent label).
+std::vector<const rt::SupportLibrary*> Libraries();
+
+// Control ids of the test controls' clicks, in order.
+std::vector<int>& Clicks();
+
+// Handlers 0..7 record their index, the event source and the first argument,
+// and return HandlerResult(index) (1 unless set).
+struct HandlerCall {
+    int handler;
+    uint32_t unit;
+    uint32_t argument;
+    DWORD tick;
+};
+std::vector<HandlerCall>& HandlerCalls();
+int64_t& HandlerResult(int handler);
+const rt::EventHandler* Handlers();
+constexpr int kHandlerCount = 8;
+int CallsOf(int handler);
+
+// Starts the runtime with the test libraries and the recording handlers.
+void Start(const std::vector<uint8_t>& templateBytes);
+
+// Own data of a window: defaults changed by `change`.
+std::vector<uint8_t> WindowBytes(const std::function<void(components::WindowData&)>& change);
+
+// A 24-bit BMP file whose pixel (x, y) is colour(x, y).
+std::vector<uint8_t> BitmapFile(int width, int height, const std::function<COLORREF(int x, int y)>& colour);
+
+// A pixel of the window including its frame, as on the display.
+COLORREF WindowPixel(HWND window, int x, int y);
+
+// Client pixels of `rect` that differ from `background`.
+int PixelsOtherThan(HWND window, const RECT& rect, COLORREF background);
+// Client pixels of `rect` that have exactly this colour.
+int PixelsOf(HWND window, const RECT& rect, COLORREF colour);
+// The client pixels of `rect`, row by row.
+std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect);
+
+}  // namespace window_testing
