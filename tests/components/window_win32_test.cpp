@@ -9,6 +9,7 @@
 #include "components/window_shape.h"
 #include "runtime/entry_points.h"
 #include "runtime/form_access_win32.h"
+#include "runtime/form_host_win32.h"
 #include "runtime/form_registry_win32.h"
 #include "runtime/runtime_context_win32.h"
 #include "runtime/values.h"
@@ -384,6 +385,62 @@ TEST(WindowKeys, EnterMovesFocusInsteadOfPressing) {
     Key(rt::WindowOfComponent(kForm, k.edit), VK_RETURN);
     EXPECT_EQ(GetFocus(), rt::WindowOfComponent(kForm, k.first));
     EXPECT_TRUE(Clicks().empty());
+}
+
+TEST(WindowKeys, ArrowsMoveWithinTheGroupAndAltMnemonicsPress) {
+    KeyboardForm k = ThreeControls(false);
+    HWND window = Load(k.form);
+    HWND edit = rt::WindowOfComponent(kForm, k.edit);
+    HWND first = rt::WindowOfComponent(kForm, k.first);
+    HWND defaultButton = rt::WindowOfComponent(kForm, k.defaultButton);
+    SetForegroundWindow(window);
+    Key(first, VK_DOWN);
+    EXPECT_EQ(GetFocus(), defaultButton);
+    Key(edit, VK_DOWN);  // the edit box keeps its arrow keys
+    EXPECT_EQ(GetFocus(), edit);
+    SetWindowTextW(first, L"确定(&O)");
+    PostMessageW(edit, WM_SYSCHAR, L'o', 0x20000000);
+    testing_support::PumpFor(50);
+    ASSERT_EQ(Clicks().size(), 1u);
+    EXPECT_EQ(Clicks()[0], GetDlgCtrlID(first));
+}
+
+TEST(WindowEvents, MenuCommandsTrayNoticesAndIdle) {
+    FormBuilder form = PlainForm(200, 100);
+    uint32_t item = form.Add(kControlType, "菜单1", 0, 0, 0, 0);
+    rt::UnitFields& unit = form.Unit(item);
+    unit.id = 0x26000000u | (item & 0xFFFFFF);
+    unit.menuFlags = 1;
+    unit.caption = "文件";
+    unit.clickHandler = 0 * sizeof(rt::EventHandler);
+    form.Bind(0, components::kWindowTrayNotice, 1);
+    form.Bind(0, components::kWindowIdle, 7);
+    HWND window = Load(form);
+    uint32_t position = 1;
+    SendMessageW(window, WM_COMMAND, 20000 + position, 0);
+    SendMessageW(window, WM_COMMAND, 57600 + position, 0);  // beyond the menu range: ignored
+    ASSERT_EQ(CallsOf(0), 1);
+    EXPECT_EQ(HandlerCalls().back().unit, 0x26000000u | (item & 0xFFFFFF));
+
+    const std::pair<UINT, uint32_t> notices[] = {
+        {WM_LBUTTONUP, 1}, {WM_LBUTTONDBLCLK, 2}, {WM_RBUTTONUP, 3}, {WM_CONTEXTMENU, 3}, {WM_MOUSEMOVE, 0}};
+    for (const auto& [mouse, kind] : notices) {
+        size_t before = HandlerCalls().size();
+        SendMessageW(window, components::kTrayNoticeMessage, 0, mouse);
+        if (kind == 0) {
+            EXPECT_EQ(HandlerCalls().size(), before);
+        } else {
+            ASSERT_EQ(HandlerCalls().size(), before + 1);
+            EXPECT_EQ(HandlerCalls().back().argument, kind);
+        }
+    }
+
+    HandlerResult(7) = 1;
+    EXPECT_TRUE(rt::RunFormIdleWork(25));
+    EXPECT_EQ(HandlerCalls().back().argument, 25u);
+    HandlerResult(7) = 0;
+    EXPECT_FALSE(rt::RunFormIdleWork(40));
+    EXPECT_EQ(CallsOf(7), 2);
 }
 
 // --- Properties, positions, ownership ---
