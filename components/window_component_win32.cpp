@@ -339,6 +339,8 @@ LRESULT WindowComponent::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         Raise(rt::kEventLostFocus);
         return result;
     }
+    case WM_SETFONT: font_ = reinterpret_cast<HFONT>(wParam); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
     case WM_CLOSE: OnClose(); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_DESTROY: OnDestroy(); return IsWindow(window) ? Default(message, wParam, lParam) : 0;

@@ -126,6 +126,7 @@ private:
     HICON smallIcon_ = nullptr;
     HRGN shapeRegion_ = nullptr;
     HWND savedFocus_ = nullptr;
+    HFONT font_ = nullptr;  // not owned: the default component font
     bool activatedOnce_ = false;
     bool helpOpened_ = false;
     bool pendingDestroy_ = false;

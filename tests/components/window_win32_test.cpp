@@ -521,6 +521,7 @@ TEST(WindowIcons, DefaultProgramIconUnlessTheIconReads) {
     HWND window = Load(PlainForm(100, 100));
     HICON defaultIcon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
     EXPECT_NE(defaultIcon, nullptr);
+    EXPECT_NE(SendMessageW(window, WM_GETFONT, 0, 0), 0);  // the default font, for children that ask
     FormBuilder withIcon = PlainForm(100, 100, [](WindowData& d) { d.icon = picture_fixtures::ReadFixture("dib.ico"); });
     HWND second = Load(withIcon);
     HICON own = reinterpret_cast<HICON>(SendMessageW(second, WM_GETICON, ICON_BIG, 0));
