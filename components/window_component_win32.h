@@ -60,7 +60,7 @@ public:
 
     // The Destroy command: marks the window for destruction and destroys it
     // now, or from the message loop once the running handler has returned.
-    void RequestDestroy(bool immediately);
+    void RequestDestroy(bool immediately) override;
 
     const WindowData& Data() const { return data_; }
 
