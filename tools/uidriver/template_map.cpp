@@ -1,0 +1,114 @@
+#include "tools/uidriver/template_map.h"
+
+#include "runtime/form_template.h"
+
+namespace uidriver {
+namespace {
+
+constexpr int kFirstControlId = 100;
+constexpr int kControlIdStep = 10;
+
+struct KnownType {
+    uint32_t reference;
+    const char* name;
+    const char* windowClass;
+};
+
+constexpr KnownType kKnownTypes[] = {
+    {0x00010001, "window", "QMWindow"},
+    {0x00010005, "edit_box", "Edit"},
+    {0x00010006, "picture_box", "_WK_PicBox"},
+    {0x0001000A, "label", "_WK_Label"},
+    {0x0001000B, "button", "Button"},
+    {0x0001000C, "check_box", "Button"},
+    {0x0001000E, "combo_box", "ComboBox"},
+    {0x00010020, "timer", "_WK_Timer"},
+    {0x00010025, "client", "_WK_ClientSock"},
+    {0x00020001, "image_button", "Button"},
+    {0x00080005, "transparent_label", "_WK_TransLabel"},
+};
+
+const KnownType* FindKnownType(uint32_t reference) {
+    for (const KnownType& type : kKnownTypes)
+        if (type.reference == reference) return &type;
+    return nullptr;
+}
+
+TemplateForm DescribeForm(const rt::FormRecord& record) {
+    TemplateForm form;
+    form.id = record.id;
+    uint32_t count = record.UnitCount();
+    form.units.resize(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        rt::UnitRecord unit = record.Unit(i);
+        TemplateUnit& entry = form.units[i];
+        entry.unitId = unit.Id();
+        entry.typeReference = unit.TypeReference();
+        entry.name = std::string(unit.Name());
+        if (unit.IsMenuItem()) {
+            entry.controlId = -1;
+            continue;
+        }
+        entry.parentUnitId = unit.Parent();
+        entry.left = unit.Left();
+        entry.top = unit.Top();
+        entry.width = unit.Width();
+        entry.height = unit.Height();
+        entry.visible = unit.Visible();
+        entry.disabled = unit.Disabled();
+        entry.tag = std::string(unit.Tag());
+    }
+    // The loader numbers component windows as it creates them: last unit first.
+    int next = kFirstControlId;
+    for (uint32_t i = count; i-- > 1;) {
+        if (form.units[i].controlId == -1) continue;
+        form.units[i].controlId = next;
+        next += kControlIdStep;
+    }
+    return form;
+}
+
+}  // namespace
+
+const TemplateUnit* TemplateForm::FindByName(std::string_view gbkName) const {
+    for (size_t i = 1; i < units.size(); ++i)
+        if (units[i].name == gbkName) return &units[i];
+    return nullptr;
+}
+
+const TemplateUnit* TemplateForm::FindByControlId(int controlId) const {
+    for (size_t i = 1; i < units.size(); ++i)
+        if (units[i].controlId == controlId) return &units[i];
+    return nullptr;
+}
+
+rt::ReadStatus TemplateMap::Read(const uint8_t* data, size_t size, TemplateMap* out) {
+    rt::FormTemplate formTemplate;
+    rt::ReadStatus status = rt::FormTemplate::Read(data, size, &formTemplate);
+    if (status != rt::ReadStatus::kOk) return status;
+    TemplateMap map;
+    for (const rt::FormRecord& record : formTemplate.forms) {
+        if (record.UnitCount() == 0) return rt::ReadStatus::kBadLayout;
+        map.forms_.push_back(DescribeForm(record));
+    }
+    *out = std::move(map);
+    return rt::ReadStatus::kOk;
+}
+
+const TemplateForm* TemplateMap::FindForm(uint32_t formId) const {
+    for (const TemplateForm& form : forms_)
+        if (form.id == formId) return &form;
+    return nullptr;
+}
+
+const char* ExpectedWindowClass(uint32_t typeReference) {
+    const KnownType* type = FindKnownType(typeReference);
+    return type ? type->windowClass : nullptr;
+}
+
+const char* TypeName(uint32_t typeReference) {
+    const KnownType* type = FindKnownType(typeReference);
+    return type ? type->name : "other";
+}
+
+}  // namespace uidriver
