@@ -1,0 +1,178 @@
+#include "support/control_test_library_win32.h"
+
+#include "components/component_types_win32.h"
+#include "components/control_reflection_win32.h"
+#include "runtime/component_object_win32.h"
+#include "runtime/entry_points.h"
+#include "runtime/form_access_win32.h"
+#include "runtime/values.h"
+#include "runtime/runtime_context_win32.h"
+
+namespace control_testing {
+namespace {
+
+class TestWindow : public rt::ComponentObject {
+public:
+    HWND window = nullptr;
+    uint32_t formId = 0;
+    uint32_t unitId = 0;
+    HWND Window() const override { return window; }
+};
+
+LRESULT CALLBACK TestWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto object = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+        LRESULT result = 0;
+        if (components::ReflectToControl(window, message, wParam, lParam, &result)) return result;
+        break;
+    }
+    case WM_NCDESTROY:
+        if (object) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            rt::RuntimeService(2000, static_cast<intptr_t>(object->formId), static_cast<intptr_t>(object->unitId));
+            delete object;
+        }
+        break;
+    default: break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+rt::ComponentObject* CreateTestWindow(const rt::CreateParameters& p) {
+    static bool registered = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = TestWindowProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = L"ControlTestWindow";
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    if (!registered) return nullptr;
+    auto object = new TestWindow;
+    object->formId = p.formId;
+    object->unitId = p.unitId;
+    object->window = CreateWindowExW(0, L"ControlTestWindow", L"", p.style | WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                     p.x, p.y, p.cx, p.cy, p.parent, p.menu, GetModuleHandleW(nullptr), nullptr);
+    if (!object->window) {
+        delete object;
+        return nullptr;
+    }
+    SetWindowLongPtrW(object->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+    return object;
+}
+
+void* WindowInterface(int request) {
+    return request == rt::kRequestCreate ? reinterpret_cast<void*>(&CreateTestWindow) : nullptr;
+}
+
+constexpr uint32_t kFlags = rt::kTypeFlagCanRaiseEvents;
+const rt::ComponentType kTypes[] = {
+    {"窗口", "Window", kFlags, WindowInterface},
+    {"", "", 0, nullptr},
+    {"", "", 0, nullptr},
+    {"", "", 0, nullptr},
+    {"编辑框", "EditBox", kFlags, components::EditBoxTypeInterface},
+    {"", "", 0, nullptr},
+    {"", "", 0, nullptr},
+    {"", "", 0, nullptr},
+    {"", "", 0, nullptr},
+    {"标签", "Label", kFlags, components::LabelTypeInterface},
+    {"按钮", "Button", kFlags, components::ButtonTypeInterface},
+    {"选择框", "CheckBox", kFlags, components::CheckBoxTypeInterface},
+    {"", "", 0, nullptr},
+    {"组合框", "ComboBox", kFlags, components::ComboBoxTypeInterface},
+};
+
+const rt::SupportLibrary kLibrary = {
+    rt::kLibraryRecordFormat, "0123456789ABCDEF0123456789ABCDEF", 5, 7, 0, "控件测试库", 0, nullptr,
+    static_cast<int>(sizeof kTypes / sizeof kTypes[0]), kTypes, nullptr,
+};
+
+}  // namespace
+
+const rt::SupportLibrary* ControlLibrary() { return &kLibrary; }
+
+void LoadControls(const testing_support::FormBuilder& form, const rt::EventHandler* handlers, int handlerCount) {
+    testing_support::StartRuntime(testing_support::BuildTemplate({form}), {ControlLibrary()}, handlers, handlerCount);
+    rt::LoadStartupWindow(form.FormId());
+    testing_support::PumpFor(50);
+}
+
+HWND ControlWindow(uint32_t unitId) { return rt::WindowOfComponent(kForm, unitId); }
+
+std::string ReadText(uint32_t unitId, int property) {
+    auto text = reinterpret_cast<char*>(static_cast<uintptr_t>(rt::ReadProperty(kForm, unitId, property, -1)));
+    std::string copy = text ? text : "";
+    rt::Free(text);
+    return copy;
+}
+
+void WriteText(uint32_t unitId, int property, const char* text) {
+    rt::WriteProperty(kForm, unitId, property, -1, reinterpret_cast<uintptr_t>(text));
+}
+
+std::vector<uint8_t> SolidBitmapFile(int width, int height, COLORREF colour) {
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
+    std::vector<uint8_t> file;
+    auto put16 = [&](uint32_t v) { file.push_back(v & 0xFF); file.push_back((v >> 8) & 0xFF); };
+    auto put32 = [&](uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    put16('B' | 'M' << 8);
+    put32(14 + 40 + pixelBytes);
+    put32(0);
+    put32(14 + 40);
+    put32(40);
+    put32(static_cast<uint32_t>(width));
+    put32(static_cast<uint32_t>(height));
+    put16(1);
+    put16(24);
+    for (int i = 0; i < 6; ++i) put32(0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            file.push_back(GetBValue(colour));
+            file.push_back(GetGValue(colour));
+            file.push_back(GetRValue(colour));
+        }
+        for (uint32_t pad = static_cast<uint32_t>(width) * 3; pad < stride; ++pad) file.push_back(0);
+    }
+    return file;
+}
+
+std::vector<uint32_t> CaptureClient(HWND window) {
+    UpdateWindow(window);
+    RECT client;
+    GetClientRect(window, &client);
+    int width = client.right, height = client.bottom;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (pixels.empty()) return pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(window);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* source = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = source[i] & 0x00FFFFFF;
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(window, screen);
+    return pixels;
+}
+
+}  // namespace control_testing

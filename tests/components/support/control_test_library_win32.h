@@ -1,0 +1,44 @@
+// A core library for testing the standard controls: a plain top-level test
+// window that reflects its controls' notifications, and the five control
+// types at their own indexes.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/events.h"
+#include "runtime/support_library.h"
+#include "support/form_harness_win32.h"
+
+namespace control_testing {
+
+constexpr uint32_t kWindowType = 0x00010001;
+constexpr uint32_t kEditBoxType = 0x00010005;
+constexpr uint32_t kLabelType = 0x0001000A;
+constexpr uint32_t kButtonType = 0x0001000B;
+constexpr uint32_t kCheckBoxType = 0x0001000C;
+constexpr uint32_t kComboBoxType = 0x0001000E;
+
+constexpr uint32_t kForm = 0x52010001;
+
+const rt::SupportLibrary* ControlLibrary();
+
+// Starts the runtime with the form (id kForm) and the handlers, loads the
+// form and lets it paint.
+void LoadControls(const testing_support::FormBuilder& form, const rt::EventHandler* handlers, int handlerCount);
+// The window of a unit of kForm (null when it was not created).
+HWND ControlWindow(uint32_t unitId);
+// A text property of a unit of kForm, freed after copying.
+std::string ReadText(uint32_t unitId, int property);
+void WriteText(uint32_t unitId, int property, const char* text);
+
+// A 24-bit BMP file of one colour.
+std::vector<uint8_t> SolidBitmapFile(int width, int height, COLORREF colour);
+
+// The client area of a window as it is on the display, 0x00RRGGBB per pixel.
+std::vector<uint32_t> CaptureClient(HWND window);
+
+}  // namespace control_testing
