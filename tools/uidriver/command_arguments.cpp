@@ -43,6 +43,7 @@ CommandArguments SortArguments(const std::vector<CommandToken>& words, std::init
             }
         }
         arguments.positional.push_back(word.text);
+        arguments.quoted.push_back(word.quoted);
     }
     return arguments;
 }

@@ -17,6 +17,7 @@ namespace uidriver {
 
 struct CommandArguments {
     std::vector<std::string> positional;
+    std::vector<bool> quoted;  // per positional word: it was written in quotes
     std::map<std::string, std::string> options;
     std::set<std::string> flags;
 

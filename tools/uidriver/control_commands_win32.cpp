@@ -195,27 +195,26 @@ JsonValue ItemsCommand(DriverSession& session, const std::vector<CommandToken>& 
 }
 
 JsonValue SelectCommand(DriverSession& session, const std::vector<CommandToken>& words) {
-    CommandArguments arguments = SortArguments(words, {"pid", "text"}, {"force"});
+    CommandArguments arguments = SortArguments(words, {"pid"}, {"force"});
     Target target;
     Failure failure;
     size_t consumed = 0;
     if (!session.ResolveControl(arguments, 0, &target, &consumed, &failure)) return FailureAnswer(failure);
     std::vector<std::string> rest = Rest(arguments, consumed);
-    std::optional<std::string> itemText = arguments.Option("text");
-    if (rest.size() != (itemText ? 0u : 1u))
-        return FailureAnswer({"bad_command", "usage: select CONTROL INDEX | select CONTROL text=ITEM"});
+    if (rest.size() != 1)
+        return FailureAnswer({"bad_command", "usage: select CONTROL INDEX | select CONTROL \"ITEM\" [force]"});
     if (!SameClass(target.window, L"ComboBox")) return FailureAnswer({"bad_command", "not a combo box"});
     if (!Operable(target, arguments, &failure)) return FailureAnswer(failure);
     std::vector<std::wstring> items;
     if (!ComboItems(target.window, session.sendTimeoutMs, &items)) return Hung(target.window, session.sendTimeoutMs);
+    // An unquoted number is an index; anything else is an item's text.
     int64_t index = -1;
-    if (itemText) {
-        std::wstring wanted = WideFromUtf8(*itemText);
+    if (arguments.quoted[consumed] || !ParseNumber(rest[0], &index)) {
+        std::wstring wanted = WideFromUtf8(rest[0]);
+        index = -1;
         for (size_t i = 0; i < items.size() && index < 0; ++i)
             if (items[i] == wanted) index = static_cast<int64_t>(i);
-        if (index < 0) return FailureAnswer({"not_found", "the combo box has no item '" + *itemText + "'"});
-    } else if (!ParseNumber(rest[0], &index)) {
-        return FailureAnswer({"bad_command", "bad item index " + rest[0]});
+        if (index < 0) return FailureAnswer({"not_found", "the combo box has no item '" + rest[0] + "'"});
     }
     if (index < 0 || index >= static_cast<int64_t>(items.size()))
         return FailureAnswer({"not_found", "no item " + std::to_string(index) + " (the combo box has " +

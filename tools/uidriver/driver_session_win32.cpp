@@ -32,6 +32,15 @@ JsonValue FormNameCommand(DriverSession& session, const std::vector<CommandToken
     return OkAnswer();
 }
 
+JsonValue AbsentTypeCommand(DriverSession& session, const std::vector<CommandToken>& words) {
+    CommandArguments arguments = SortArguments(words, {}, {});
+    if (arguments.positional.empty()) return FailureAnswer({"bad_command", "usage: absent_type TYPE..."});
+    Failure failure;
+    for (const std::string& type : arguments.positional)
+        if (!session.AddAbsentType(type, &failure)) return FailureAnswer(failure);
+    return OkAnswer();
+}
+
 JsonValue SetCommand(DriverSession& session, const std::vector<CommandToken>& words) {
     CommandArguments arguments = SortArguments(words, {"timeout", "send_timeout", "settle_timeout"}, {});
     if (!arguments.positional.empty())
@@ -92,6 +101,7 @@ constexpr CommandEntry kCommands[] = {
     {"scope", ScopeCommand},
     {"template", TemplateCommand},
     {"form", FormNameCommand},
+    {"absent_type", AbsentTypeCommand},
     {"set", SetCommand},
     {"sleep", SleepCommand},
     {"help", HelpCommand},
@@ -183,13 +193,25 @@ bool DriverSession::LoadTemplate(const std::string& utf8Path, Failure* failure) 
     }
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     TemplateMap map;
-    rt::ReadStatus status = TemplateMap::Read(bytes.data(), bytes.size(), &map);
+    rt::ReadStatus status = TemplateMap::Read(bytes.data(), bytes.size(), &map, absentTypes_);
     if (status != rt::ReadStatus::kOk) {
         *failure = {"bad_template", utf8Path + ": " + rt::ReadStatusText(status)};
         return false;
     }
     template_ = std::move(map);
+    templatePath_ = utf8Path;
     return true;
+}
+
+bool DriverSession::AddAbsentType(const std::string& type, Failure* failure) {
+    uint32_t reference = 0;
+    if (!ParseTypeReference(type, &reference)) {
+        *failure = {"bad_command", "a component type is LIB:INDEX (2:1) or a type name (image_button), not '" + type +
+                                       "'"};
+        return false;
+    }
+    absentTypes_.insert(reference);
+    return templatePath_.empty() || LoadTemplate(templatePath_, failure);
 }
 
 bool DriverSession::AddFormName(const std::string& definition, Failure* failure) {

@@ -48,6 +48,9 @@ public:
 
     bool LoadTemplate(const std::string& utf8Path, Failure* failure);
     bool AddFormName(const std::string& definition, Failure* failure);  // NAME=ID
+    // A component type the program does not carry (its units get no window,
+    // and the ids of the others shift); re-reads a loaded template.
+    bool AddAbsentType(const std::string& type, Failure* failure);
 
     UINT waitTimeoutMs = 5000;   // waits without timeout=
     UINT sendTimeoutMs = 3000;   // each message to another program
@@ -89,6 +92,8 @@ public:
 
 private:
     TemplateMap template_;
+    std::string templatePath_;
+    std::set<uint32_t> absentTypes_;
     std::map<std::string, uint32_t> formNames_;
     ScopeKind scopeKind_ = ScopeKind::kStarted;
     std::set<DWORD> scopeIds_;

@@ -34,7 +34,7 @@ const KnownType* FindKnownType(uint32_t reference) {
     return nullptr;
 }
 
-TemplateForm DescribeForm(const rt::FormRecord& record) {
+TemplateForm DescribeForm(const rt::FormRecord& record, const std::set<uint32_t>& absentTypes) {
     TemplateForm form;
     form.id = record.id;
     uint32_t count = record.UnitCount();
@@ -49,6 +49,7 @@ TemplateForm DescribeForm(const rt::FormRecord& record) {
             entry.controlId = -1;
             continue;
         }
+        if (absentTypes.count(entry.typeReference)) entry.controlId = -1;
         entry.parentUnitId = unit.Parent();
         entry.left = unit.Left();
         entry.top = unit.Top();
@@ -61,7 +62,7 @@ TemplateForm DescribeForm(const rt::FormRecord& record) {
     // The loader numbers component windows as it creates them: last unit first.
     int next = kFirstControlId;
     for (uint32_t i = count; i-- > 1;) {
-        if (form.units[i].controlId == -1) continue;
+        if (form.units[i].controlId == -1) continue;  // a menu item, or a type the program lacks
         form.units[i].controlId = next;
         next += kControlIdStep;
     }
@@ -82,14 +83,15 @@ const TemplateUnit* TemplateForm::FindByControlId(int controlId) const {
     return nullptr;
 }
 
-rt::ReadStatus TemplateMap::Read(const uint8_t* data, size_t size, TemplateMap* out) {
+rt::ReadStatus TemplateMap::Read(const uint8_t* data, size_t size, TemplateMap* out,
+                                 const std::set<uint32_t>& absentTypes) {
     rt::FormTemplate formTemplate;
     rt::ReadStatus status = rt::FormTemplate::Read(data, size, &formTemplate);
     if (status != rt::ReadStatus::kOk) return status;
     TemplateMap map;
     for (const rt::FormRecord& record : formTemplate.forms) {
         if (record.UnitCount() == 0) return rt::ReadStatus::kBadLayout;
-        map.forms_.push_back(DescribeForm(record));
+        map.forms_.push_back(DescribeForm(record, absentTypes));
     }
     *out = std::move(map);
     return rt::ReadStatus::kOk;
@@ -109,6 +111,29 @@ const char* ExpectedWindowClass(uint32_t typeReference) {
 const char* TypeName(uint32_t typeReference) {
     const KnownType* type = FindKnownType(typeReference);
     return type ? type->name : "other";
+}
+
+bool ParseTypeReference(std::string_view text, uint32_t* typeReference) {
+    for (const KnownType& type : kKnownTypes) {
+        if (text == type.name) {
+            *typeReference = type.reference;
+            return true;
+        }
+    }
+    size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return false;
+    uint32_t parts[2] = {0, 0};
+    std::string_view pieces[2] = {text.substr(0, colon), text.substr(colon + 1)};
+    for (int i = 0; i < 2; ++i) {
+        if (pieces[i].empty() || pieces[i].size() > 5) return false;
+        for (char c : pieces[i]) {
+            if (c < '0' || c > '9') return false;
+            parts[i] = parts[i] * 10 + static_cast<uint32_t>(c - '0');
+        }
+        if (parts[i] == 0 || parts[i] > 0xFFFF) return false;
+    }
+    *typeReference = (parts[0] << 16) | parts[1];
+    return true;
 }
 
 }  // namespace uidriver

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,8 +37,11 @@ struct TemplateForm {
 
 class TemplateMap {
 public:
-    // Reads a compiled template; `out` is only changed on success.
-    static rt::ReadStatus Read(const uint8_t* data, size_t size, TemplateMap* out);
+    // Reads a compiled template; `out` is only changed on success. Units of
+    // the `absentTypes` (type references a program does not carry) get no
+    // window and no control id, as the loader skips them.
+    static rt::ReadStatus Read(const uint8_t* data, size_t size, TemplateMap* out,
+                               const std::set<uint32_t>& absentTypes = {});
 
     const std::vector<TemplateForm>& Forms() const { return forms_; }
     const TemplateForm* FindForm(uint32_t formId) const;
@@ -53,5 +57,9 @@ const char* ExpectedWindowClass(uint32_t typeReference);
 
 // Component type names for listings ("edit_box", "image_button", ...).
 const char* TypeName(uint32_t typeReference);
+
+// "LIB:INDEX" (decimal, as in 2:1) or a type name from TypeName to a type
+// reference; false for anything else.
+bool ParseTypeReference(std::string_view text, uint32_t* typeReference);
 
 }  // namespace uidriver

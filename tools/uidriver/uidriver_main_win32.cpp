@@ -19,8 +19,8 @@ using uidriver::DriverSession;
 using uidriver::JsonValue;
 
 constexpr char kUsage[] =
-    "usage: uidriver [--template FILE] [--form NAME=ID]... [--timeout MS] [--send-timeout MS]\n"
-    "                [--settle-timeout MS] [--keep] [COMMAND ARG...]\n"
+    "usage: uidriver [--template FILE] [--form NAME=ID]... [--absent-type TYPE]... [--timeout MS]\n"
+    "                [--send-timeout MS] [--settle-timeout MS] [--keep] [COMMAND ARG...]\n"
     "Without a command, reads one command per line from standard input and answers\n"
     "each with one JSON line. See tools/uidriver/README.md for the commands.\n";
 
@@ -87,6 +87,7 @@ void RunCommandStream(DriverSession& session) {
 int main() {
     DriverSession session;
     std::vector<std::string> arguments = Utf8Arguments();
+    std::string templatePath;
     size_t i = 0;
     for (; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
@@ -96,7 +97,9 @@ int main() {
         if (option == "--keep") {
             session.keepProcesses = true;
         } else if (option == "--template" && hasValue) {
-            if (!session.LoadTemplate(arguments[++i], &failure)) {
+            templatePath = arguments[++i];
+        } else if (option == "--absent-type" && hasValue) {
+            if (!session.AddAbsentType(arguments[++i], &failure)) {
                 Answer(uidriver::FailureAnswer(failure));
                 return 2;
             }
@@ -117,6 +120,11 @@ int main() {
             WriteAll(GetStdHandle(STD_ERROR_HANDLE), kUsage);
             return 2;
         }
+    }
+    uidriver::Failure failure;
+    if (!templatePath.empty() && !session.LoadTemplate(templatePath, &failure)) {
+        Answer(uidriver::FailureAnswer(failure));
+        return 2;
     }
     if (i == arguments.size()) {
         RunCommandStream(session);

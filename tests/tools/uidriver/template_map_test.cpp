@@ -104,6 +104,37 @@ TEST(TemplateMap, DamagedTemplatesAreRefusedAndLeaveTheMapAlone) {
     EXPECT_NE(TemplateMap::Read(longer.data(), longer.size(), &map), rt::ReadStatus::kOk);
 }
 
+TEST(TemplateMap, TypesTheProgramLacksGetNoIdAndShiftTheOthers) {
+    std::vector<uint8_t> bytes = TemplateBytes({{0x52000001,
+                                                 {Window(0x06000001, 600, 450), Unit(0x16000002, kLabel, "标签1"),
+                                                  Unit(0x16000003, 0x00020001, "超级按钮1"),
+                                                  Unit(0x16000004, kButton, "按钮1")}}});
+    TemplateMap map;
+    ASSERT_EQ(TemplateMap::Read(bytes.data(), bytes.size(), &map, {0x00020001}), rt::ReadStatus::kOk);
+    const uidriver::TemplateForm* form = map.FindForm(0x52000001);
+    EXPECT_EQ(form->FindByName("按钮1")->controlId, 100);
+    EXPECT_EQ(form->FindByName("超级按钮1")->controlId, -1);
+    EXPECT_EQ(form->FindByName("标签1")->controlId, 110);
+}
+
+TEST(TemplateMap, TypeReferencesAreWrittenAsLibraryAndIndexOrByName) {
+    struct Case {
+        const char* text;
+        bool ok;
+        uint32_t reference;
+    } cases[] = {{"2:1", true, 0x00020001},  {"8:5", true, 0x00080005}, {"image_button", true, 0x00020001},
+                 {"1:37", true, 0x00010025}, {"0:1", false, 0},         {"2:", false, 0},
+                 {"2-1", false, 0},          {"2:x", false, 0},         {"button2", false, 0},
+                 {"70000:1", false, 0}};
+    for (const Case& c : cases) {
+        uint32_t reference = 0;
+        EXPECT_EQ(uidriver::ParseTypeReference(c.text, &reference), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(reference, c.reference) << c.text;
+        }
+    }
+}
+
 TEST(TemplateMap, KnownTypesNameTheirWindowClasses) {
     EXPECT_STREQ(uidriver::ExpectedWindowClass(kEditBox), "Edit");
     EXPECT_STREQ(uidriver::ExpectedWindowClass(0x00020001), "Button");  // image button

@@ -1,0 +1,99 @@
+"""The base of every end-to-end test: a time limit for the whole test, a
+folder for its files (build/e2e/artifacts/<test>), and cleanup of every
+program, driver and server the test started, whether it passed, failed or ran
+out of time."""
+
+import re
+import shutil
+import signal
+import unittest
+
+from . import paths
+from .reference_server import ReferenceServer
+from .scripted_server import ScriptedServer
+from .session import AppSession, LauncherSession
+from .testbed import shared_testbed
+
+
+class E2ETimeout(AssertionError):
+    """The test ran past its time limit."""
+
+
+class E2ETestCase(unittest.TestCase):
+    time_limit = 90  # seconds for one test, start and cleanup of its programs included
+
+    def setUp(self):
+        name = re.sub(r"[^A-Za-z0-9_.-]", "_", self.id().split(".", 1)[-1])
+        self.artifacts = paths.e2e_root() / "artifacts" / name
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        self.artifacts.mkdir(parents=True)
+        self._sessions = []
+        self._servers = []
+        self._timed_out = False
+        self.addCleanup(self._end)
+        previous = signal.signal(signal.SIGALRM, self._out_of_time)
+        signal.alarm(self.time_limit)
+        # Cleanups run last-in first-out: the alarm goes before anything is stopped.
+        self.addCleanup(signal.signal, signal.SIGALRM, previous)
+        self.addCleanup(signal.alarm, 0)
+        self.testbed = shared_testbed()
+
+    def _out_of_time(self, signum, frame):
+        self._timed_out = True
+        raise E2ETimeout(f"{self.id()} ran past its time limit of {self.time_limit} s")
+
+    # --- what a test starts ---
+
+    def app(self, template=None, forms=None, **options) -> AppSession:
+        """A driver session for any program (started with session.start)."""
+        session = AppSession(self.testbed, self.artifacts / f"session{len(self._sessions) + 1}", template=template,
+                             forms=forms, **options)
+        self._sessions.append(session)
+        return session
+
+    def launcher(self, **options) -> LauncherSession:
+        """A game folder with the launcher and update.ini, and a driver session for it
+        (start it with session.start_launcher())."""
+        session = LauncherSession(self.testbed, self.artifacts / f"session{len(self._sessions) + 1}", **options)
+        self._sessions.append(session)
+        return session
+
+    def scripted_server(self, **options) -> ScriptedServer:
+        server = ScriptedServer(**options)
+        self._servers.append(server)
+        return server
+
+    def reference_server(self, **options) -> ReferenceServer:
+        server = ReferenceServer(self.artifacts / f"server{len(self._servers) + 1}", **options)
+        self._servers.append(server)
+        return server.start()
+
+    # --- the end of every test ---
+
+    def _end(self):
+        failed = self._timed_out or not getattr(self._outcome, "success", True)
+        for session in self._sessions:
+            try:
+                if failed and not self._timed_out:
+                    self._capture_windows(session)
+                with open(session.artifacts / "transcript.txt", "w", encoding="utf-8") as transcript:
+                    for line, answer in session.driver.transcript:
+                        transcript.write(f"> {line}\n< {answer}\n")
+            except Exception as error:  # the report must not hide the failure
+                print(f"note: could not save what the driver saw: {error}")
+            if self._timed_out:
+                session.driver.kill()  # an interrupted call leaves the stream out of step
+            else:
+                session.close()
+        for server in self._servers:
+            try:
+                if isinstance(server, ScriptedServer):
+                    server.close()
+                else:
+                    server.stop()
+            except Exception as error:
+                print(f"note: could not stop a server: {error}")
+
+    def _capture_windows(self, session):
+        for index, window in enumerate(session.windows()):
+            session.screenshot(f"failure-{index}.png", window["hwnd"])

@@ -1,0 +1,54 @@
+"""Where the harness finds the repository, the builds and its own scratch space."""
+
+import os
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[3]
+
+
+def win32_build() -> Path:
+    """The Windows build whose programs are tested (LUMADREL_E2E_BUILD, default build/win32)."""
+    return Path(os.environ.get("LUMADREL_E2E_BUILD", REPO / "build" / "win32")).resolve()
+
+
+def native_build() -> Path:
+    """The host build with the reference server (LUMADREL_E2E_NATIVE_BUILD, default build/native)."""
+    return Path(os.environ.get("LUMADREL_E2E_NATIVE_BUILD", REPO / "build" / "native")).resolve()
+
+
+def e2e_root() -> Path:
+    """Scratch space of the end-to-end tier: its Wine prefix and each test's files."""
+    path = Path(os.environ.get("LUMADREL_E2E_ROOT", REPO / "build" / "e2e")).resolve()
+    path.mkdir(parents=True, exist_ok=True)
+    return path
+
+
+def uidriver_exe() -> Path:
+    return win32_build() / "tools" / "uidriver" / "uidriver.exe"
+
+
+def fixture_exe() -> Path:
+    return win32_build() / "tools" / "uidriver" / "uidriver_fixture.exe"
+
+
+def fixture_template() -> Path:
+    return win32_build() / "tools" / "uidriver" / "fixture.template"
+
+
+def launcher_exe() -> Path:
+    return win32_build() / "launcher" / "Lumadrel.exe"
+
+
+def launcher_template() -> Path:
+    return win32_build() / "launcher" / "launcher.template"
+
+
+def reference_server_exe() -> Path:
+    return native_build() / "server" / "lumadrel-server"
+
+
+def require(path: Path, what: str) -> Path:
+    """The path, or a clear failure naming what is missing and how to build it."""
+    if not path.exists():
+        raise FileNotFoundError(f"{what} is missing: {path} (build it first, e.g. cmake --build --preset win32)")
+    return path

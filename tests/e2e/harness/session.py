@@ -1,0 +1,213 @@
+"""A program under test and the driver that operates it, with the helpers tests
+are written in: wait_window(form), click(form, name), set_text, text,
+message_box() -> MessageBox(title, text), press(button), exit_code(), screenshot().
+
+A component is named by its form and its name in the template ("MainWindow",
+"超级按钮1"); the driver maps the name to the component's control id."""
+
+import re
+import shutil
+from dataclasses import dataclass, field
+from pathlib import Path
+
+from . import paths
+from .driver import Driver, DriverError, Raw
+from .images import Image
+
+_FORM_ID = re.compile(r"constexpr uint32_t kForm = (0x[0-9A-Fa-f]+);")
+_FORM_NAMES = {"main_window": "MainWindow", "shop_login_window": "ShopLoginWindow",
+               "register_window": "RegisterWindow", "player_window": "PlayerWindow",
+               "lucky_draw_window": "LuckyDrawWindow"}
+
+
+def launcher_forms() -> dict:
+    """Form names of the launcher and their ids, read from launcher/form_ids.h."""
+    forms = {}
+    namespace = None
+    for line in (paths.REPO / "launcher" / "form_ids.h").read_text(encoding="utf-8").splitlines():
+        if line.startswith("namespace "):
+            namespace = line.split()[1]
+        match = _FORM_ID.search(line)
+        if match and namespace in _FORM_NAMES:
+            forms[_FORM_NAMES[namespace]] = int(match.group(1), 16)
+    return forms
+
+
+@dataclass
+class MessageBox:
+    title: str
+    text: str
+    buttons: list = field(default_factory=list)  # button texts
+    hwnd: str = ""
+    pid: int = 0
+
+
+class AppSession:
+    """Starts programs through the driver (so their windows, exit codes and
+    children are known) and operates their windows."""
+
+    def __init__(self, testbed, artifacts: Path, template: Path = None, forms: dict = None, **driver_options):
+        self.testbed = testbed
+        self.artifacts = Path(artifacts)
+        self.artifacts.mkdir(parents=True, exist_ok=True)
+        self.driver = Driver(testbed, template=template, forms=forms, log_path=self.artifacts / "driver.log",
+                             **driver_options).start()
+        self.pid = None  # the last program started
+
+    def close(self):
+        self.driver.close()
+
+    # --- programs ---
+
+    def start(self, program: Path, *arguments, cwd: Path = None) -> int:
+        answer = self.driver.check("start", str(program), *arguments, cwd=str(cwd) if cwd else None)
+        self.pid = answer["pid"]
+        return self.pid
+
+    def exit_code(self, pid: int = None, timeout: float = None):
+        """The exit code once the program has ended (waiting up to `timeout`
+        seconds), or None while it runs."""
+        pid = pid or self.pid
+        if timeout is None:
+            answer = self.driver.check("exit_code", pid)
+        else:
+            answer = self.driver.call("exit_code", pid, timeout=int(timeout * 1000))
+            if answer.get("error") == "timeout":
+                return None
+            if not answer.get("ok"):
+                raise DriverError(f"exit_code {pid}", answer)
+        return None if answer["running"] else answer["code"]
+
+    def kill(self, pid: int = None):
+        self.driver.check("kill", pid or self.pid)
+
+    def processes(self, name: str = None) -> list:
+        return self.driver.check("processes", name=name)["processes"]
+
+    # --- windows ---
+
+    def windows(self, all: bool = False, pid=None) -> list:
+        return self.driver.check("windows", all=all, pid=pid)["windows"]
+
+    def controls(self, form) -> list:
+        return self.driver.check("controls", form)["controls"]
+
+    def forms(self) -> list:
+        return self.driver.check("forms")["forms"]
+
+    def wait_window(self, form, timeout: float = None, state: str = None) -> dict:
+        return self.driver.check("wait_window", form, timeout=_ms(timeout), state=state)
+
+    def wait_gone(self, form, timeout: float = None, hidden: bool = False):
+        self.driver.check("wait_gone", form, timeout=_ms(timeout), hidden=hidden)
+
+    def find(self, form, name: str = None) -> dict:
+        return self.driver.check("find", form, *([name] if name is not None else []))
+
+    def exists(self, form, name: str = None) -> bool:
+        answer = self.driver.call("find", form, *([name] if name is not None else []))
+        if answer.get("ok"):
+            return True
+        if answer.get("error") == "not_found":
+            return False
+        raise DriverError(f"find {form}", answer)
+
+    def close_window(self, form) -> dict:
+        return self.driver.check("close", form)
+
+    def screenshot(self, path, form=None, method: str = None, client: bool = False) -> Image:
+        """Captures a window (default: the last one waited for) to `path`
+        (.bmp as taken, .png converted) and gives the picture."""
+        path = Path(path)
+        if not path.is_absolute():
+            path = self.artifacts / path
+        bmp = path.with_suffix(".bmp")
+        self.driver.check("capture", form, str(bmp), method=method, client=client)
+        image = Image.read_bmp(bmp)
+        if path.suffix.lower() == ".png":
+            image.write_png(path)
+            bmp.unlink()
+        return image
+
+    # --- controls ---
+
+    def click(self, form, name, mouse: bool = False, force: bool = False) -> dict:
+        return self.driver.check("click", form, name, mouse=mouse, force=force)
+
+    def set_text(self, form, name, text: str, force: bool = False) -> dict:
+        return self.driver.check("set_text", form, name, text, force=force)
+
+    def type_text(self, form, name, text: str) -> dict:
+        return self.driver.check("type", form, name, text)
+
+    def text(self, form, name: str = None) -> str:
+        return self.driver.check("text", form, *([name] if name is not None else []))["text"]
+
+    def wait_text(self, form, name, text: str, timeout: float = None, contains: bool = False) -> str:
+        return self.driver.check("wait_text", form, name, text, timeout=_ms(timeout), contains=contains)["text"]
+
+    def wait_state(self, form, name, state: str, timeout: float = None):
+        self.driver.check("wait_state", form, *([name] if name is not None else []), state=state,
+                          timeout=_ms(timeout))
+
+    def items(self, form, name):
+        """(items, selected index, shown text) of a combo box."""
+        answer = self.driver.check("items", form, name)
+        return answer["items"], answer["selected"], answer["text"]
+
+    def select(self, form, name, index: int = None, text: str = None) -> dict:
+        """Selects an item by index or by its text, notifying the parent as a user's choice does."""
+        return self.driver.check("select", form, name, text if text is not None else Raw(str(index)))
+
+    def send(self, form, message, wparam=0, lparam=0, name: str = None, post: bool = False) -> dict:
+        target = [form] + ([name] if name is not None else [])
+        return self.driver.check("send", *target, str(message), str(wparam), str(lparam), post=post)
+
+    # --- message boxes ---
+
+    def message_box(self, timeout: float = None) -> MessageBox:
+        answer = self.driver.check("message_box", timeout=_ms(timeout))
+        return MessageBox(answer["title"], answer["text"], [b["text"] for b in answer["buttons"]],
+                          answer["hwnd"], answer["pid"])
+
+    def no_message_box(self, within: float = 1.0) -> bool:
+        """True when no message box appears within `within` seconds."""
+        answer = self.driver.call("message_box", timeout=_ms(within))
+        if answer.get("error") == "timeout":
+            return True
+        if not answer.get("ok"):
+            raise DriverError("message_box", answer)
+        return False
+
+    def press(self, button: str = "ok", timeout: float = None) -> dict:
+        return self.driver.check("press", button, timeout=_ms(timeout))
+
+
+def _ms(seconds):
+    return None if seconds is None else int(seconds * 1000)
+
+
+class LauncherSession(AppSession):
+    """The launcher in a game folder of its own: a copy of Lumadrel.exe with an
+    update.ini (GBK, section 更新配置, key 当前版本) and any other files a test
+    puts there."""
+
+    def __init__(self, testbed, artifacts: Path, version: str = "1.0.0", update_ini: bytes = None, **options):
+        super().__init__(testbed, artifacts, template=paths.require(paths.launcher_template(), "the launcher's template"),
+                         forms=launcher_forms(), **options)
+        self.game = self.artifacts / "game"
+        if self.game.exists():
+            shutil.rmtree(self.game)
+        self.game.mkdir(parents=True)
+        shutil.copy2(paths.require(paths.launcher_exe(), "the launcher"), self.game / "Lumadrel.exe")
+        if update_ini is None:
+            update_ini = f"[更新配置]\r\n当前版本={version}\r\n".encode("gbk")
+        if update_ini is not False:
+            (self.game / "update.ini").write_bytes(update_ini)
+
+    def start_launcher(self, *arguments, exe_name: str = "Lumadrel.exe") -> int:
+        """Starts the launcher from the game folder (its own directory is its working directory)."""
+        exe = self.game / exe_name
+        if not exe.exists():
+            shutil.copy2(self.game / "Lumadrel.exe", exe)
+        return self.start(exe, *arguments, cwd=self.game)

@@ -1,0 +1,94 @@
+"""The Windows test bed of the end-to-end tier: an X display (Xvfb) and a
+wineserver for the tier's own Wine prefix, started through scripts/testbed.sh.
+
+A display or wineserver that was already running is reused and left running;
+what this test bed started, it stops."""
+
+import glob
+import os
+import socket
+import subprocess
+from pathlib import Path
+
+from . import paths
+
+
+def _wineserver_running(prefix: Path) -> bool:
+    try:
+        info = prefix.stat()
+    except FileNotFoundError:
+        return False
+    name = f"server-{info.st_dev:x}-{info.st_ino:x}"
+    for path in glob.glob(f"/tmp/.wine-{os.getuid()}/{name}/socket") + glob.glob(f"/tmp/wine-*/{name}/socket"):
+        probe = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        try:
+            probe.connect(path)
+            return True
+        except OSError:
+            continue
+        finally:
+            probe.close()
+    return False
+
+
+class Testbed:
+    """One per test run; `start` is idempotent, `stop` undoes only what start did."""
+
+    def __init__(self, prefix: Path = None):
+        self.prefix = Path(prefix or os.environ.get("LUMADREL_E2E_WINEPREFIX", paths.e2e_root() / "wine-prefix"))
+        self.display = None
+        self._started_display = False
+        self._started_server = False
+        self._running = False
+
+    def env(self) -> dict:
+        """Environment for programs run under this test bed (scripts/wine-exec.sh reads it)."""
+        env = dict(os.environ)
+        env["LUMADREL_WINEPREFIX"] = str(self.prefix)
+        env["WINEPREFIX"] = str(self.prefix)
+        if self.display:
+            env["DISPLAY"] = self.display
+        return env
+
+    def _script(self, *arguments, timeout=180):
+        return subprocess.run([str(paths.REPO / "scripts" / "testbed.sh"), *arguments], env=self.env(),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                              text=True, timeout=timeout)
+
+    def start(self):
+        if self._running:
+            return self
+        display_before = "display" in self._script("status").stdout
+        server_before = _wineserver_running(self.prefix)
+        result = self._script("start")
+        # A wineserver that already runs makes `wineserver -p` (and so the script) fail: that one is reused.
+        if result.returncode != 0 and not (server_before and "display" in self._script("status").stdout):
+            raise RuntimeError(f"scripts/testbed.sh start failed (exit status {result.returncode}):\n{result.stdout}")
+        self.display = (paths.REPO / "build" / "testbed" / "display").read_text().strip()
+        self._started_display = not display_before
+        self._started_server = not server_before
+        self._running = True
+        return self
+
+    def stop(self):
+        if not self._running:
+            return
+        self._running = False
+        if self._started_display:
+            self._script("stop", timeout=60)  # the display and this prefix's wineserver
+        elif self._started_server:
+            subprocess.run(["wineserver", "-k"], env=self.env(), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
+_shared = None
+
+
+def shared_testbed() -> Testbed:
+    """The run's test bed, started on first use and stopped when the run ends."""
+    global _shared
+    if _shared is None:
+        import atexit
+        _shared = Testbed()
+        atexit.register(_shared.stop)
+    return _shared.start()
