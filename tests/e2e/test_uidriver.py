@@ -4,6 +4,8 @@ modal window and with the mouse), combo selection with its notifications,
 message boxes read and answered, exit codes, captures, and time-outs that
 come back as answers instead of hanging."""
 
+import json
+import subprocess
 import time
 
 from harness import E2ETestCase, DriverError, paths
@@ -130,13 +132,13 @@ class ClicksAndMessageBoxes(FixtureTest):
         self.assertTrue(fixture.click(MAIN, "超级按钮_对话框")["settled"])
         dialog = fixture.wait_window(DIALOG)
         self.assertEqual(dialog["text"], "对话框")
-        self.assertFalse(fixture.find(MAIN)["enabled"])
+        fixture.wait_state(MAIN, None, "disabled", timeout=2)
         self.assert_fails("disabled", fixture.click, MAIN, "按钮_问候")
         fixture.set_text(DIALOG, "编辑框_输入", "模态里")
         fixture.click(DIALOG, "按钮_关闭")
         fixture.wait_gone(DIALOG)
         self.assertEqual(fixture.text(MAIN, "标签_状态"), "对话框：模态里")
-        self.assertTrue(fixture.find(MAIN)["enabled"])
+        fixture.wait_state(MAIN, None, "enabled", timeout=2)
 
     def test_a_real_mouse_click_reaches_an_owner_drawn_button(self):
         fixture = self.start_fixture()
@@ -144,6 +146,42 @@ class ClicksAndMessageBoxes(FixtureTest):
         fixture.wait_window(DIALOG)
         fixture.close_window(DIALOG)
         fixture.wait_gone(DIALOG)
+
+
+class MessagesAndCommands(FixtureTest):
+    def test_registered_messages_are_sent_with_their_result_or_posted(self):
+        fixture = self.start_fixture()
+        self.assertEqual(fixture.send(MAIN, "UidriverFixturePing", 2, 3)["result"], 5)
+        self.assertEqual(fixture.text(MAIN, "标签_状态"), "ping:2,3")
+        fixture.send(MAIN, "UidriverFixturePing", 7, 0x201, post=True)
+        fixture.wait_text(MAIN, "标签_状态", "ping:7,513", timeout=5)
+
+    def test_malformed_commands_are_answered_and_the_session_goes_on(self):
+        fixture = self.start_fixture()
+        for line in ["nonsense", 'text "unterminated', "wait_window FixtureMain timeout=soon",
+                     "select FixtureMain 组合框_颜色", "click", "set_text FixtureMain 编辑框_名字",
+                     "exit_code twelve", "send FixtureMain"]:
+            with self.subTest(line=line):
+                answer = fixture.driver.send_line(line, timeout_s=20)
+                self.assertEqual((answer["ok"], answer["error"]), (False, "bad_command"), answer)
+        self.assertTrue(fixture.driver.check("help")["ok"])
+
+    def test_one_command_from_the_command_line_answers_and_sets_the_exit_status(self):
+        fixture = self.start_fixture()
+        base = [str(paths.REPO / "scripts" / "wine-exec.sh"), str(paths.uidriver_exe()),
+                "--template", str(paths.fixture_template()), "--form", "FixtureMain=0x52020001"]
+        for words, status, ok in [(["find", "FixtureMain", "按钮_问候", f"pid={fixture.pid}"], 0, True),
+                                  (["find", "FixtureDialog", "pid=all"], 1, False),
+                                  (["--timeout", "soon", "help"], 2, None)]:
+            with self.subTest(words=words):
+                run = subprocess.run(base + words, env=self.testbed.env(), stdin=subprocess.DEVNULL,
+                                     capture_output=True, timeout=60)
+                self.assertEqual(run.returncode, status, run.stderr)
+                if ok is not None:
+                    answer = json.loads(run.stdout.decode("utf-8").splitlines()[-1])
+                    self.assertEqual(answer["ok"], ok)
+                    if ok:
+                        self.assertEqual(answer["id"], 190)
 
 
 class ProgramsAndPictures(FixtureTest):
@@ -170,14 +208,17 @@ class ProgramsAndPictures(FixtureTest):
 
     def test_a_capture_shows_the_window_as_drawn(self):
         fixture = self.start_fixture()
-        image = fixture.screenshot("main.png", MAIN, client=True)
-        self.assertTrue((self.artifacts / "session1" / "main.png").exists())
         client = fixture.find(MAIN)
-        self.assertEqual((image.width, image.height), (client["cw"], client["ch"]))
-        # Places in the client area from the template: background, picture box, image button.
-        self.assertGreater(image.share_near(WINDOW_COLOUR, left=320, top=220, right=400, bottom=250), 0.95)
-        self.assertGreater(image.share_near(PICTURE_COLOUR, left=150, top=160, right=300, bottom=215), 0.95)
-        self.assertGreater(image.share_near(IMAGE_BUTTON_COLOUR, left=142, top=78, right=160, bottom=104), 0.9)
+        for method in ["screen", "window"]:
+            with self.subTest(method=method):
+                image = fixture.screenshot(f"main-{method}.png", MAIN, method=method, client=True)
+                self.assertTrue((self.artifacts / "session1" / f"main-{method}.png").exists())
+                self.assertEqual((image.width, image.height), (client["cw"], client["ch"]))
+                # Places in the client area from the template: background, picture box, image button.
+                self.assertGreater(image.share_near(WINDOW_COLOUR, left=320, top=220, right=400, bottom=250), 0.95)
+                self.assertGreater(image.share_near(PICTURE_COLOUR, left=150, top=160, right=300, bottom=215), 0.95)
+                self.assertGreater(image.share_near(IMAGE_BUTTON_COLOUR, left=142, top=78, right=160, bottom=104),
+                                   0.9)
 
 
 class TimeOuts(FixtureTest):

@@ -69,7 +69,8 @@ bool MouseClick(const Target& target, bool checkCovered, Failure* failure) {
     GetWindowRect(target.window, &rect);
     POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     SetForegroundWindow(target.topLevel);
-    SetWindowPos(target.topLevel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Asynchronous: a hung program must not hang the driver.
+    SetWindowPos(target.topLevel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
     if (checkCovered) {
         HWND hit = WindowFromPoint(centre);
         if (hit != target.window && !IsChild(target.window, hit)) {

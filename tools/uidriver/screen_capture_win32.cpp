@@ -42,9 +42,6 @@ bool CaptureWindow(HWND window, CaptureMethod method, bool clientOnly, CapturedI
                 }
                 break;
             }
-            case CaptureMethod::kPrint:
-                done = PrintWindow(window, memory, clientOnly ? PW_CLIENTONLY : 0) != FALSE;
-                break;
         }
         GdiFlush();
         if (done) {

@@ -1,6 +1,6 @@
 // Pictures of windows: from the screen where the window lies (what a player
-// sees), from the window's own device context, or drawn by the window into a
-// bitmap (PrintWindow).
+// sees), or from the window's own device context. (PrintWindow cannot serve:
+// the other program would have to draw into this process's device context.)
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 
 namespace uidriver {
 
-enum class CaptureMethod { kScreen, kWindow, kPrint };
+enum class CaptureMethod { kScreen, kWindow };
 
 struct CapturedImage {
     int width = 0, height = 0;

@@ -177,18 +177,18 @@ JsonValue CaptureCommand(DriverSession& session, const std::vector<CommandToken>
     CommandArguments arguments = SortArguments(words, {"pid", "method"}, {"client", "noraise"});
     if (arguments.positional.size() != 2)
         return FailureAnswer(
-            {"bad_command", "usage: capture WINDOW PATH [method=screen|window|print] [client] [noraise]"});
+            {"bad_command", "usage: capture WINDOW PATH [method=screen|window] [client] [noraise]"});
     std::string methodName = arguments.Option("method").value_or("screen");
     CaptureMethod method = CaptureMethod::kScreen;
     if (methodName == "window") method = CaptureMethod::kWindow;
-    else if (methodName == "print") method = CaptureMethod::kPrint;
-    else if (methodName != "screen") return FailureAnswer({"bad_command", "method is screen, window or print"});
+    else if (methodName != "screen") return FailureAnswer({"bad_command", "method is screen or window"});
     Target target;
     Failure failure;
     if (!session.ResolveWindow(arguments, 0, &target, &failure)) return FailureAnswer(failure);
     if (method == CaptureMethod::kScreen && !arguments.Has("noraise")) {
         // What lies on top of the window would be in the picture: lift it first.
-        SetWindowPos(target.topLevel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(target.topLevel, HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
         SettleThread(target.topLevel, session.settleTimeoutMs);
         Sleep(100);
     }

@@ -70,8 +70,15 @@ class E2ETestCase(unittest.TestCase):
 
     # --- the end of every test ---
 
+    def _failed(self) -> bool:
+        """Whether the test (or one of its subtests) has failed so far."""
+        result = getattr(self._outcome, "result", None)
+        reports = (getattr(result, "failures", []) or []) + (getattr(result, "errors", []) or [])
+        return self._timed_out or any(test is self or getattr(test, "test_case", None) is self
+                                      for test, _ in reports)
+
     def _end(self):
-        failed = self._timed_out or not getattr(self._outcome, "success", True)
+        failed = self._failed()
         for session in self._sessions:
             try:
                 if failed and not self._timed_out:
