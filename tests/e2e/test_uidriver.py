@@ -15,6 +15,16 @@ MAIN, DIALOG = "FixtureMain", "FixtureDialog"
 WINDOW_COLOUR, PICTURE_COLOUR, IMAGE_BUTTON_COLOUR = (40, 110, 170), (200, 180, 60), (220, 60, 60)
 
 
+def observer_sees(session, count, timeout=5.0):
+    """Waits until the notification area holds `count` icons."""
+    deadline = time.monotonic() + timeout
+    while len(session.tray_icons()) != count:
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.1)
+    return True
+
+
 class FixtureTest(E2ETestCase):
     time_limit = 60
 
@@ -205,6 +215,15 @@ class ProgramsAndPictures(FixtureTest):
         self.assertIn(fixture.pid, running())
         fixture.close()
         self.assertNotIn(fixture.pid, running())
+
+    def test_tray_icons_are_counted(self):
+        observer = self.app()
+        before = len(observer.tray_icons())
+        fixture = self.start_fixture("--tray-icon")
+        self.assertTrue(observer_sees(observer, before + 1))
+        fixture.close_window(MAIN)  # removes its icon as it closes
+        self.assertEqual(fixture.exit_code(timeout=10), 0)
+        self.assertTrue(observer_sees(observer, before))
 
     def test_a_capture_shows_the_window_as_drawn(self):
         fixture = self.start_fixture()

@@ -134,7 +134,8 @@ bool SettleThreadById(DWORD threadId, HWND preferred, UINT timeoutMs) {
 
 JsonValue DescribeWindow(HWND window, UINT textTimeoutMs, JsonValue out) {
     out.Set("hwnd", HandleText(window));
-    bool child = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0;
+    HWND parent = GetAncestor(window, GA_PARENT);
+    bool child = parent && parent != GetDesktopWindow();
     if (child) out.Set("id", GetDlgCtrlID(window));
     out.Set("class", WindowClassName(window));
     std::optional<std::wstring> text = child ? ReadWindowText(window, textTimeoutMs) : std::nullopt;
@@ -149,8 +150,8 @@ JsonValue DescribeWindow(HWND window, UINT textTimeoutMs, JsonValue out) {
         GetClientRect(window, &client);
         out.Set("cw", static_cast<int>(client.right));
         out.Set("ch", static_cast<int>(client.bottom));
-        out.Set("pid", static_cast<unsigned long>(WindowProcessId(window)));
     }
+    out.Set("pid", static_cast<unsigned long>(WindowProcessId(window)));
     out.Set("visible", ReallyVisible(window));
     out.Set("enabled", ReallyEnabled(window));
     return out;

@@ -112,6 +112,15 @@ class AppSession:
             return False
         raise DriverError(f"find {form}", answer)
 
+    def tray_icons(self) -> list:
+        """Icons in the notification area: under Xvfb Wine shows them as child
+        windows of its stand-alone tray window (owned by explorer.exe)."""
+        icons = []
+        for window in self.windows(all=True, pid="all"):
+            if window["class"] == "__winex11_standalone_tray":
+                icons += [c for c in self.controls(window["hwnd"]) if c["class"] == "__winex11_tray_icon"]
+        return icons
+
     def close_window(self, form) -> dict:
         return self.driver.check("close", form)
 
