@@ -5,6 +5,7 @@
 #include "components/pictures/indexed_layout.h"
 #include "components/pictures/pcx_reader.h"
 #include "components/pictures/picture_blend.h"
+#include "components/pictures/picture_placement.h"
 
 namespace components {
 namespace {
@@ -83,11 +84,7 @@ bool FillFromBgra(const PictureObject& picture, uint8_t* target, COLORREF blendC
 }
 
 bool FillFromIcon(const PictureObject& picture, HBITMAP bitmap, uint8_t* target, COLORREF blendColour) {
-    const std::vector<uint8_t>& resource = picture.iconImage.resource;
-    if (resource.empty()) return false;
-    HICON icon = CreateIconFromResourceEx(const_cast<uint8_t*>(resource.data()), static_cast<DWORD>(resource.size()),
-                                          picture.iconImage.isIcon, 0x00030000, static_cast<int>(picture.width),
-                                          static_cast<int>(picture.height), LR_DEFAULTCOLOR);
+    HICON icon = CreatePictureIcon(picture);
     if (!icon) return false;
     size_t count = static_cast<size_t>(picture.width) * picture.height;
     for (size_t i = 0; i < count; ++i)
@@ -102,7 +99,55 @@ bool FillFromIcon(const PictureObject& picture, HBITMAP bitmap, uint8_t* target,
     return true;
 }
 
+bool Intersects(const RECT& a, const RECT& b) {
+    RECT common;
+    return IntersectRect(&common, &a, &b) != FALSE;
+}
+
+void Cover(HDC dc, const PreparedPicture& picture, const RECT& place, HRGN uncovered, COLORREF background) {
+    if (picture.IsIcon()) {
+        SetDCBrushColor(dc, background);
+        FillRect(dc, &place, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+    picture.Draw(dc, place.left, place.top, place.right - place.left, place.bottom - place.top);
+    HRGN covered = CreateRectRgnIndirect(&place);
+    if (!covered) return;
+    CombineRgn(uncovered, uncovered, covered, RGN_DIFF);
+    DeleteObject(covered);
+}
+
 }  // namespace
+
+void PlaceBackgroundPicture(HDC dc, const PreparedPicture& picture, int mode, const RECT& area, const RECT& update,
+                            HRGN uncovered, COLORREF background) {
+    if (!picture.Ready()) return;
+    const int width = picture.Width(), height = picture.Height();
+    const int areaWidth = area.right - area.left, areaHeight = area.bottom - area.top;
+    if (areaWidth <= 0 || areaHeight <= 0) return;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+    switch (mode) {
+    case kPlaceTiled:
+        for (int y = area.top; y < area.bottom; y += height) {
+            for (int x = area.left; x < area.right; x += width) {
+                RECT tile{x, y, x + width, y + height};
+                if (Intersects(tile, update)) Cover(dc, picture, tile, uncovered, background);
+            }
+        }
+        break;
+    case kPlaceCentred: {
+        pictures::PicturePlacement place = pictures::PlaceCentred(areaWidth, areaHeight, width, height);
+        Cover(dc, picture,
+              RECT{area.left + place.x, area.top + place.y, area.left + place.x + place.width,
+                   area.top + place.y + place.height},
+              uncovered, background);
+        break;
+    }
+    case kPlaceStretched: Cover(dc, picture, area, uncovered, background); break;
+    default: Cover(dc, picture, RECT{area.left, area.top, area.left + width, area.top + height}, uncovered, background);
+    }
+    RestoreDC(dc, saved);
+}
 
 bool PictureBitmap::Make(const PictureObject& picture, COLORREF blendColour) {
     Release();
