@@ -150,20 +150,6 @@ TEST(PreparedPicture, TransparentDrawingLeavesTheTargetWhereTheColourIs) {
     }
 }
 
-TEST(PreparedPicture, NothingIsPreparedWithoutAContextOrAPicture) {
-    PictureObject empty;
-    PreparedPicture prepared;
-    HDC screen = GetDC(nullptr);
-    EXPECT_FALSE(prepared.Prepare(screen, empty, kWhite));
-    ReleaseDC(nullptr, screen);
-    PictureObject picture;
-    Bytes bytes = ReadFixture("bmp24.bmp");
-    ASSERT_EQ(pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture),
-              pictures::DecodeStatus::Ok);
-    EXPECT_FALSE(prepared.Prepare(nullptr, picture, kWhite));
-    EXPECT_FALSE(prepared.Ready());
-}
-
 // What the placement routine drew and what it left for the caller to fill.
 TEST(BackgroundPlacement, CoversItsPlaceAndTakesItOutOfTheUncoveredRegion) {
     PreparedPicture picture;
