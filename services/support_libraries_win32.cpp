@@ -23,7 +23,7 @@ const rt::ComponentType kCoreTypes[37] = {
     {"窗口", "Window", kEvents, components::WindowTypeInterface},
     {}, {}, {},
     {"编辑框", "EditBox", kEvents, components::EditBoxTypeInterface},
-    {"图片框", "PicBox", kEvents, nullptr},
+    {"图片框", "PicBox", kEvents, components::PictureBoxTypeInterface},
     {}, {}, {},
     {"标签", "Label", kEvents, components::LabelTypeInterface},
     {"按钮", "Button", kEvents, components::ButtonTypeInterface},

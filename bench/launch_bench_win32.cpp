@@ -1,0 +1,133 @@
+// Launch benchmark (under Wine): time from process start to the first paint
+// of the main window, and peak working set, of the launcher against a bare
+// Win32 program showing the same 600 × 450 PNG. Both are measured the same
+// way in the same run; the figures are reported as ratios.
+//
+//   launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS]
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Sample {
+    double milliseconds = 0;
+    double peakWorkingSetKiB = 0;
+    bool ok = false;
+};
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter) {
+    auto search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    RECT rect;
+    if (owner == search->processId && IsWindowVisible(window) && GetWindowRect(window, &rect) &&
+        rect.right - rect.left >= 500) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Painted: a client pixel near the middle is no longer what the window showed
+// when it first became visible.
+Sample Measure(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory) {
+    Sample sample;
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &process))
+        return sample;
+    HWND window = nullptr;
+    COLORREF first = CLR_INVALID;
+    for (int attempt = 0; attempt < 6000; ++attempt) {
+        if (!window) {
+            WindowSearch search{process.dwProcessId, nullptr};
+            EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+            window = search.found;
+        }
+        if (window) {
+            HDC dc = GetDC(window);
+            COLORREF pixel = GetPixel(dc, 300, 150);
+            ReleaseDC(window, dc);
+            if (first == CLR_INVALID) first = pixel;
+            else if (pixel != first && pixel != CLR_INVALID) {
+                QueryPerformanceCounter(&now);
+                sample.milliseconds = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
+                                      static_cast<double>(frequency.QuadPart);
+                sample.ok = true;
+                break;
+            }
+        }
+        Sleep(2);
+    }
+    Sleep(500);  // let start-up work that follows the paint count towards the peak
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
+        sample.peakWorkingSetKiB = static_cast<double>(counters.PeakWorkingSetSize) / 1024.0;
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return sample;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS]\n");
+        return 2;
+    }
+    std::wstring folder = argv[1];
+    std::wstring launcher = folder + L"\\Lumadrel.exe";
+    std::wstring bare = argv[2];
+    std::wstring png = argv[3];
+    int rounds = argc > 4 ? _wtoi(argv[4]) : 5;
+    std::vector<double> launcherTimes, bareTimes, launcherPeaks, barePeaks;
+    for (int round = 0; round < rounds; ++round) {
+        // Alternate, so a drift of the machine hits both alike.
+        Sample anchor = Measure(bare, L"\"" + png + L"\"", L"");
+        Sample subject = Measure(launcher, L"", folder);
+        if (!anchor.ok || !subject.ok) {
+            std::fprintf(stderr, "round %d: a window did not paint (anchor %d, launcher %d)\n", round, anchor.ok,
+                         subject.ok);
+            continue;
+        }
+        bareTimes.push_back(anchor.milliseconds);
+        launcherTimes.push_back(subject.milliseconds);
+        barePeaks.push_back(anchor.peakWorkingSetKiB);
+        launcherPeaks.push_back(subject.peakWorkingSetKiB);
+        std::printf("round %d: first paint %.1f ms (bare %.1f ms), peak working set %.0f KiB (bare %.0f KiB)\n", round,
+                    subject.milliseconds, anchor.milliseconds, subject.peakWorkingSetKiB, anchor.peakWorkingSetKiB);
+    }
+    if (launcherTimes.empty()) return 1;
+    double timeRatio = Median(launcherTimes) / Median(bareTimes);
+    double memoryRatio = Median(launcherPeaks) / Median(barePeaks);
+    std::printf("median first paint: launcher %.1f ms, bare program %.1f ms, ratio %.2f (target <= 1.5)\n",
+                Median(launcherTimes), Median(bareTimes), timeRatio);
+    std::printf("median peak working set: launcher %.0f KiB, bare program %.0f KiB, ratio %.2f (target <= 1.5)\n",
+                Median(launcherPeaks), Median(barePeaks), memoryRatio);
+    return 0;
+}
