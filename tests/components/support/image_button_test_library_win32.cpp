@@ -1,0 +1,229 @@
+#include "support/image_button_test_library_win32.h"
+
+#include <algorithm>
+
+#include "components/component_types_win32.h"
+#include "components/control_reflection_win32.h"
+#include "runtime/component_object_win32.h"
+#include "runtime/entry_points.h"
+#include "runtime/form_access_win32.h"
+#include "runtime/runtime_context_win32.h"
+
+namespace image_button_testing {
+namespace {
+
+class TestWindow : public rt::ComponentObject {
+public:
+    HWND window = nullptr;
+    uint32_t formId = 0, unitId = 0;
+    HWND Window() const override { return window; }
+};
+
+LRESULT CALLBACK TestWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto object = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+        LRESULT result = 0;
+        if (components::ReflectToControl(window, message, wParam, lParam, &result)) return result;
+        break;
+    }
+    case WM_DRAWITEM: {
+        LRESULT result = 0;
+        if (components::ReflectToControl(window, message, wParam, lParam, &result)) return result;
+        // Owner-draw requests reach the control as reflected messages either way.
+        auto item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (wParam && item && IsWindow(item->hwndItem))
+            return SendMessageW(item->hwndItem, components::kReflectedMessageBase + WM_DRAWITEM, wParam, lParam);
+        break;
+    }
+    case WM_NCDESTROY:
+        if (object) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            rt::RuntimeService(2000, static_cast<intptr_t>(object->formId), static_cast<intptr_t>(object->unitId));
+            delete object;
+        }
+        break;
+    default: break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+rt::ComponentObject* CreateTestWindow(const rt::CreateParameters& p) {
+    static const bool registered = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = TestWindowProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = L"ImageButtonTestWindow";
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    if (!registered) return nullptr;
+    auto object = new TestWindow;
+    object->formId = p.formId;
+    object->unitId = p.unitId;
+    object->window = CreateWindowExW(0, L"ImageButtonTestWindow", L"", p.style | WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                     p.x, p.y, p.cx, p.cy, p.parent, p.menu, GetModuleHandleW(nullptr), nullptr);
+    if (!object->window) {
+        delete object;
+        return nullptr;
+    }
+    SetWindowLongPtrW(object->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+    return object;
+}
+
+void* WindowInterface(int request) {
+    return request == rt::kRequestCreate ? reinterpret_cast<void*>(&CreateTestWindow) : nullptr;
+}
+
+constexpr uint32_t kFlags = rt::kTypeFlagCanRaiseEvents;
+const rt::ComponentType kWindowTypes[] = {{"窗口", "Window", kFlags, WindowInterface}};
+const rt::ComponentType kButtonTypes[] = {{"超级按钮", "SuperBtn", kFlags, components::ImageButtonTypeInterface}};
+
+const rt::SupportLibrary kWindowLibrary = {
+    rt::kLibraryRecordFormat, "0123456789ABCDEF0123456789ABCDEF", 5, 7, 0, "窗口测试库", 0, nullptr, 1,
+    kWindowTypes, nullptr,
+};
+const rt::SupportLibrary kButtonLibrary = {
+    rt::kLibraryRecordFormat, "4BB4003860154917BC7D8230BF4FA58A", 2, 0, 0, "扩展界面支持库二", 0, nullptr, 1,
+    kButtonTypes, nullptr,
+};
+
+}  // namespace
+
+Pixels Render(HWND button) {
+    Pixels pixels;
+    RECT client;
+    GetClientRect(button, &client);
+    pixels.width = client.right;
+    pixels.height = client.bottom;
+    if (pixels.width <= 0 || pixels.height <= 0) return pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = pixels.width;
+    info.bmiHeader.biHeight = -pixels.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(button);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    GdiFlush();
+    const auto* source = static_cast<const uint32_t*>(bits);
+    pixels.colours.resize(static_cast<size_t>(pixels.width) * pixels.height);
+    for (size_t i = 0; i < pixels.colours.size(); ++i) {
+        uint32_t bgr = source[i];
+        pixels.colours[i] = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(button, screen);
+    return pixels;
+}
+
+
+void Load(testing_support::FormBuilder form, const rt::EventHandler* handlers, int handlerCount) {
+    // Test programs of this file run one at a time: they share the mouse and the corner of the screen.
+    // The system releases the mutex when the program ends.
+    static HANDLE turn = CreateMutexW(nullptr, FALSE, L"Lumadrel.ImageButtonTests");
+    if (turn) WaitForSingleObject(turn, 120000);
+    // Bottom right, clear of other test programs' windows (top left or centred), which could take the mouse.
+    rt::UnitFields& unit = form.Unit(0);
+    unit.left = GetSystemMetrics(SM_CXSCREEN) - unit.width - 10;
+    unit.top = GetSystemMetrics(SM_CYSCREEN) - unit.height - 10;
+    testing_support::StartRuntime(testing_support::BuildTemplate({form}), {&kWindowLibrary, &kButtonLibrary},
+                                  handlers, handlerCount);
+    rt::LoadStartupWindow(form.FormId());
+    HWND window = rt::WindowOfComponent(form.FormId(), form.WindowUnitId());
+    if (GetForegroundWindow() != window) SetForegroundWindow(window);
+    testing_support::PumpFor(50);
+}
+
+HWND ButtonWindow(uint32_t unitId) { return rt::WindowOfComponent(kForm, unitId); }
+
+std::vector<uint8_t> ButtonData(const std::function<void(components::ImageButtonData&)>& change) {
+    components::ImageButtonData data;
+    change(data);
+    return data.Write();
+}
+
+std::vector<uint8_t> BitmapFile(int width, int height, const std::function<COLORREF(int x, int y)>& colour) {
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
+    std::vector<uint8_t> file;
+    auto put16 = [&](uint32_t v) {
+        file.push_back(v & 0xFF);
+        file.push_back((v >> 8) & 0xFF);
+    };
+    auto put32 = [&](uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    put16('B' | 'M' << 8);
+    put32(14 + 40 + pixelBytes);
+    put32(0);
+    put32(14 + 40);
+    put32(40);
+    put32(static_cast<uint32_t>(width));
+    put32(static_cast<uint32_t>(height));
+    put16(1);
+    put16(24);
+    for (int i = 0; i < 6; ++i) put32(0);
+    for (int y = height - 1; y >= 0; --y) {  // bottom row first
+        for (int x = 0; x < width; ++x) {
+            COLORREF c = colour(x, y);
+            file.push_back(GetBValue(c));
+            file.push_back(GetGValue(c));
+            file.push_back(GetRValue(c));
+        }
+        for (uint32_t pad = static_cast<uint32_t>(width) * 3; pad < stride; ++pad) file.push_back(0);
+    }
+    return file;
+}
+
+int Pixels::Count(const RECT& area, const std::function<bool(COLORREF)>& test) const {
+    int count = 0;
+    for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, height); ++y)
+        for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, width); ++x)
+            if (test(At(x, y))) ++count;
+    return count;
+}
+
+int Pixels::CountOf(const RECT& area, COLORREF colour) const {
+    return Count(area, [colour](COLORREF c) { return c == colour; });
+}
+
+
+void Hover(HWND button) {
+    RECT rect;
+    GetWindowRect(button, &rect);
+    POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    // A window of another test program may have come to the front meanwhile.
+    HWND root = GetAncestor(button, GA_ROOT);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (GetForegroundWindow() != root) SetForegroundWindow(root);
+        SetCursorPos(centre.x, centre.y);
+        testing_support::PumpFor(10);
+        if (WindowFromPoint(centre) == button && GetActiveWindow() == root) break;
+        Sleep(50);
+    }
+    POINT client = centre;
+    ScreenToClient(button, &client);
+    SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    testing_support::PumpFor(30);
+}
+
+void MoveMouseAway() {
+    SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    // The system notices the mouse leaving a tracked window on its own time.
+    testing_support::PumpFor(500);
+}
+
+}  // namespace image_button_testing
