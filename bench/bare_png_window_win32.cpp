@@ -1,9 +1,11 @@
 // The anchor of the launch benchmark: a bare Win32 program that decodes a
 // 600 × 450 PNG with libpng directly and shows it in a window.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <png.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 

@@ -84,6 +84,9 @@ Sample Measure(const std::wstring& program, const std::wstring& arguments, const
     WaitForSingleObject(process.hProcess, 5000);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
+    // Under Wine a killed process's windows take a while to go; the next
+    // start must not pay for them.
+    Sleep(3000);
     return sample;
 }
 
