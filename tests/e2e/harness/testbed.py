@@ -55,16 +55,21 @@ class Testbed:
                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                               text=True, timeout=timeout)
 
+    def _display_running(self) -> bool:
+        return self._script("status").stdout.startswith("display ")
+
     def start(self):
         if self._running:
             return self
-        display_before = "display" in self._script("status").stdout
+        display_before = self._display_running()
         server_before = _wineserver_running(self.prefix)
         result = self._script("start")
         # A wineserver that already runs makes `wineserver -p` (and so the script) fail: that one is reused.
-        if result.returncode != 0 and not (server_before and "display" in self._script("status").stdout):
+        if result.returncode != 0 and not (server_before and self._display_running()):
             raise RuntimeError(f"scripts/testbed.sh start failed (exit status {result.returncode}):\n{result.stdout}")
-        self.display = (paths.REPO / "build" / "testbed" / "display").read_text().strip()
+        # scripts/testbed.sh keeps its state under $LUMADREL_ROOT/build/testbed.
+        state = Path(os.environ.get("LUMADREL_ROOT", paths.REPO)) / "build" / "testbed"
+        self.display = (state / "display").read_text().strip()
         self._started_display = not display_before
         self._started_server = not server_before
         self._running = True
