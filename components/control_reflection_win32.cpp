@@ -7,10 +7,14 @@ constexpr wchar_t kTargetProperty[] = L"Lumadrel.ReflectTo";
 // A combo box's edit and list report their colours through the combo box.
 constexpr int kMaxAncestorSteps = 2;
 
-HWND SourceWindow(UINT message, LPARAM lParam) {
+HWND SourceWindow(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY) {
         auto header = reinterpret_cast<const NMHDR*>(lParam);
         return header ? header->hwndFrom : nullptr;
+    }
+    if (message == WM_DRAWITEM) {
+        auto item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        return wParam && item ? item->hwndItem : nullptr;  // id 0 is a menu item
     }
     return reinterpret_cast<HWND>(lParam);
 }
@@ -29,9 +33,10 @@ HWND TargetOf(HWND parent, HWND source) {
 }  // namespace
 
 bool ReflectToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    if (message != WM_COMMAND && message != WM_NOTIFY && !IsColourMessage(message)) return false;
+    if (message != WM_COMMAND && message != WM_NOTIFY && message != WM_DRAWITEM && !IsColourMessage(message))
+        return false;
     // A menu or accelerator command carries no window.
-    HWND source = SourceWindow(message, lParam);
+    HWND source = SourceWindow(message, wParam, lParam);
     if (!source || !IsWindow(source)) return false;
     HWND target = TargetOf(parent, source);
     if (!target || !IsWindow(target)) return false;

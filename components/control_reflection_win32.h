@@ -10,7 +10,7 @@ namespace components {
 // A reflected message is the original message number plus this base.
 constexpr UINT kReflectedMessageBase = 0x2000;
 
-// To be called by a parent window for WM_COMMAND, WM_NOTIFY and
+// To be called by a parent window for WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and
 // WM_CTLCOLORMSGBOX..WM_CTLCOLORSTATIC. True when a standard control took the
 // message; the parent then returns *result instead of its default handling.
 bool ReflectToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

@@ -5,6 +5,7 @@
 
 #include "components/component_types_win32.h"
 #include "components/component_window_class_win32.h"
+#include "components/control_reflection_win32.h"
 #include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_placement.h"
 #include "components/stored_property_access.h"
@@ -83,6 +84,18 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND: return 1;  // painted with the picture, so it does not flicker
     case WM_DESTROY: StopAnimation(); break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+        // The controls inside the box report to it, as they would to a form window.
+        LRESULT result = 0;
+        if (ReflectToControl(window_, message, wParam, lParam, &result)) return result;
+        break;
+    }
     default: break;
     }
     return StandardControl::HandleMessage(message, wParam, lParam);

@@ -349,6 +349,7 @@ LRESULT WindowComponent::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_COMMAND: return OnCommand(wParam, lParam);
     case WM_NOTIFY:
+    case WM_DRAWITEM:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:

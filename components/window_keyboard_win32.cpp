@@ -19,10 +19,9 @@ bool IsButtonClass(HWND window) {
     return _wcsicmp(name, L"Button") == 0;
 }
 
+// Push buttons, owner-drawn ones too, say so in their dialog code.
 bool IsPushButton(HWND window) {
-    if (!IsButtonClass(window)) return false;
-    LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
-    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+    return (SendMessageW(window, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
 }
 
 bool Usable(HWND window) { return IsWindowVisible(window) && IsWindowEnabled(window); }
@@ -68,7 +67,7 @@ struct DefaultButtonSearch {
 
 BOOL CALLBACK FindDefaultButton(HWND child, LPARAM parameter) {
     if (!Usable(child) || !IsButtonClass(child)) return TRUE;
-    if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) != BS_DEFPUSHBUTTON) return TRUE;
+    if (!(SendMessageW(child, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) return TRUE;
     reinterpret_cast<DefaultButtonSearch*>(parameter)->found = child;
     return FALSE;
 }

@@ -46,7 +46,7 @@ const rt::CommandFunction kCoreCommands[] = {
 };
 
 const rt::ComponentType kExtendedUi2Types[] = {
-    {"超级按钮", "SuperBtn", kEvents, nullptr},
+    {"超级按钮", "SuperBtn", kEvents, components::ImageButtonTypeInterface},
 };
 
 const rt::ComponentType kExtendedUi1Types[] = {
