@@ -22,6 +22,34 @@ unsigned ReadCharacter(std::string_view text, size_t* index, bool ignoreCase) {
     return ignoreCase ? FoldAscii(lead) : lead;
 }
 
+// Walks character starts from `boundary` until reaching or passing `target`;
+// false when the walk ends first (a lone lead byte at the end of the text).
+bool AdvanceTo(std::string_view text, size_t* boundary, size_t target) {
+    while (*boundary < target) {
+        if (IsLeadByte(static_cast<unsigned char>(text[*boundary]))) {
+            if (*boundary + 1 >= text.size()) return false;
+            *boundary += 2;
+        } else {
+            *boundary += 1;
+        }
+    }
+    return true;
+}
+
+// A case-sensitive forward search: candidates come from a plain byte search
+// and only those that start a character count.
+int FindForwardExact(std::string_view text, std::string_view sought, size_t begin) {
+    size_t boundary = begin;
+    size_t from = begin;
+    for (;;) {
+        size_t hit = text.find(sought, from);
+        if (hit == std::string_view::npos) return -1;
+        if (!AdvanceTo(text, &boundary, hit)) return -1;
+        if (boundary == hit) return static_cast<int>(hit + 1);
+        from = hit + 1;  // the hit began on a trail byte
+    }
+}
+
 }  // namespace
 
 bool EqualIgnoringCase(const char* left, const char* right, size_t length) {
@@ -52,6 +80,7 @@ int FindInText(std::string_view text, std::string_view sought, std::optional<int
     size_t end = forward ? length : std::min(start, length);
     if (begin >= end) return -1;
     if (sought.empty()) return 1;
+    if (forward && !ignoreCase) return FindForwardExact(text, sought, begin);
 
     int found = -1;
     size_t k = begin;
@@ -95,21 +124,21 @@ std::vector<std::string> SplitIntoParts(std::string_view text, std::string_view 
     }
     const size_t length = text.size();
     size_t segmentStart = 0;
-    size_t k = 0;
-    while (length - k >= separator.size()) {
-        if (text.compare(k, separator.size(), separator) == 0) {
-            parts.emplace_back(text.substr(segmentStart, k - segmentStart));
-            k += separator.size();
-            segmentStart = k;
-            if (maximumCount > 0 && --maximumCount == 0) break;
+    size_t boundary = 0;  // the scan visits character starts only
+    size_t from = 0;
+    for (;;) {
+        size_t hit = text.find(separator, from);
+        if (hit == std::string_view::npos) break;
+        if (!AdvanceTo(text, &boundary, hit)) break;
+        if (boundary != hit) {
+            from = hit + 1;  // inside a double-byte character
             continue;
         }
-        if (IsLeadByte(static_cast<unsigned char>(text[k]))) {
-            if (k + 1 >= length) break;
-            k += 2;
-        } else {
-            k += 1;
-        }
+        parts.emplace_back(text.substr(segmentStart, hit - segmentStart));
+        boundary = hit + separator.size();
+        from = boundary;
+        segmentStart = boundary;
+        if (maximumCount > 0 && --maximumCount == 0) break;
     }
     if (segmentStart < length && maximumCount != 0) parts.emplace_back(text.substr(segmentStart));
     return parts;
