@@ -200,6 +200,8 @@ class ProgramsAndPictures(FixtureTest):
         self.assertIsNone(fixture.exit_code())
         fixture.click(MAIN, "按钮_退出")  # ends with 7
         self.assertEqual(fixture.exit_code(timeout=10), 7)
+        answer = self.assert_fails("timeout", fixture.wait_window, MAIN, timeout=0.3)
+        self.assertIn(f"process {fixture.pid} ended with code 7", answer["message"])
         second = fixture.start(paths.fixture_exe(), "--template", str(paths.fixture_template()))
         fixture.wait_window(MAIN)
         fixture.send(MAIN, "WM_CLOSE")

@@ -301,6 +301,16 @@ std::string DriverSession::ScopeText() const {
     return text.empty() ? "no process" : text;
 }
 
+std::string DriverSession::EndedProcessesText() const {
+    std::string text;
+    for (const auto& [id, process] : started_) {
+        DWORD code = 0;
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code))
+            text += "; process " + std::to_string(id) + " ended with code " + std::to_string(static_cast<int>(code));
+    }
+    return text;
+}
+
 const TemplateForm* DriverSession::FormOfWindow(HWND window) const {
     if (template_.Empty() || (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return nullptr;
     return IdentifyForm(template_, ObserveWindow(window));

@@ -74,6 +74,9 @@ public:
         scopeIds_ = std::move(processIds);
     }
     std::string ScopeText() const;
+    // "; process 12 ended with code 1" for each started process that has
+    // ended: why a wait for its window can never succeed.
+    std::string EndedProcessesText() const;
     // The form a top-level window shows, or null.
     const TemplateForm* FormOfWindow(HWND window) const;
     // Top-level windows in scope that show the form, visible ones first.

@@ -92,7 +92,7 @@ JsonValue MessageBoxCommand(DriverSession& session, const std::vector<CommandTok
     HWND box = nullptr;
     if (!WaitUntil(timeout, [&] { return (box = FindMessageBox(session, arguments)) != nullptr; }))
         return FailureAnswer({"timeout", "no message box within " + std::to_string(timeout) + " ms (" +
-                                             session.ScopeText() + ")"});
+                                             session.ScopeText() + ")" + session.EndedProcessesText()});
     return DescribeBox(box, session.sendTimeoutMs);
 }
 

@@ -126,7 +126,8 @@ JsonValue WaitWindowCommand(DriverSession& session, const std::vector<CommandTok
     if (!ready) {
         if (failure.code == "bad_command") return FailureAnswer(failure);
         return FailureAnswer({"timeout", "no " + state + " window " + arguments.positional[0] + " within " +
-                                             std::to_string(timeout) + " ms (" + session.ScopeText() + ")"});
+                                             std::to_string(timeout) + " ms (" + session.ScopeText() + ")" +
+                                             session.EndedProcessesText()});
     }
     return DescribeTarget(session, target, OkAnswer());
 }
