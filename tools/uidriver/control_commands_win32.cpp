@@ -2,6 +2,7 @@
 // combo selection, clicks, waiting for a state, and raw messages.
 #include <windows.h>
 
+#include <algorithm>
 #include <cwctype>
 
 #include "tools/uidriver/command_handlers_win32.h"
@@ -83,14 +84,28 @@ bool MouseClick(const Target& target, bool checkCovered, Failure* failure) {
         *failure = {"failed", "the mouse pointer could not be moved"};
         return false;
     }
-    INPUT inputs[2]{};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    if (SendInput(2, inputs, sizeof(INPUT)) != 2) {
-        *failure = {"failed", "the mouse click was not taken"};
-        return false;
+    // As a hand does it: arrive over the control, press, release; controls
+    // that track the pointer only take a press after they saw it come.
+    const int kScreenScale = 65535;
+    int screenWidth = std::max(GetSystemMetrics(SM_CXSCREEN) - 1, 1);
+    int screenHeight = std::max(GetSystemMetrics(SM_CYSCREEN) - 1, 1);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(centre.x, kScreenScale, screenWidth);
+    move.mi.dy = MulDiv(centre.y, kScreenScale, screenHeight);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    INPUT down{};
+    down.type = INPUT_MOUSE;
+    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    INPUT up{};
+    up.type = INPUT_MOUSE;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT* input : {&move, &down, &up}) {
+        if (SendInput(1, input, sizeof(INPUT)) != 1) {
+            *failure = {"failed", "the mouse input was not taken"};
+            return false;
+        }
+        Sleep(50);
     }
     return true;
 }
