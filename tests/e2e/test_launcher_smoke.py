@@ -30,3 +30,14 @@ class LauncherSmokeTest(E2ETestCase):
                 if component["type"] != "combo_box":
                     self.assertEqual(found["h"], component["h"])
                 self.assertEqual(found["visible"], component["visible"])
+
+    def test_image_buttons_take_repeated_clicks_by_message_and_by_mouse(self):
+        launcher = self.launcher(version="1.0.0")
+        launcher.start_launcher()
+        launcher.wait_window("MainWindow", timeout=20)
+        for mouse in (False, True, True):
+            with self.subTest(mouse=mouse):
+                launcher.click("MainWindow", "超级按钮2", mouse=mouse)
+                launcher.wait_window("ShopLoginWindow", timeout=5)
+                launcher.close_window("ShopLoginWindow")
+                launcher.wait_gone("ShopLoginWindow", timeout=5)
