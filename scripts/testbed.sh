@@ -39,8 +39,9 @@ start_xvfb() {
 
 start_wineserver() {
   lumadrel_ensure_prefix
-  # Its output must not hold the caller's pipes open.
-  wineserver -p >/dev/null 2>&1 </dev/null
+  # Its output must not hold the caller's pipes open. A server that already
+  # runs for this prefix refuses to start a second one, which is fine.
+  wineserver -p >/dev/null 2>&1 </dev/null || true
 }
 
 stop_all() {
