@@ -42,6 +42,9 @@ start_wineserver() {
   # Its output must not hold the caller's pipes open. A server that already
   # runs for this prefix refuses to start a second one, which is fine.
   wineserver -p >/dev/null 2>&1 </dev/null || true
+  # The first programs of a fresh server start Wine's own services; two test
+  # programs racing to do that can hang, so one program does it first.
+  DISPLAY="$(cat "$STATE/display" 2>/dev/null || true)" timeout 120 wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 stop_all() {
