@@ -19,6 +19,7 @@
 #include "runtime/form_registry_win32.h"
 #include "runtime/text_conversion_win32.h"
 #include "support/form_harness_win32.h"
+#include "support/launcher_runtime_win32.h"
 
 namespace {
 
@@ -64,11 +65,7 @@ private:
 class LuckyDraw : public ::testing::Test {
 protected:
     void SetUp() override {
-        rt::ProgramDescriptor program = launcher::Program();
-        program.startRoutine = nullptr;
-        rt::SetCurrentProgram(program);
-        rt::InitializeRuntime();
-        AllocateProgramState();
+        launcher_testing::StartLauncherRuntime();
         rt::Form* form = rt::FindForm(draw::kForm);
         ASSERT_NE(form, nullptr);
         ASSERT_EQ(rt::LoadForm(*form, false, false, nullptr), 1);  // its created handler prepares the wheel

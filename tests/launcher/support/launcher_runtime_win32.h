@@ -1,0 +1,10 @@
+// Starts the runtime in a test process with the launcher's own program: its
+// template, libraries, handler table and program-wide state, without running
+// its start routine.
+#pragma once
+
+namespace launcher_testing {
+
+void StartLauncherRuntime();
+
+}  // namespace launcher_testing
