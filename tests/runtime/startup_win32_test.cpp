@@ -6,6 +6,9 @@
 
 #include "runtime/text_conversion_win32.h"
 #include "support/child_process_win32.h"
+#include "support/form_harness_win32.h"
+
+#include <vector>
 
 namespace {
 
@@ -64,6 +67,35 @@ TEST(RuntimeErrorBox, ShowsTheReportAndEndsWithMinusOne) {
     rt::testing::PressMessageBoxButton(box.window, IDOK);
     EXPECT_EQ(demo.Wait(), 0xFFFFFFFFu);
     EXPECT_EQ(demo.Output().find("exit routine"), std::string::npos) << "exit routines ran after an error";
+}
+
+// A template cut short fails its reading: the runtime says so and ends with -1.
+TEST(RuntimeErrorBox, DamagedTemplateEndsTheProgramWithItsMessage) {
+    std::vector<uint8_t> bytes = testing_support::BuildTemplate({testing_support::FormBuilder(0x52010001, 0x00010001, 200, 100)});
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring path = std::wstring(temp) + L"damaged-" + std::to_wstring(GetCurrentProcessId()) + L".template";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size() - 3), &written, nullptr);
+    CloseHandle(file);
+
+    ChildProcess demo(DemoPath(), L"--template \"" + path + L"\"");
+    ASSERT_TRUE(demo.Started());
+    rt::testing::MessageBoxSeen box = rt::testing::WaitForMessageBox(demo.ProcessId());
+    ASSERT_NE(box.window, nullptr) << "no error box appeared";
+    EXPECT_EQ(box.text, rt::WideFromGbk("运行时出错!\r\n\r\n错误信息：载入窗口模板数据段出错!\r\n\r\n0, 0\r\n"));
+    rt::testing::PressMessageBoxButton(box.window, IDOK);
+    EXPECT_EQ(demo.Wait(), 0xFFFFFFFFu);
+    DeleteFileW(path.c_str());
+
+    // The whole template reads cleanly.
+    file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ChildProcess whole(DemoPath(), L"--template \"" + path + L"\"");
+    EXPECT_EQ(whole.Wait(), 0u);
+    DeleteFileW(path.c_str());
 }
 
 }  // namespace

@@ -4,11 +4,15 @@
 //   spine_demo            exits 0 after running its exit routine
 //   spine_demo --fail     reports runtime error 6 at subroutine 0x040136D5, statement 18
 //   spine_demo --worker N ends the program with code N from a worker thread
+//   spine_demo --template FILE reads FILE as its window template at start-up
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <thread>
+#include <vector>
 
 #include "runtime/entry_points.h"
 #include "runtime/program.h"
@@ -58,5 +62,12 @@ int main(int argc, char** argv) {
     }
     rt::ProgramDescriptor program{};
     program.startRoutine = StartRoutine;
+    static std::vector<uint8_t> templateBytes;
+    if (argc > 2 && std::strcmp(argv[1], "--template") == 0) {
+        std::ifstream file(argv[2], std::ios::binary);
+        templateBytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        program.templateData = templateBytes.data();
+        program.templateLength = static_cast<uint32_t>(templateBytes.size());
+    }
     return rt::RunProgram(program);
 }
