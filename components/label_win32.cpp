@@ -104,6 +104,7 @@ rt::ComponentObject* Label::Create(const rt::CreateParameters& p) {
         return nullptr;
     }
     label->ApplyFont(label->data_.font);
+    label->ShowCaptionAsWindowText();
     return label;
 }
 
@@ -245,6 +246,12 @@ void Label::PaintGradient(HDC dc, const RECT& area, const RECT& clip, const Grad
     DeleteDC(tileDc);
 }
 
+// The label paints its caption itself; its window text carries it too, so
+// screen readers and window inspection read what the label shows.
+void Label::ShowCaptionAsWindowText() {
+    SetWindowTextW(window_, rt::WideFromGbk(data_.caption).c_str());
+}
+
 void Label::PaintCaption(HDC dc, const RECT& area) const {
     if (data_.caption.empty()) return;
     HGDIOBJ oldFont = SelectObject(dc, Font());
@@ -277,6 +284,7 @@ int Label::SetProperty(int ownIndex, const rt::PropertyValue& value) {
     if (ownIndex < 0 || ownIndex >= kPropertyCount) return 0;
     SetStoredProperty(data_, kProperties[ownIndex].englishName, value);
     switch (ownIndex) {
+    case kCaption: ShowCaptionAsWindowText(); break;
     case kBorder: ApplyBorder(window_, data_.border); break;
     case kBorderWidth: data_.BorderWidth = std::max(data_.BorderWidth, kMinimumRunTimeBorderWidth); break;
     case kFont: ApplyFont(data_.font); break;

@@ -34,6 +34,7 @@ private:
     bool PaintPicture(HDC dc, const RECT& area, const RECT& clip, HRGN rest);
     void PaintGradient(HDC dc, const RECT& area, const RECT& clip, const GradientStops& stops) const;
     void PaintCaption(HDC dc, const RECT& area) const;
+    void ShowCaptionAsWindowText();
     bool PictureReady();
     COLORREF BackColour() const;
 

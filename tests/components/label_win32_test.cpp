@@ -1,6 +1,6 @@
 // The label under Wine: the gradient frame and its run-time width, gradient
-// backgrounds drawn in tiles without seams, background pictures, and
-// undecodable pictures.
+// backgrounds drawn in tiles without seams, background pictures,
+// undecodable pictures, and the caption as window text.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -59,6 +59,21 @@ TEST(LabelFrame, BorderWidthBelowFiveAtRunTimeGivesAFivePixelFrame) {
     for (const auto& [x, colour] : row) EXPECT_EQ(ClientPixel(window, x, 20), colour) << "x " << x;
     EXPECT_EQ(ClientPixel(window, 30, 4), kBlue);
     EXPECT_EQ(ClientPixel(window, 30, 5), kWhite);
+}
+
+TEST(LabelCaption, WindowTextFollowsTheCaptionForReaders) {
+    constexpr int kCaption = 8;
+    FormBuilder form(kForm, kWindowType, 300, 200);
+    uint32_t label = AddLabel(form, 10, 10, 60, 40, [](LabelData& d) { d.caption = "验证码"; });
+    LoadControls(form, nullptr, 0);
+    HWND window = ControlWindow(label);
+    wchar_t text[32] = {};
+    GetWindowTextW(window, text, 32);
+    EXPECT_STREQ(text, L"\u9A8C\u8BC1\u7801");
+
+    rt::WriteProperty(kForm, label, kCaption, -1, reinterpret_cast<uintptr_t>("4711"));
+    GetWindowTextW(window, text, 32);
+    EXPECT_STREQ(text, L"4711");
 }
 
 TEST(LabelGradient, TilesJoinIntoOneGradientOverTheWholeLabel) {
