@@ -99,6 +99,14 @@ class TextsAndInput(FixtureTest):
         self.assert_fails("not_found", fixture.select, MAIN, "组合框_颜色", text="紫")
         self.assert_fails("bad_command", fixture.select, MAIN, "编辑框_名字", index=0)
 
+    def test_the_focused_control_is_named(self):
+        fixture = self.start_fixture()
+        for name in ["编辑框_名字", "组合框_颜色"]:
+            with self.subTest(name=name):
+                fixture.click(MAIN, name, mouse=True)
+                focused = fixture.focus(MAIN)
+                self.assertEqual((focused["form"], focused["name"]), (MAIN, name))
+
     def test_disabled_and_hidden_controls_are_refused_unless_forced(self):
         fixture = self.start_fixture()
         self.assert_fails("disabled", fixture.click, MAIN, "按钮_禁用")

@@ -21,6 +21,7 @@ struct CommandEntry {
 JsonValue WindowsCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue ControlsCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue FindCommand(DriverSession&, const std::vector<CommandToken>&);
+JsonValue FocusCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue FormsCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue WaitWindowCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue WaitGoneCommand(DriverSession&, const std::vector<CommandToken>&);

@@ -78,6 +78,7 @@ constexpr CommandEntry kCommands[] = {
     {"windows", WindowsCommand},
     {"controls", ControlsCommand},
     {"find", FindCommand},
+    {"focus", FocusCommand},
     {"forms", FormsCommand},
     {"wait_window", WaitWindowCommand},
     {"wait_gone", WaitGoneCommand},

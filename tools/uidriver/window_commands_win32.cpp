@@ -77,6 +77,28 @@ JsonValue FindCommand(DriverSession& session, const std::vector<CommandToken>& w
     return DescribeTarget(session, target, OkAnswer());
 }
 
+JsonValue FocusCommand(DriverSession& session, const std::vector<CommandToken>& words) {
+    CommandArguments arguments = SortArguments(words, {"pid"}, {});
+    Target window;
+    Failure failure;
+    if (arguments.positional.size() != 1 || !session.ResolveWindow(arguments, 0, &window, &failure))
+        return FailureAnswer(arguments.positional.size() != 1 ? Failure{"bad_command", "usage: focus WINDOW"} : failure);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(WindowThreadId(window.window), &info))
+        return FailureAnswer({"failed", "the window's thread could not be asked"});
+    if (!info.hwndFocus) return FailureAnswer({"not_found", "no window of that thread has the keyboard focus"});
+    // The focus may sit in a part of a component (the edit field of a combo box): name the component.
+    Target focused{info.hwndFocus, GetAncestor(info.hwndFocus, GA_ROOT), nullptr, nullptr};
+    if (focused.topLevel == window.window && window.form) {
+        focused.form = window.form;
+        for (HWND part = info.hwndFocus; part && part != window.window && !focused.unit;
+             part = GetAncestor(part, GA_PARENT))
+            focused.unit = window.form->FindByControlId(GetDlgCtrlID(part));
+    }
+    return DescribeTarget(session, focused, OkAnswer());
+}
+
 JsonValue FormsCommand(DriverSession& session, const std::vector<CommandToken>& words) {
     CommandArguments arguments = SortArguments(words, {}, {});
     JsonValue list = JsonValue::Array();
