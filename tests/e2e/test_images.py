@@ -58,6 +58,39 @@ class CaptureFiles(unittest.TestCase):
             rows = png_pixels((Path(folder) / "a.png").read_bytes())
             self.assertEqual(rows, [bytes(c for rgb in row for c in rgb) for row in ROWS])
 
+    def test_filtered_rgba_png_reads_back_the_pixels(self):
+        # Each row with another of the five filters, as encoders choose them; alpha is dropped.
+        width, rows = 3, [[(i * 40 + y * 7, 255 - i * 30, (i * y * 53) % 256, 128) for i in range(3)]
+                          for y in range(5)]
+        raw, previous = b"", bytes(width * 4)
+        for kind, row in enumerate(rows):
+            line = bytes(c for pixel in row for c in pixel)
+            filtered = bytearray()
+            for i, value in enumerate(line):
+                left = line[i - 4] if i >= 4 else 0
+                up, up_left = previous[i], previous[i - 4] if i >= 4 else 0
+                estimate = left + up - up_left
+                paeth = min((abs(estimate - left), 0, left), (abs(estimate - up), 1, up),
+                            (abs(estimate - up_left), 2, up_left))[2]
+                predictor = [0, left, up, (left + up) // 2, paeth][kind]
+                filtered.append((value - predictor) & 0xFF)
+            raw += bytes([kind]) + bytes(filtered)
+            previous = line
+
+        def chunk(kind, payload):
+            return struct.pack(">I", len(payload)) + kind + payload + struct.pack(">I", zlib.crc32(kind + payload))
+
+        png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, 5, 8, 6, 0, 0, 0)) +
+               chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+        with tempfile.TemporaryDirectory() as folder:
+            path = Path(folder) / "f.png"
+            path.write_bytes(png)
+            image = Image.read_png(path)
+            self.assertEqual([[image.pixel(x, y) for x in range(width)] for y in range(5)],
+                             [[pixel[:3] for pixel in row] for row in rows])
+            image.write_png(path)
+            self.assertEqual(Image.read_png(path).rows, image.rows)
+
     def test_colour_shares_count_pixels_in_the_box(self):
         image = Image(3, 2, [bytes(c for rgb in row for c in rgb) for row in ROWS])
         self.assertAlmostEqual(image.share_near((0, 255, 0), tolerance=0), 1 / 6)

@@ -2,6 +2,7 @@
 under test and the servers it talks to, all stopped again when a test ends."""
 
 from .case import E2ETestCase, E2ETimeout
+from .document_server import DocumentServer
 from .driver import Driver, DriverError, DriverTimeout
 from .images import Image
 from .reference_server import ReferenceServer
@@ -10,6 +11,6 @@ from .session import AppSession, LauncherSession, MessageBox, launcher_forms
 from .testbed import Testbed
 
 __all__ = [
-    "AppSession", "Driver", "DriverError", "DriverTimeout", "E2ETestCase", "E2ETimeout", "Image",
+    "AppSession", "DocumentServer", "Driver", "DriverError", "DriverTimeout", "E2ETestCase", "E2ETimeout", "Image",
     "LauncherSession", "MessageBox", "ReferenceServer", "ScriptedServer", "Testbed", "launcher_forms",
 ]

@@ -9,6 +9,7 @@ import signal
 import unittest
 
 from . import paths
+from .document_server import DocumentServer
 from .reference_server import ReferenceServer
 from .scripted_server import ScriptedServer
 from .session import AppSession, LauncherSession
@@ -63,6 +64,12 @@ class E2ETestCase(unittest.TestCase):
         self._servers.append(server)
         return server
 
+    def document_server(self, **options) -> DocumentServer:
+        """An HTTP server with fixed documents (port 8080 unless told otherwise)."""
+        server = DocumentServer(**options)
+        self._servers.append(server)
+        return server
+
     def reference_server(self, **options) -> ReferenceServer:
         server = ReferenceServer(self.artifacts / f"server{len(self._servers) + 1}", **options)
         self._servers.append(server)
@@ -94,7 +101,7 @@ class E2ETestCase(unittest.TestCase):
                 session.close()
         for server in self._servers:
             try:
-                if isinstance(server, ScriptedServer):
+                if isinstance(server, (ScriptedServer, DocumentServer)):
                     server.close()
                 else:
                     server.stop()

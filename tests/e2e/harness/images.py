@@ -37,6 +37,57 @@ class Image:
             rows.append(bytes(rgb))
         return Image(width, height, rows)
 
+    @staticmethod
+    def read_png(path) -> "Image":
+        """An 8-bit RGB or RGBA PNG without interlacing (alpha is dropped)."""
+        data = Path(path).read_bytes()
+        if data[:8] != b"\x89PNG\r\n\x1a\n":
+            raise ValueError(f"{path}: not a PNG file")
+        position, compressed, header = 8, b"", None
+        while position + 8 <= len(data):
+            length, kind = struct.unpack_from(">I4s", data, position)
+            payload = data[position + 8:position + 8 + length]
+            if kind == b"IHDR":
+                header = struct.unpack(">IIBBBBB", payload)
+            elif kind == b"IDAT":
+                compressed += payload
+            position += 12 + length
+        if header is None:
+            raise ValueError(f"{path}: no header")
+        width, height, depth, colour_type, _, _, interlace = header
+        if depth != 8 or colour_type not in (2, 6) or interlace:
+            raise ValueError(f"{path}: only 8-bit RGB or RGBA PNG files without interlacing are read here")
+        channels = 3 if colour_type == 2 else 4
+        stride = width * channels
+        raw = zlib.decompress(compressed)
+        rows, previous = [], bytearray(stride)
+        for y in range(height):
+            kind = raw[y * (stride + 1)]
+            line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+            for i in range(stride):
+                left = line[i - channels] if i >= channels else 0
+                up = previous[i]
+                up_left = previous[i - channels] if i >= channels else 0
+                if kind == 1:
+                    line[i] = (line[i] + left) & 0xFF
+                elif kind == 2:
+                    line[i] = (line[i] + up) & 0xFF
+                elif kind == 3:
+                    line[i] = (line[i] + (left + up) // 2) & 0xFF
+                elif kind == 4:
+                    estimate = left + up - up_left
+                    pa, pb, pc = abs(estimate - left), abs(estimate - up), abs(estimate - up_left)
+                    predictor = left if pa <= pb and pa <= pc else up if pb <= pc else up_left
+                    line[i] = (line[i] + predictor) & 0xFF
+            previous = line
+            if channels == 4:
+                rgb = bytearray(width * 3)
+                rgb[0::3], rgb[1::3], rgb[2::3] = line[0::4], line[1::4], line[2::4]
+                rows.append(bytes(rgb))
+            else:
+                rows.append(bytes(line))
+        return Image(width, height, rows)
+
     def write_png(self, path):
         raw = b"".join(b"\x00" + row for row in self.rows)
 

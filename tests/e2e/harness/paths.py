@@ -1,6 +1,7 @@
 """Where the harness finds the repository, the builds and its own scratch space."""
 
 import os
+import re
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[3]
@@ -41,6 +42,26 @@ def launcher_exe() -> Path:
 
 def launcher_template() -> Path:
     return win32_build() / "launcher" / "launcher.template"
+
+
+def game_client_exe() -> Path:
+    """The stand-in game client (main.exe): records its command line and working directory."""
+    return win32_build() / "tools" / "fixtures" / "main.exe"
+
+
+def updater_exe() -> Path:
+    """The stand-in updater (tovrin.exe): records its command line."""
+    return win32_build() / "tools" / "fixtures" / "tovrin.exe"
+
+
+def launcher_build_settings() -> dict:
+    """The launcher's compiled-in settings (game server, update URL, launch token) as configured for the build."""
+    header = require(win32_build() / "launcher" / "generated" / "launcher" / "build_settings.h",
+                     "the launcher's build settings")
+    settings = {}
+    for name, value in re.findall(r'constexpr (?:char|int) (k\w+)(?:\[\])? = "?([^";]*)"?;', header.read_text()):
+        settings[name] = value
+    return settings
 
 
 def reference_server_exe() -> Path:

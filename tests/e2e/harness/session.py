@@ -121,6 +121,10 @@ class AppSession:
                 icons += [c for c in self.controls(window["hwnd"]) if c["class"] == "__winex11_tray_icon"]
         return icons
 
+    def focus(self, form) -> dict:
+        """The control that has the keyboard focus in the thread of the form's window."""
+        return self.driver.check("focus", form)
+
     def close_window(self, form) -> dict:
         return self.driver.check("close", form)
 
@@ -201,7 +205,8 @@ class LauncherSession(AppSession):
     update.ini (GBK, section 更新配置, key 当前版本) and any other files a test
     puts there."""
 
-    def __init__(self, testbed, artifacts: Path, version: str = "1.0.0", update_ini: bytes = None, **options):
+    def __init__(self, testbed, artifacts: Path, version: str = "1.0.0", update_ini: bytes = None,
+                 stand_ins: bool = False, **options):
         super().__init__(testbed, artifacts, template=paths.require(paths.launcher_template(), "the launcher's template"),
                          forms=launcher_forms(), **options)
         self.game = self.artifacts / "game"
@@ -213,6 +218,23 @@ class LauncherSession(AppSession):
             update_ini = f"[更新配置]\r\n当前版本={version}\r\n".encode("gbk")
         if update_ini is not False:
             (self.game / "update.ini").write_bytes(update_ini)
+        if stand_ins:  # the programs the launcher starts: the game client and the updater
+            shutil.copy2(paths.require(paths.game_client_exe(), "the stand-in game client"), self.game / "main.exe")
+            shutil.copy2(paths.require(paths.updater_exe(), "the stand-in updater"), self.game / "tovrin.exe")
+
+    def stand_in_starts(self, exe_name: str) -> list:
+        """What a stand-in recorded at each start ("main.exe" or "tovrin.exe"), oldest first:
+        dicts with command_line, working_directory and process_id."""
+        log = self.game / f"{exe_name}.log"
+        starts = []
+        if log.exists():
+            for line in log.read_text(encoding="utf-8").splitlines():
+                key, _, value = line.partition("=")
+                if key == "command_line":
+                    starts.append({})
+                if starts:
+                    starts[-1][key] = value
+        return starts
 
     def start_launcher(self, *arguments, exe_name: str = "Lumadrel.exe") -> int:
         """Starts the launcher from the game folder (its own directory is its working directory)."""

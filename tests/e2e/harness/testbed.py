@@ -4,6 +4,7 @@ wineserver for the tier's own Wine prefix, started through scripts/testbed.sh.
 A display or wineserver that was already running is reused and left running;
 what this test bed started, it stops."""
 
+import getpass
 import glob
 import os
 import socket
@@ -73,7 +74,19 @@ class Testbed:
         self._started_display = not display_before
         self._started_server = not server_before
         self._running = True
+        self._own_desktop()
         return self
+
+    def desktop(self) -> Path:
+        """The desktop folder of the prefix's user (where programs put desktop shortcuts)."""
+        return self.prefix / "drive_c" / "users" / getpass.getuser() / "Desktop"
+
+    def _own_desktop(self):
+        # A new prefix links the desktop to the home folder; the tier's shortcuts belong in the prefix.
+        desktop = self.desktop()
+        if desktop.is_symlink():
+            desktop.unlink()
+        desktop.mkdir(parents=True, exist_ok=True)
 
     def stop(self):
         if not self._running:

@@ -1,0 +1,49 @@
+"""A small HTTP server for tests that need the update server to publish
+something the reference server would not (a document that is not XML, an
+empty one): it serves fixed bytes per path, answers 404 for anything else and
+records every path that was asked for.
+
+    with DocumentServer(port=8080, documents={"/vorlenk2/update.xml": b"not xml"}) as server:
+        ... the launcher fetches the document ...
+        server.requests  # ["/vorlenk2/update.xml"]"""
+
+import http.server
+import threading
+
+
+class DocumentServer:
+    def __init__(self, port: int = 8080, host: str = "127.0.0.1", documents: dict = None):
+        self.documents = dict(documents or {})
+        self.requests = []  # paths asked for, in order
+        server = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                server.requests.append(self.path)
+                body = server.documents.get(self.path)
+                self.send_response(200 if body is not None else 404)
+                self.send_header("Content-Type", "text/xml")
+                self.send_header("Content-Length", str(len(body or b"")))
+                self.end_headers()
+                self.wfile.write(body or b"")
+
+            def log_message(self, *arguments):
+                pass
+
+        http.server.ThreadingHTTPServer.allow_reuse_address = True
+        self._httpd = http.server.ThreadingHTTPServer((host, port), Handler)
+        self._httpd.daemon_threads = True
+        self.port = self._httpd.server_address[1]
+        self._thread = threading.Thread(target=self._httpd.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True)
+        self._thread.start()
+
+    def close(self):
+        self._httpd.shutdown()
+        self._httpd.server_close()
+        self._thread.join(timeout=5)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
