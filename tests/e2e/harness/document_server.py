@@ -34,10 +34,14 @@ class DocumentServer:
         self._httpd = http.server.ThreadingHTTPServer((host, port), Handler)
         self._httpd.daemon_threads = True
         self.port = self._httpd.server_address[1]
+        self._closed = False
         self._thread = threading.Thread(target=self._httpd.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True)
         self._thread.start()
 
     def close(self):
+        if self._closed:
+            return
+        self._closed = True
         self._httpd.shutdown()
         self._httpd.server_close()
         self._thread.join(timeout=5)
