@@ -95,6 +95,7 @@ void SocketWindow::CloseProcedure() {
 bool SocketWindow::CreateSocket() {
     if (!winsockReady_) return false;
     if (socket_ != INVALID_SOCKET) CloseProcedure();
+    peerClosed_ = false;
     socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
     return socket_ != INVALID_SOCKET;
 }
@@ -123,7 +124,9 @@ bool SocketWindow::Connect(const char* address, int32_t port) {
 }
 
 bool SocketWindow::Send(const uint8_t* bytes, int64_t length, int timeoutSeconds) {
-    if (socket_ == INVALID_SOCKET || !connected_) return false;
+    // After the peer's close a send may still be taken by the local stack and lost
+    // on the way; the caller must hear that nothing will arrive.
+    if (socket_ == INVALID_SOCKET || !connected_ || peerClosed_) return false;
     if (length < 0) return false;
     if (length == 0) return true;
     if (timeoutSeconds >= 0) {
@@ -146,6 +149,8 @@ bool SocketWindow::Send(const uint8_t* bytes, int64_t length, int timeoutSeconds
 LRESULT SocketWindow::HandleNotification(WPARAM wParam, LPARAM lParam) {
     if (socket_ == INVALID_SOCKET) return 0;
     if (WSAGETSELECTEVENT(lParam) == FD_CLOSE) {
+        // A notice left over from a socket that a new connection replaced is not about this one.
+        if (static_cast<SOCKET>(wParam) == socket_) peerClosed_ = true;
         OnClosed();
         return 0;
     }

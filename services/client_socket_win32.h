@@ -48,6 +48,7 @@ private:
     SOCKET socket_ = INVALID_SOCKET;
     bool winsockReady_ = false;
     bool connected_ = false;
+    bool peerClosed_ = false;  // the peer ended the connection; `connected_` stays as it was
 };
 
 class ClientSocket : public SocketWindow, public rt::ComponentObject {
