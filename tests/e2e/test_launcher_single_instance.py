@@ -1,12 +1,14 @@
 """What the launcher does for itself at start: one copy only (also when a copy
 runs under a name that differs in letter case), a desktop shortcut to itself
-written on every start, and its icon in the notification area."""
+written on every start, and its icon in the notification area, which comes
+back when the notification area restarts and brings the hidden launcher back
+when clicked."""
 
 import shutil
 import time
 
 from harness.shell_link import read_shell_link
-from launcher_case import LauncherCase
+from launcher_case import LauncherCase, update_document
 
 
 def windows_path(path) -> str:
@@ -68,3 +70,30 @@ class DesktopShortcutTest(LauncherCase):
         moved = self.start()
         self.assertNotEqual(moved.game, launcher.game)
         self.assertEqual(read_shell_link(link).target, windows_path(moved.game / "Lumadrel.exe"))
+
+
+class TrayIconTest(LauncherCase):
+    def icons_become(self, observer, count, timeout=5.0):
+        deadline = time.monotonic() + timeout
+        while True:
+            icons = observer.tray_icons()
+            if len(icons) == count or time.monotonic() > deadline:
+                return icons
+
+    def test_the_icon_comes_back_after_a_restart_of_the_notification_area_and_brings_the_launcher_back(self):
+        observer = self.app()
+        before = {icon["hwnd"] for icon in observer.tray_icons()}
+        self.document_server(documents={"/vorlenk2/update.xml": update_document("1.0.0")})
+        launcher = self.start(stand_ins=True)
+        self.assertEqual(len(self.icons_become(observer, len(before) + 1)), len(before) + 1)
+        launcher.tray_remove("MainWindow")
+        self.assertEqual(len(self.icons_become(observer, len(before))), len(before))
+        for _ in range(2):  # a second notice adds no second icon
+            launcher.send("MainWindow", "TaskbarCreated")
+            self.assertEqual(len(self.icons_become(observer, len(before) + 1)), len(before) + 1)
+
+        launcher.click("MainWindow", "超级按钮1")
+        launcher.wait_window("MainWindow", state="hidden", timeout=15)
+        [icon] = [icon for icon in observer.tray_icons() if icon["hwnd"] not in before]
+        observer.driver.check("click", icon["hwnd"], force=True)  # the player's click on the icon itself
+        launcher.wait_window("MainWindow", timeout=5)

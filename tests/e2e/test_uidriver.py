@@ -231,6 +231,11 @@ class ProgramsAndPictures(FixtureTest):
         before = len(observer.tray_icons())
         fixture = self.start_fixture("--tray-icon")
         self.assertTrue(observer_sees(observer, before + 1))
+        fixture.tray_remove(MAIN, 1)  # behind the program's back
+        self.assertTrue(observer_sees(observer, before))
+        self.assert_fails("not_found", fixture.tray_remove, MAIN, 1)
+        fixture = self.start_fixture("--tray-icon")
+        self.assertTrue(observer_sees(observer, before + 1))
         fixture.close_window(MAIN)  # removes its icon as it closes
         self.assertEqual(fixture.exit_code(timeout=10), 0)
         self.assertTrue(observer_sees(observer, before))

@@ -38,6 +38,7 @@ JsonValue ClickCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue WaitTextCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue WaitStateCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue SendCommand(DriverSession&, const std::vector<CommandToken>&);
+JsonValue TrayRemoveCommand(DriverSession&, const std::vector<CommandToken>&);
 
 // Message boxes (message_box_commands_win32.cpp).
 JsonValue MessageBoxCommand(DriverSession&, const std::vector<CommandToken>&);

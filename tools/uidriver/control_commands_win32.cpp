@@ -1,6 +1,7 @@
 // Commands that read and operate controls the way a user would: texts, typing,
 // combo selection, clicks, waiting for a state, and raw messages.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -376,6 +377,24 @@ JsonValue SendCommand(DriverSession& session, const std::vector<CommandToken>& w
         .Set("hwnd", HandleText(target.window))
         .Set("message", message)
         .Set("result", static_cast<long long>(static_cast<LONG_PTR>(result)));
+}
+
+JsonValue TrayRemoveCommand(DriverSession& session, const std::vector<CommandToken>& words) {
+    CommandArguments arguments = SortArguments(words, {"pid"}, {});
+    Target target;
+    Failure failure;
+    if (arguments.positional.size() != 2 || !session.ResolveWindow(arguments, 0, &target, &failure))
+        return FailureAnswer(arguments.positional.size() != 2 ? Failure{"bad_command", "usage: tray_remove WINDOW ID"}
+                                                               : failure);
+    int64_t id = 0;
+    if (!ParseNumber(arguments.positional[1], &id)) return FailureAnswer({"bad_command", "the icon id is a number"});
+    // As when the notification area restarts: the icon goes without its program being told.
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = target.window;
+    icon.uID = static_cast<UINT>(id);
+    if (!Shell_NotifyIconW(NIM_DELETE, &icon)) return FailureAnswer({"not_found", "the window has no such icon"});
+    return OkAnswer().Set("hwnd", HandleText(target.window));
 }
 
 }  // namespace uidriver

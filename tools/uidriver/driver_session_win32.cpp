@@ -93,6 +93,7 @@ constexpr CommandEntry kCommands[] = {
     {"wait_text", WaitTextCommand},
     {"wait_state", WaitStateCommand},
     {"send", SendCommand},
+    {"tray_remove", TrayRemoveCommand},
     {"message_box", MessageBoxCommand},
     {"press", PressCommand},
     {"start", StartCommand},

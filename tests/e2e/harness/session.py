@@ -125,6 +125,10 @@ class AppSession:
         """The control that has the keyboard focus in the thread of the form's window."""
         return self.driver.check("focus", form)
 
+    def tray_remove(self, form, icon_id: int = 1) -> dict:
+        """Removes the form window's notification-area icon without telling the program."""
+        return self.driver.check("tray_remove", form, Raw(str(icon_id)))
+
     def close_window(self, form) -> dict:
         return self.driver.check("close", form)
 
