@@ -8,12 +8,7 @@ import shutil
 import time
 
 from harness.shell_link import read_shell_link
-from launcher_case import LauncherCase, update_document
-
-
-def windows_path(path) -> str:
-    """A Unix path as the launcher sees it under Wine."""
-    return "Z:" + str(path).replace("/", "\\")
+from launcher_case import LauncherCase, update_document, windows_path
 
 
 class SingleInstanceTest(LauncherCase):
