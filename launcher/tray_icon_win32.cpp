@@ -147,7 +147,13 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
              subroutine::kTrayWindowProc, 33);
         return 0;
     }
-    if (state.TaskbarCreatedMessage != 0 && message == state.TaskbarCreatedMessage) NotifyIcon(kNimAdd, 34);
+    if (state.TaskbarCreatedMessage != 0 && message == state.TaskbarCreatedMessage) {
+        // After a balloon the record holds only the balloon flag; an icon put
+        // back with it alone would have no picture and would not answer clicks,
+        // leaving a hidden launcher no way back.
+        State().TrayIconData->uFlags |= 1 | 2 | 4;
+        NotifyIcon(kNimAdd, 34);
+    }
     return passOn(state.OldWindowProc, kCallWindowProcAPassOn);
 }
 

@@ -92,3 +92,19 @@ class TrayIconTest(LauncherCase):
         [icon] = [icon for icon in observer.tray_icons() if icon["hwnd"] not in before]
         observer.driver.check("click", icon["hwnd"], force=True)  # the player's click on the icon itself
         launcher.wait_window("MainWindow", timeout=5)
+
+    def test_after_the_game_started_the_restored_icon_still_brings_the_launcher_back(self):
+        observer = self.app()
+        before = {icon["hwnd"] for icon in observer.tray_icons()}
+        self.document_server(documents={"/vorlenk2/update.xml": update_document("1.0.0")})
+        launcher = self.start(stand_ins=True)
+        self.assertEqual(len(self.icons_become(observer, len(before) + 1)), len(before) + 1)
+        launcher.click("MainWindow", "超级按钮1")  # the game starts, the launcher hides behind a balloon
+        launcher.wait_window("MainWindow", state="hidden", timeout=15)
+        launcher.tray_remove("MainWindow")
+        self.assertEqual(len(self.icons_become(observer, len(before))), len(before))
+        launcher.send("MainWindow", "TaskbarCreated")
+        self.assertEqual(len(self.icons_become(observer, len(before) + 1)), len(before) + 1)
+        [icon] = [icon for icon in observer.tray_icons() if icon["hwnd"] not in before]
+        observer.driver.check("click", icon["hwnd"], force=True)
+        launcher.wait_window("MainWindow", timeout=5)

@@ -76,7 +76,8 @@ TEST_F(TrayIcon, TaskbarRecreatedPutsTheIconBackWithTheBalloonFlags) {
     ASSERT_TRUE(WaitForIcons(0));
     SendMessageW(window_, State().TaskbarCreatedMessage, 0, 0);
     EXPECT_TRUE(WaitForIcons(1)) << "the icon did not come back";
-    EXPECT_EQ(State().TrayIconData->uFlags, 0x10u) << "the re-added record carries the balloon's flags";
+    // The balloon's flag stays, and the icon comes back whole: message, picture and tip.
+    EXPECT_EQ(State().TrayIconData->uFlags, 0x17u);
 }
 
 TEST_F(TrayIcon, RemovedBeforeTheProcessEndsAndWhenTheWindowGoes) {
