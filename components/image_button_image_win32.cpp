@@ -9,17 +9,6 @@ namespace {
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-HBITMAP CreateColourBitmap(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-}
 
 // A memory device context with a bitmap selected, restored and freed on exit.
 class BitmapContext {
@@ -53,7 +42,7 @@ bool ButtonStateImage::Build(const Bytes& bytes, uint32_t transparentColour, COL
     PictureBitmap pixels;
     if (!pixels.Make(decoded, blendColour)) return false;
     const int width = pixels.Width(), height = pixels.Height();
-    HBITMAP picture = CreateColourBitmap(width, height);
+    HBITMAP picture = CreateTopDownBitmap(width, height);
     HBITMAP mask = CreateBitmap(width, height, 1, 1, nullptr);
     if (!picture || !mask) {
         if (picture) DeleteObject(picture);
@@ -108,7 +97,7 @@ void ButtonStateImage::DrawTransparent(HDC target, int x, int y) const {
 void ButtonStateImage::DrawDisabled(HDC target, int x, int y) const {
     if (!picture_) return;
     // The embossing takes white pixels as empty, so the transparent ones turn white first.
-    HBITMAP composed = CreateColourBitmap(width_, height_);
+    HBITMAP composed = CreateTopDownBitmap(width_, height_);
     if (!composed) return;
     {
         BitmapContext composedDc(target, composed), pictureDc(target, picture_), maskDc(target, mask_);

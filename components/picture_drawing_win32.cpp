@@ -13,7 +13,8 @@ namespace {
 using pictures::PictureKind;
 using pictures::PictureObject;
 
-// Top-down 32-bit pixels (blue, green, red, unused) of the picture's size.
+}  // namespace
+
 HBITMAP CreateTopDownBitmap(int width, int height, uint8_t** pixels) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -24,9 +25,11 @@ HBITMAP CreateTopDownBitmap(int width, int height, uint8_t** pixels) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    *pixels = static_cast<uint8_t*>(bits);
+    if (pixels) *pixels = static_cast<uint8_t*>(bits);
     return bitmap;
 }
+
+namespace {
 
 void SetPixel32(uint8_t* pixel, uint8_t blue, uint8_t green, uint8_t red) {
     pixel[0] = blue;

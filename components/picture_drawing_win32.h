@@ -9,6 +9,10 @@
 
 namespace components {
 
+// A 32-bit top-down DIB section (blue, green, red, unused); *pixels receives
+// its bits when given.
+HBITMAP CreateTopDownBitmap(int width, int height, uint8_t** pixels = nullptr);
+
 // Background picture modes of the placement routine.
 enum BackgroundPlacement : int { kPlaceTopLeft = 0, kPlaceTiled = 1, kPlaceCentred = 2, kPlaceStretched = 3 };
 
