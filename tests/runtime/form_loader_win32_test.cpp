@@ -201,6 +201,26 @@ TEST(FormProperties, VisibleAndDisabledFollowTheWindow) {
     EXPECT_EQ(rt::ReadProperty(kMainForm, child, 6, -1), 1u);
 }
 
+TEST(FormProperties, MousePointerIsAnIndexToProgramsAndACursorOnScreen) {
+    FormBuilder form(kMainForm, kWindowType, 300, 200);
+    uint32_t child = form.Add(kChildType, "甲", 10, 10, 50, 20);
+    Start({form});
+    rt::LoadStartupWindow(kMainForm);
+    EXPECT_EQ(rt::CursorOfUnit(kMainForm, child), nullptr) << "no pointer data: the default pointer";
+    uint8_t* ibeam = rt::CopyBytes("\x03\x00\x00\x00", 4);
+    rt::WriteProperty(kMainForm, child, 7, -1, reinterpret_cast<uintptr_t>(ibeam));
+    rt::Free(ibeam);
+    EXPECT_NE(rt::CursorOfUnit(kMainForm, child), nullptr) << "the I-beam was not loaded";
+    auto read = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(rt::ReadProperty(kMainForm, child, 7, -1)));
+    ASSERT_EQ(rt::ByteSetLength(read), 4u);
+    EXPECT_EQ(rt::ByteSetData(read)[0], 3) << "programs see the index, not the cursor id";
+    rt::Free(read);
+    rt::Form* loaded = rt::FindForm(kMainForm);
+    std::span<const uint8_t> stored = loaded->units.Unit(static_cast<uint32_t>(loaded->units.FindUnit(child))).MousePointer();
+    ASSERT_EQ(stored.size(), 4u);
+    EXPECT_EQ(stored[0] | stored[1] << 8, 0x7F01) << "the template stores the cursor id";
+}
+
 TEST(ModalForms, DisableOthersUntilClosedAndNest) {
     FormBuilder main(kMainForm, kWindowType, 300, 200);
     FormBuilder second(kSecondForm, kWindowType, 200, 100);
