@@ -5,6 +5,7 @@
 #include "components/component_types_win32.h"
 #include "components/component_window_class_win32.h"
 #include "components/effect_text_win32.h"
+#include "components/picture_drawing_win32.h"
 #include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_placement.h"
 #include "components/stored_property_access.h"
@@ -69,16 +70,9 @@ struct TileBitmap {
     HBITMAP bitmap = nullptr;
     uint32_t* pixels = nullptr;
     TileBitmap() {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kGradientTile;
-        info.bmiHeader.biHeight = -kGradientTile;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        pixels = static_cast<uint32_t*>(bits);
+        uint8_t* bits = nullptr;
+        bitmap = components::CreateTopDownBitmap(kGradientTile, kGradientTile, &bits);
+        pixels = reinterpret_cast<uint32_t*>(bits);
     }
     ~TileBitmap() {
         if (bitmap) DeleteObject(bitmap);

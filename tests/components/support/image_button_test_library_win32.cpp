@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "components/component_types_win32.h"
-#include "components/control_reflection_win32.h"
+#include "support/reflecting_window_win32.h"
 #include "runtime/component_object_win32.h"
 #include "runtime/entry_points.h"
 #include "runtime/form_access_win32.h"
@@ -12,75 +12,10 @@
 namespace image_button_testing {
 namespace {
 
-class TestWindow : public rt::ComponentObject {
-public:
-    HWND window = nullptr;
-    uint32_t formId = 0, unitId = 0;
-    HWND Window() const override { return window; }
-};
-
-LRESULT CALLBACK TestWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto object = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC: {
-        LRESULT result = 0;
-        if (components::ReflectToControl(window, message, wParam, lParam, &result)) return result;
-        break;
-    }
-    case WM_DRAWITEM: {
-        LRESULT result = 0;
-        if (components::ReflectToControl(window, message, wParam, lParam, &result)) return result;
-        // Owner-draw requests reach the control as reflected messages either way.
-        auto item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (wParam && item && IsWindow(item->hwndItem))
-            return SendMessageW(item->hwndItem, components::kReflectedMessageBase + WM_DRAWITEM, wParam, lParam);
-        break;
-    }
-    case WM_NCDESTROY:
-        if (object) {
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            rt::RuntimeService(2000, static_cast<intptr_t>(object->formId), static_cast<intptr_t>(object->unitId));
-            delete object;
-        }
-        break;
-    default: break;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-rt::ComponentObject* CreateTestWindow(const rt::CreateParameters& p) {
-    static const bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = TestWindowProcedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        windowClass.lpszClassName = L"ImageButtonTestWindow";
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    if (!registered) return nullptr;
-    auto object = new TestWindow;
-    object->formId = p.formId;
-    object->unitId = p.unitId;
-    object->window = CreateWindowExW(0, L"ImageButtonTestWindow", L"", p.style | WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                     p.x, p.y, p.cx, p.cy, p.parent, p.menu, GetModuleHandleW(nullptr), nullptr);
-    if (!object->window) {
-        delete object;
-        return nullptr;
-    }
-    SetWindowLongPtrW(object->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
-    return object;
-}
-
-void* WindowInterface(int request) {
-    return request == rt::kRequestCreate ? reinterpret_cast<void*>(&CreateTestWindow) : nullptr;
-}
+using component_testing::ReflectingWindowInterface;
 
 constexpr uint32_t kFlags = rt::kTypeFlagCanRaiseEvents;
-const rt::ComponentType kWindowTypes[] = {{"窗口", "Window", kFlags, WindowInterface}};
+const rt::ComponentType kWindowTypes[] = {{"窗口", "Window", kFlags, ReflectingWindowInterface}};
 const rt::ComponentType kButtonTypes[] = {{"超级按钮", "SuperBtn", kFlags, components::ImageButtonTypeInterface}};
 
 const rt::SupportLibrary kWindowLibrary = {
