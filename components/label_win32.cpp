@@ -241,7 +241,7 @@ void Label::PaintGradient(HDC dc, const RECT& area, const RECT& clip, const Grad
 }
 
 // The label paints its caption itself; its window text carries it too, so
-// screen readers and window inspection read what the label shows.
+// screen readers and other programs read what the label shows.
 void Label::ShowCaptionAsWindowText() {
     SetWindowTextW(window_, rt::WideFromGbk(data_.caption).c_str());
 }

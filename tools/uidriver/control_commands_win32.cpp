@@ -9,7 +9,7 @@
 #include "tools/uidriver/command_handlers_win32.h"
 #include "tools/uidriver/driver_session_win32.h"
 #include "tools/uidriver/text_encoding_win32.h"
-#include "tools/uidriver/window_inspection_win32.h"
+#include "tools/uidriver/window_queries_win32.h"
 
 namespace uidriver {
 namespace {

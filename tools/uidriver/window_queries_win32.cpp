@@ -1,4 +1,4 @@
-#include "tools/uidriver/window_inspection_win32.h"
+#include "tools/uidriver/window_queries_win32.h"
 
 #include "tools/uidriver/text_encoding_win32.h"
 
