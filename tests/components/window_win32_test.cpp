@@ -54,6 +54,19 @@ std::string ReadText(uint32_t unit, int property) {
     return result;
 }
 
+// The window component made straight from its stored data, outside any form.
+rt::ComponentObject* CreateWindowFrom(const WindowData& data, int width, int height) {
+    std::vector<uint8_t> bytes = data.Write();
+    rt::CreateParameters p{};
+    p.data = bytes.data();
+    p.length = static_cast<uint32_t>(bytes.size());
+    p.cx = width;
+    p.cy = height;
+    p.formId = kForm;
+    p.unitId = 0x06000000u | (kForm & 0xFFFFFF);
+    return components::WindowComponent::Create(p);
+}
+
 TEST(WindowFrame, BorderZeroWithoutTitleHasNoCaptionOrFrame) {
     HWND window = Load(PlainForm(200, 120));
     auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
@@ -107,15 +120,7 @@ TEST(WindowFrame, FrameStylesFollowBorderAndButtons) {
         data.caption = c.title ? "窗口" : "";
         data.ControlBox = c.controlBox;
         data.MaxButton = c.maxButton;
-        std::vector<uint8_t> bytes = data.Write();
-        rt::CreateParameters p{};
-        p.data = bytes.data();
-        p.length = static_cast<uint32_t>(bytes.size());
-        p.cx = 300;
-        p.cy = 200;
-        p.formId = kForm;
-        p.unitId = 0x06000000u | (kForm & 0xFFFFFF);
-        auto* object = components::WindowComponent::Create(p);
+        auto* object = CreateWindowFrom(data, 300, 200);
         ASSERT_NE(object, nullptr);
         HWND window = object->Window();
         auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
@@ -171,15 +176,7 @@ TEST(WindowShape, PolygonRegionsMatchTheirOutlines) {
         components::WindowData data;
         data.border = 0;
         data.shape = c.shape;
-        std::vector<uint8_t> bytes = data.Write();
-        rt::CreateParameters p{};
-        p.data = bytes.data();
-        p.length = static_cast<uint32_t>(bytes.size());
-        p.cx = 200;
-        p.cy = 100;
-        p.formId = kForm;
-        p.unitId = 0x06000000u | (kForm & 0xFFFFFF);
-        auto* object = components::WindowComponent::Create(p);
+        auto* object = CreateWindowFrom(data, 200, 100);
         ASSERT_NE(object, nullptr);
         HRGN region = CreateRectRgn(0, 0, 0, 0);
         ASSERT_NE(GetWindowRgn(object->Window(), region), ERROR) << "shape " << c.shape;

@@ -59,33 +59,6 @@ void WriteText(uint32_t unitId, int property, const char* text) {
     rt::WriteProperty(kForm, unitId, property, -1, reinterpret_cast<uintptr_t>(text));
 }
 
-std::vector<uint8_t> SolidBitmapFile(int width, int height, COLORREF colour) {
-    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
-    std::vector<uint8_t> file;
-    auto put16 = [&](uint32_t v) { file.push_back(v & 0xFF); file.push_back((v >> 8) & 0xFF); };
-    auto put32 = [&](uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
-    put16('B' | 'M' << 8);
-    put32(14 + 40 + pixelBytes);
-    put32(0);
-    put32(14 + 40);
-    put32(40);
-    put32(static_cast<uint32_t>(width));
-    put32(static_cast<uint32_t>(height));
-    put16(1);
-    put16(24);
-    for (int i = 0; i < 6; ++i) put32(0);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            file.push_back(GetBValue(colour));
-            file.push_back(GetGValue(colour));
-            file.push_back(GetRValue(colour));
-        }
-        for (uint32_t pad = static_cast<uint32_t>(width) * 3; pad < stride; ++pad) file.push_back(0);
-    }
-    return file;
-}
-
 std::vector<uint32_t> CaptureClient(HWND window) {
     UpdateWindow(window);
     RECT client;

@@ -12,6 +12,7 @@
 #include "runtime/events.h"
 #include "runtime/support_library.h"
 #include "support/form_harness_win32.h"
+#include "support/bitmap_file_win32.h"
 
 namespace control_testing {
 
@@ -35,8 +36,7 @@ HWND ControlWindow(uint32_t unitId);
 std::string ReadText(uint32_t unitId, int property);
 void WriteText(uint32_t unitId, int property, const char* text);
 
-// A 24-bit BMP file of one colour.
-std::vector<uint8_t> SolidBitmapFile(int width, int height, COLORREF colour);
+using component_testing::SolidBitmapFile;
 
 // The client area of a window as it is on the display, 0x00RRGGBB per pixel.
 std::vector<uint32_t> CaptureClient(HWND window);

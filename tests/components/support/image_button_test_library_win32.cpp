@@ -89,40 +89,6 @@ std::vector<uint8_t> ButtonData(const std::function<void(components::ImageButton
     return data.Write();
 }
 
-std::vector<uint8_t> BitmapFile(int width, int height, const std::function<COLORREF(int x, int y)>& colour) {
-    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
-    std::vector<uint8_t> file;
-    auto put16 = [&](uint32_t v) {
-        file.push_back(v & 0xFF);
-        file.push_back((v >> 8) & 0xFF);
-    };
-    auto put32 = [&](uint32_t v) {
-        put16(v & 0xFFFF);
-        put16(v >> 16);
-    };
-    put16('B' | 'M' << 8);
-    put32(14 + 40 + pixelBytes);
-    put32(0);
-    put32(14 + 40);
-    put32(40);
-    put32(static_cast<uint32_t>(width));
-    put32(static_cast<uint32_t>(height));
-    put16(1);
-    put16(24);
-    for (int i = 0; i < 6; ++i) put32(0);
-    for (int y = height - 1; y >= 0; --y) {  // bottom row first
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = colour(x, y);
-            file.push_back(GetBValue(c));
-            file.push_back(GetGValue(c));
-            file.push_back(GetRValue(c));
-        }
-        for (uint32_t pad = static_cast<uint32_t>(width) * 3; pad < stride; ++pad) file.push_back(0);
-    }
-    return file;
-}
-
 int Pixels::Count(const RECT& area, const std::function<bool(COLORREF)>& test) const {
     int count = 0;
     for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, height); ++y)

@@ -12,6 +12,7 @@
 #include "components/image_button_data.h"
 #include "runtime/events.h"
 #include "support/form_harness_win32.h"
+#include "support/bitmap_file_win32.h"
 
 namespace image_button_testing {
 
@@ -35,8 +36,7 @@ HWND ButtonWindow(uint32_t unitId);
 // Own data of an image button: the defaults changed by `change`.
 std::vector<uint8_t> ButtonData(const std::function<void(components::ImageButtonData&)>& change);
 
-// A 24-bit BMP file whose pixel (x, y) is colour(x, y).
-std::vector<uint8_t> BitmapFile(int width, int height, const std::function<COLORREF(int x, int y)>& colour);
+using component_testing::BitmapFile;
 
 // A button's client area, pixel by pixel (COLORREF values).
 struct Pixels {

@@ -13,6 +13,7 @@
 #include "components/window_data.h"
 #include "runtime/events.h"
 #include "runtime/support_library.h"
+#include "support/bitmap_file_win32.h"
 
 namespace window_testing {
 
@@ -49,8 +50,7 @@ void Start(const std::vector<uint8_t>& templateBytes);
 // Own data of a window: defaults changed by `change`.
 std::vector<uint8_t> WindowBytes(const std::function<void(components::WindowData&)>& change);
 
-// A 24-bit BMP file whose pixel (x, y) is colour(x, y).
-std::vector<uint8_t> BitmapFile(int width, int height, const std::function<COLORREF(int x, int y)>& colour);
+using component_testing::BitmapFile;
 
 // A pixel of the window including its frame, as on the display.
 COLORREF WindowPixel(HWND window, int x, int y);
