@@ -10,6 +10,16 @@ else()
   set(LUMADREL_WIN32 OFF)
 endif()
 
+# The Windows target: win32 (i686, the product) or win64 (x86_64, a test
+# target for machines that cannot start 32-bit programs).
+if(LUMADREL_WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(LUMADREL_WINDOWS_TARGET win64)
+  set(LUMADREL_MINGW_TRIPLET x86_64-w64-mingw32)
+elseif(LUMADREL_WIN32)
+  set(LUMADREL_WINDOWS_TARGET win32)
+  set(LUMADREL_MINGW_TRIPLET i686-w64-mingw32)
+endif()
+
 # Narrow literals are GBK bytes at run time; sources stay UTF-8. GB18030 encodes
 # every GBK character with GBK's own bytes, and unlike GBK it also accepts the
 # few non-GBK characters inside the standard library headers (<chrono>'s µ).
@@ -18,6 +28,15 @@ add_compile_options(-fexec-charset=GB18030 -finput-charset=UTF-8 -Wall -Wextra -
 if(LUMADREL_WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
   add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(LUMADREL_WINDOWS_TARGET STREQUAL "win64")
+  # The window template keeps object pointers, by-reference arguments and
+  # handler entries in 32-bit slots. The 64-bit test target keeps its image
+  # low and its addresses without high entropy so that those values fit;
+  # every narrowing is still checked (rt::NarrowToSlot) and stops loudly when
+  # one does not. The product, i686, has 32-bit pointers throughout.
+  add_link_options(-Wl,--image-base,0x400000 -Wl,--disable-high-entropy-va -Wl,--disable-dynamicbase)
 endif()
 
 if(LUMADREL_SANITIZE AND NOT LUMADREL_WIN32)

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  g++-mingw-w64-i686-posix libz-mingw-w64-dev
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick
   locales fonts-wqy-microhei

@@ -1,26 +1,33 @@
 #!/usr/bin/env bash
 # Cross-builds the picture libraries that Debian ships no MinGW packages of
-# (libpng, libjpeg-turbo) as static i686 libraries into build/deps/win32.
-# Sources come from Debian's source packages into a cache beside it and are
-# never part of the repository. Idempotent: a complete prefix is left alone.
+# (libpng, libjpeg-turbo) as static Windows libraries, one prefix per target:
+# build/deps/win32 (i686, the product) and build/deps/win64 (x86_64, the test
+# target). Sources come from Debian's source packages into a cache shared by
+# both and are never part of the repository. Idempotent: a complete prefix is
+# left alone.
 #
-# Usage: scripts/build-win32-deps.sh [--force]
+# Usage: scripts/build-windows-deps.sh win32|win64 [--force]
 #   LUMADREL_DEPS_DIR overrides the cache folder (default: <repo>/build/deps).
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
+TARGET=${1:-}
+case "$TARGET" in
+  win32) TRIPLET=i686-w64-mingw32; TOOLCHAIN=$REPO/cmake/mingw-i686.cmake ;;
+  win64) TRIPLET=x86_64-w64-mingw32; TOOLCHAIN=$REPO/cmake/mingw-x86_64.cmake ;;
+  *) echo "usage: $0 win32|win64 [--force]" >&2; exit 2 ;;
+esac
 DEPS=${LUMADREL_DEPS_DIR:-$REPO/build/deps}
 SRC=$DEPS/src
-WORK=$DEPS/build
-PREFIX=$DEPS/win32
-TOOLCHAIN=$REPO/cmake/mingw-i686.cmake
-MINGW_ZLIB_INCLUDE=/usr/i686-w64-mingw32/include
-MINGW_ZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a
+WORK=$DEPS/build-$TARGET
+PREFIX=$DEPS/$TARGET
+MINGW_ZLIB_INCLUDE=/usr/$TRIPLET/include
+MINGW_ZLIB_LIBRARY=/usr/$TRIPLET/lib/libz.a
 STAMP=$PREFIX/.complete
 
-say() { echo "build-win32-deps: $*"; }
+say() { echo "build-windows-deps ($TARGET): $*"; }
 
-if [ "${1:-}" = "--force" ]; then
+if [ "${2:-}" = "--force" ]; then
   rm -f "$STAMP"
 fi
 
@@ -33,7 +40,7 @@ if complete; then
   exit 0
 fi
 
-for tool in i686-w64-mingw32-gcc-posix cmake ninja dpkg-source; do
+for tool in $TRIPLET-gcc-posix cmake ninja dpkg-source; do
   command -v "$tool" >/dev/null || { say "missing $tool: run scripts/install-deps.sh"; exit 1; }
 done
 [ -f "$MINGW_ZLIB_LIBRARY" ] || { say "missing $MINGW_ZLIB_LIBRARY: run scripts/install-deps.sh"; exit 1; }
