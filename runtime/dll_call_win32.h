@@ -12,32 +12,43 @@ enum class CallConvention {
     CallerCleans,  // C runtime functions such as strlen
 };
 
-// Calls declared command `index` with 32-bit argument words (first word first;
-// pushed right to left). A stack pointer that differs afterwards reports
-// runtime error 6 at (subroutineId, statement). The result is EDX:EAX.
-uint64_t CallDllCommand64(uint32_t index, CallConvention convention, const uint32_t* arguments, uint32_t count,
+// One argument word of a native call: 32 bits on the i686 product, 64 on the
+// x86_64 test target, so that a pointer or handle always fits whole.
+using NativeWord = uintptr_t;
+
+// Calls declared command `index` with argument words (first word first). On
+// i686 they are pushed right to left and a stack pointer that differs
+// afterwards reports runtime error 6 at (subroutineId, statement); the result
+// is EDX:EAX. On x86_64 the words go by the Windows x64 rules (one convention,
+// so the stack cannot come back unbalanced) and the result is RAX.
+uint64_t CallDllCommand64(uint32_t index, CallConvention convention, const NativeWord* arguments, uint32_t count,
                           uint32_t subroutineId, uint32_t statement);
 
-inline uint64_t CallDllCommand64(uint32_t index, CallConvention convention, std::initializer_list<uint32_t> arguments,
-                                 uint32_t subroutineId, uint32_t statement) {
+inline uint64_t CallDllCommand64(uint32_t index, CallConvention convention,
+                                 std::initializer_list<NativeWord> arguments, uint32_t subroutineId,
+                                 uint32_t statement) {
     return CallDllCommand64(index, convention, arguments.begin(), static_cast<uint32_t>(arguments.size()),
                             subroutineId, statement);
 }
 
-// The 32-bit result (integer, bool, handle or address).
-inline uint32_t CallDllCommand(uint32_t index, CallConvention convention, std::initializer_list<uint32_t> arguments,
-                               uint32_t subroutineId, uint32_t statement) {
-    return static_cast<uint32_t>(CallDllCommand64(index, convention, arguments, subroutineId, statement));
+// The word result (integer, bool, handle or address).
+inline NativeWord CallDllCommand(uint32_t index, CallConvention convention, std::initializer_list<NativeWord> arguments,
+                                 uint32_t subroutineId, uint32_t statement) {
+    return static_cast<NativeWord>(CallDllCommand64(index, convention, arguments, subroutineId, statement));
 }
 
-// A pointer (text, byte-set data, native record) as an argument word.
-inline uint32_t NativeArgument(const void* pointer) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer));
+// A pointer (text, byte-set data, native record, routine) as an argument word.
+inline NativeWord NativeArgument(const void* pointer) { return reinterpret_cast<NativeWord>(pointer); }
+// A handle or address that a call returned, back as a pointer.
+template <typename Pointer>
+Pointer NativePointer(NativeWord word) {
+    return reinterpret_cast<Pointer>(word);
 }
 
 // Calls `target` directly with the same check; returns how many bytes the
-// stack pointer moved (0 when balanced) and stores the result in *result.
-int32_t CallNativeChecked(void* target, CallConvention convention, const uint32_t* arguments, uint32_t count,
+// stack pointer moved (0 when balanced; always 0 on x86_64) and stores the
+// result in *result.
+int32_t CallNativeChecked(void* target, CallConvention convention, const NativeWord* arguments, uint32_t count,
                           uint64_t* result);
 
 }  // namespace rt

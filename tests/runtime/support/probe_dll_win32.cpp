@@ -20,6 +20,22 @@ constexpr DWORD kLibraryName = 0x50;
 constexpr DWORD kExportName = 0x70;
 constexpr DWORD kSectionUsed = 0x90;
 
+// The DLL is built for the test's own machine: PE32 (i386) or PE32+ (x86_64).
+// Its one function, "mov eax, n; ret", is the same bytes on both.
+#if defined(_WIN64)
+using NtHeaders = IMAGE_NT_HEADERS64;
+using OptionalHeader = IMAGE_OPTIONAL_HEADER64;
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+constexpr WORD kOptionalMagic = IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+constexpr WORD kMachineCharacteristic = IMAGE_FILE_LARGE_ADDRESS_AWARE;
+#else
+using NtHeaders = IMAGE_NT_HEADERS32;
+using OptionalHeader = IMAGE_OPTIONAL_HEADER32;
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
+constexpr WORD kOptionalMagic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+constexpr WORD kMachineCharacteristic = IMAGE_FILE_32BIT_MACHINE;
+#endif
+
 template <typename T>
 void Put(std::vector<uint8_t>& image, DWORD offset, const T& value) {
     std::memcpy(image.data() + offset, &value, sizeof value);
@@ -35,14 +51,14 @@ bool WriteProbeDll(const std::wstring& path) {
     dos.e_lfanew = sizeof dos;
     Put(image, 0, dos);
 
-    IMAGE_NT_HEADERS32 nt{};
+    NtHeaders nt{};
     nt.Signature = IMAGE_NT_SIGNATURE;
-    nt.FileHeader.Machine = IMAGE_FILE_MACHINE_I386;
+    nt.FileHeader.Machine = kMachine;
     nt.FileHeader.NumberOfSections = 1;
-    nt.FileHeader.SizeOfOptionalHeader = sizeof(IMAGE_OPTIONAL_HEADER32);
-    nt.FileHeader.Characteristics = IMAGE_FILE_EXECUTABLE_IMAGE | IMAGE_FILE_32BIT_MACHINE | IMAGE_FILE_DLL;
-    IMAGE_OPTIONAL_HEADER32& optional = nt.OptionalHeader;
-    optional.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+    nt.FileHeader.SizeOfOptionalHeader = sizeof(OptionalHeader);
+    nt.FileHeader.Characteristics = IMAGE_FILE_EXECUTABLE_IMAGE | kMachineCharacteristic | IMAGE_FILE_DLL;
+    OptionalHeader& optional = nt.OptionalHeader;
+    optional.Magic = kOptionalMagic;
     optional.SizeOfCode = kFileAlignment;
     optional.BaseOfCode = kSectionRva;
     optional.ImageBase = 0x6A000000;
