@@ -4,6 +4,7 @@
 #include "runtime/entry_points.h"
 #include "runtime/events.h"
 #include "runtime/form_registry_win32.h"
+#include "runtime/template_slot.h"
 
 namespace rt {
 namespace {
@@ -28,7 +29,7 @@ int PushWords(const FullEventCall& call, uint32_t* words) {
         std::memcpy(&high, argument.payload + 4, 4);
         bool menuItemReference = !IsBasicType(argument.type) && IdSubKind(high) == kUnitMenuItem;
         if (argument.flags & kArgumentByReference) {
-            words[count++] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(argument.payload));
+            words[count++] = PointerToSlot(argument.payload, "by-reference event argument");
         } else if ((argument.flags & kArgumentArray) || menuItemReference) {
             words[count++] = low;
             words[count++] = high;

@@ -8,6 +8,7 @@
 #include "runtime/message_loop_win32.h"
 #include "runtime/mouse_pointer.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/template_slot.h"
 #include "runtime/text_conversion_win32.h"
 
 namespace rt {
@@ -258,7 +259,7 @@ int LoadForm(Form& form, bool reload, bool modal, HWND owner) {
         MapComponentWindow(object->Window(), object);
     }
     for (uint32_t i = 0; i < count; ++i) {
-        if (form.objects[i]) form.units.SetObjectSlot(i, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(form.objects[i])));
+        if (form.objects[i]) form.units.SetObjectSlot(i, PointerToSlot(form.objects[i], "component object"));
     }
 
     ArrangeWindows(form);
@@ -370,7 +371,7 @@ bool RecreateComponent(Form& form, uint32_t unitIndex) {
     if (!object) return false;
     form.objects[unitIndex] = object;
     MapComponentWindow(object->Window(), object);
-    form.units.SetObjectSlot(unitIndex, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object)));
+    form.units.SetObjectSlot(unitIndex, PointerToSlot(object, "component object"));
     if (parent != form.window) SetParent(object->Window(), parent);
     SetWindowPos(object->Window(), previous ? previous : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

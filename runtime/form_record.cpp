@@ -13,7 +13,10 @@ namespace {
 
 constexpr uint32_t kNoHandler = 0xFFFFFFFF;
 
-uint32_t Relocated(uint32_t handler, uint32_t base) { return handler == kNoHandler ? 0 : base + handler; }
+uint32_t Relocated(uint32_t handler, uint64_t base, uint32_t entrySize) {
+    if (handler == kNoHandler) return 0;
+    return NarrowToSlot(base + uint64_t(HandlerIndexOf(handler)) * entrySize, "event handler entry");
+}
 
 std::string_view UpToNul(std::string_view text) {
     size_t nul = text.find('\0');
@@ -173,18 +176,18 @@ void FormRecord::Splice(uint32_t index, uint32_t fieldOffset, uint32_t oldLength
     WalkUnit(UnitData(index), newSize, layouts_[index].menuItem, &layouts_[index]);
 }
 
-void FormRecord::RelocateHandlers(uint32_t base) {
+void FormRecord::RelocateHandlers(uint64_t base, uint32_t entrySize) {
     for (uint32_t i = 0; i < unitCount_; ++i) {
         uint8_t* data = UnitData(i);
         const UnitLayout& layout = layouts_[i];
         if (layout.menuItem) {
             uint8_t* word = data + layout.clickHandlerOffset;
-            StoreU32(word, Relocated(LoadU32(word), base));
+            StoreU32(word, Relocated(LoadU32(word), base, entrySize));
             continue;
         }
         for (uint32_t e = 0; e < layout.eventCount; ++e) {
             uint8_t* word = data + layout.eventsOffset + 8 * e + 4;
-            StoreU32(word, Relocated(LoadU32(word), base));
+            StoreU32(word, Relocated(LoadU32(word), base, entrySize));
         }
     }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/read_status.h"
+#include "runtime/template_slot.h"
 #include "runtime/unit_fields.h"
 #include "runtime/unit_record.h"
 
@@ -60,9 +61,10 @@ public:
     bool ReplaceMenuCaption(uint32_t index, std::string_view caption);
     bool SetMenuFlags(uint32_t index, uint32_t flags);
 
-    // Every handler word becomes 0 for -1, otherwise base + offset. Run once,
-    // right after reading.
-    void RelocateHandlers(uint32_t base);
+    // Every handler word becomes 0 for -1, otherwise the address of its entry:
+    // base + (offset / 4) * entrySize, the width of one entry of the running
+    // build's handler table. Run once, right after reading.
+    void RelocateHandlers(uint64_t base, uint32_t entrySize = kHandlerOffsetUnit);
 
 private:
     uint32_t TableEnd() const { return 8 * unitCount_; }

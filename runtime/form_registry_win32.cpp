@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "runtime/entry_points.h"
+#include "runtime/events.h"
 #include "runtime/form_access_win32.h"
 #include "runtime/form_host_win32.h"
 #include "runtime/form_template.h"
@@ -76,7 +77,7 @@ bool LoadFormTemplate(const uint8_t* data, uint32_t length, uintptr_t userCodeBa
     if (!data || length == 0) return true;  // a program without windows
     FormTemplate formTemplate;
     if (FormTemplate::Read(data, length, &formTemplate) != ReadStatus::kOk) return false;
-    formTemplate.RelocateHandlers(static_cast<uint32_t>(userCodeBase));
+    formTemplate.RelocateHandlers(userCodeBase, sizeof(EventHandler));
     std::vector<Form> forms(formTemplate.forms.size());
     for (size_t i = 0; i < forms.size(); ++i) forms[i].units = std::move(formTemplate.forms[i]);
     Forms() = std::move(forms);

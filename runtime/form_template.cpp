@@ -72,8 +72,8 @@ const FormRecord* FormTemplate::FindForm(uint32_t formId) const {
     return const_cast<FormTemplate*>(this)->FindForm(formId);
 }
 
-void FormTemplate::RelocateHandlers(uint32_t base) {
-    for (FormRecord& form : forms) form.RelocateHandlers(base);
+void FormTemplate::RelocateHandlers(uint64_t base, uint32_t entrySize) {
+    for (FormRecord& form : forms) form.RelocateHandlers(base, entrySize);
 }
 
 }  // namespace rt

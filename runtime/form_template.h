@@ -24,7 +24,7 @@ struct FormTemplate {
     FormRecord* FindForm(uint32_t formId);
     const FormRecord* FindForm(uint32_t formId) const;
     // See FormRecord::RelocateHandlers.
-    void RelocateHandlers(uint32_t base);
+    void RelocateHandlers(uint64_t base, uint32_t entrySize = kHandlerOffsetUnit);
 };
 
 }  // namespace rt

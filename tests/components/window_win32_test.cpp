@@ -12,6 +12,7 @@
 #include "runtime/form_host_win32.h"
 #include "runtime/form_registry_win32.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/template_slot.h"
 #include "runtime/values.h"
 #include "support/form_harness_win32.h"
 #include "support/picture_fixtures.h"
@@ -409,7 +410,7 @@ TEST(WindowEvents, MenuCommandsTrayNoticesAndIdle) {
     unit.id = 0x26000000u | (item & 0xFFFFFF);
     unit.menuFlags = 1;
     unit.caption = "文件";
-    unit.clickHandler = 0 * sizeof(rt::EventHandler);
+    unit.clickHandler = rt::HandlerOffsetOf(0);
     form.Bind(0, components::kWindowTrayNotice, 1);
     form.Bind(0, components::kWindowIdle, 7);
     HWND window = Load(form);

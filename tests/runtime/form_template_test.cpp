@@ -8,6 +8,7 @@
 
 #include "runtime/byte_reader.h"
 #include "runtime/form_template.h"
+#include "runtime/template_slot.h"
 #include "runtime/unit_fields.h"
 
 namespace {
@@ -252,6 +253,27 @@ TEST(HandlerRelocation, NoHandlerBecomesZeroOthersAreBasePlusOffset) {
     ASSERT_TRUE(form.Unit(2).FindEventHandler(-7, &handler));
     EXPECT_EQ(handler, base + 8);
     EXPECT_FALSE(form.Unit(2).FindEventHandler(5, &handler));
+}
+
+TEST(HandlerRelocation, OffsetsCountTableWordsScaledToTheEntryWidth) {
+    FormTemplate tpl = RichTemplate();
+    const uint32_t base = 0x00401000;
+    tpl.RelocateHandlers(base, 8);  // the x86_64 table: 8-byte entries
+    const FormRecord& form = tpl.forms[1];
+    EXPECT_EQ(form.Unit(0).Event(0).handler, base);
+    EXPECT_EQ(form.Unit(0).Event(1).handler, base + 0x80);  // offset 0x40: entry 16
+    EXPECT_EQ(form.Unit(2).Event(0).handler, 0u);
+    EXPECT_EQ(form.Unit(2).Event(1).handler, base + 16);
+    EXPECT_EQ(form.Unit(4).ClickHandler(), base + 0x20);
+}
+
+TEST(TemplateSlotDeathTest, AnAddressAbove4GiBIsRefusedNotTruncated) {
+    EXPECT_EQ(rt::NarrowToSlot(0xFFFFFFFFull, "top"), 0xFFFFFFFFu);
+    EXPECT_EXIT(rt::NarrowToSlot(0x100000010ull, "component object"), ::testing::ExitedWithCode(3),
+                "component object: address 0x0000000100000010 does not fit a 32-bit template slot");
+    // A handler table placed above 4 GiB stops the relocation the same way.
+    EXPECT_EXIT(RichTemplate().RelocateHandlers(0x7FF600001000ull, 8), ::testing::ExitedWithCode(3),
+                "event handler entry: address 0x00007ff600001000 does not fit");
 }
 
 TEST(HandlerRelocation, MenuItemWithoutHandlerBecomesZero) {

@@ -55,7 +55,7 @@ rt::UnitFields& FormBuilder::Unit(uint32_t unitId) {
 }
 
 void FormBuilder::Bind(uint32_t unitId, int32_t eventNumber, int handlerIndex) {
-    Unit(unitId).events.push_back({eventNumber, static_cast<uint32_t>(handlerIndex * sizeof(rt::EventHandler))});
+    Unit(unitId).events.push_back({eventNumber, rt::HandlerOffsetOf(static_cast<uint32_t>(handlerIndex))});
 }
 
 std::vector<uint8_t> BuildTemplate(const std::vector<FormBuilder>& forms) {
