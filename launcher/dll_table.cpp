@@ -1,6 +1,16 @@
 #include "launcher/dll_table.h"
 
 namespace launcher {
+namespace {
+
+// A window procedure is pointer-sized: the 64-bit build must set it whole.
+#if UINTPTR_MAX > 0xFFFFFFFFu
+constexpr const char* kSetWindowLongExport = "SetWindowLongPtrA";
+#else
+constexpr const char* kSetWindowLongExport = "SetWindowLongA";
+#endif
+
+}  // namespace
 
 const char* const kDllLibraryNames[kDllCommandCount] = {
     "kernel32.dll", "kernel32.dll", "kernel32.dll", "kernel32.dll", "kernel32.dll", "user32",
@@ -13,7 +23,7 @@ const char* const kDllExportNames[kDllCommandCount] = {
     "GetCurrentProcessId",      "GetCurrentProcess", "OpenProcess",       "TerminateProcess",
     "CloseHandle",              "RegisterWindowMessageA", "strlen",       "MultiByteToWideChar",
     "CreateToolhelp32Snapshot", "Process32FirstW",   "Process32NextW",    "IsBadStringPtrA",
-    "SetWindowLongA",           "lstrcpyn",          "Shell_NotifyIconA", "RtlMoveMemory",
+    kSetWindowLongExport,       "lstrcpyn",          "Shell_NotifyIconA", "RtlMoveMemory",
     "CreateIconFromResource",   "CallWindowProcA",   "CallWindowProcA",   "Process32First",
     "Process32Next",            "CreateProcessA",    "FindWindowExA",     "SetWindowTextA",
 };

@@ -18,7 +18,7 @@ enum DllCommand : uint32_t {
     kProcess32FirstW = 9,
     kProcess32NextW = 10,
     kIsBadStringPtrA = 11,
-    kSetWindowLongA = 12,
+    kSetWindowLongPtrA = 12,  // SetWindowLongA on i686, where the two are one function
     kLstrcpyn = 13,
     kShellNotifyIconA = 14,
     kRtlMoveMemory = 15,

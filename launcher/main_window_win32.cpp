@@ -39,8 +39,8 @@ int64_t OpenPlayerCentre(const uint32_t*, int) {
 int64_t ExitLauncher(const uint32_t*, int) {
     // The icon goes with the process, not when the mouse next passes over it.
     RemoveTrayIcon();
-    uint32_t self = rt::CallDllCommand(kGetCurrentProcessId, rt::CallConvention::CalleeCleans, {},
-                                       subroutine::kProgramStart, 20);
+    auto self = static_cast<uint32_t>(rt::CallDllCommand(kGetCurrentProcessId, rt::CallConvention::CalleeCleans, {},
+                                       subroutine::kProgramStart, 20));
     TerminateProcessById(self);
     return 0;
 }

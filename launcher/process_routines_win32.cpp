@@ -1,5 +1,9 @@
 #include "launcher/process_routines_win32.h"
 
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstddef>
 #include <cstring>
 
 #include "launcher/commands_win32.h"
@@ -15,15 +19,45 @@ namespace {
 
 using rt::CallConvention;
 using rt::NativeArgument;
+using rt::NativeWord;
 
-constexpr uint32_t kInvalidHandle = 0xFFFFFFFFu;
-constexpr uint32_t kWideEntrySize = 556;  // nine 32-bit members, 260 wide characters
-constexpr uint32_t kAnsiEntrySize = 296;  // nine 32-bit members, 260 bytes
-constexpr uint32_t kEntryNameOffset = 36;
-constexpr uint32_t kEntryProcessIdOffset = 8;
+// The native records these routines build byte by byte, per target: on i686
+// nine 32-bit members before the process name; on x86_64 the heap id is 8
+// bytes wide and aligned, and handles in the process information are 8 bytes.
+constexpr NativeWord kInvalidHandle = ~NativeWord{0};
 constexpr uint32_t kNameCharacters = 260;
+constexpr uint32_t kEntryProcessIdOffset = 8;
+#if defined(_WIN64)
+constexpr uint32_t kWideEntrySize = 568;
+constexpr uint32_t kAnsiEntrySize = 304;
+constexpr uint32_t kEntryNameOffset = 44;
+constexpr uint32_t kStartupInformationSize = 104;
+constexpr uint32_t kProcessInformationSize = 24;
+constexpr uint32_t kThreadHandleOffset = 8;
+constexpr uint32_t kProcessIdOffset = 16;
+#else
+constexpr uint32_t kWideEntrySize = 556;
+constexpr uint32_t kAnsiEntrySize = 296;
+constexpr uint32_t kEntryNameOffset = 36;
+constexpr uint32_t kStartupInformationSize = 68;
+constexpr uint32_t kProcessInformationSize = 16;
+constexpr uint32_t kThreadHandleOffset = 4;
+constexpr uint32_t kProcessIdOffset = 8;
+#endif
+static_assert(kWideEntrySize == sizeof(PROCESSENTRY32W) && kAnsiEntrySize == sizeof(PROCESSENTRY32));
+static_assert(kEntryNameOffset == offsetof(PROCESSENTRY32W, szExeFile) &&
+              kEntryNameOffset == offsetof(PROCESSENTRY32, szExeFile));
+static_assert(kEntryProcessIdOffset == offsetof(PROCESSENTRY32, th32ProcessID) &&
+              kEntryProcessIdOffset == offsetof(PROCESSENTRY32W, th32ProcessID));
+static_assert(sizeof(PROCESSENTRY32::szExeFile) == kNameCharacters);
+static_assert(kStartupInformationSize == sizeof(STARTUPINFOA));
+static_assert(kProcessInformationSize == sizeof(PROCESS_INFORMATION));
+static_assert(offsetof(PROCESS_INFORMATION, hProcess) == 0 &&
+              kThreadHandleOffset == offsetof(PROCESS_INFORMATION, hThread) &&
+              kProcessIdOffset == offsetof(PROCESS_INFORMATION, dwProcessId));
 
-uint32_t Call(uint32_t index, std::initializer_list<uint32_t> arguments, uint32_t subroutineId, uint32_t statement) {
+NativeWord Call(uint32_t index, std::initializer_list<NativeWord> arguments, uint32_t subroutineId,
+                uint32_t statement) {
     return rt::CallDllCommand(index, CallConvention::CalleeCleans, arguments, subroutineId, statement);
 }
 
@@ -34,6 +68,7 @@ public:
     ~NativeRecord() { rt::Free(bytes_); }
     uint8_t* data() { return bytes_; }
     uint32_t Word(uint32_t offset) const { uint32_t w; std::memcpy(&w, bytes_ + offset, 4); return w; }
+    NativeWord Handle(uint32_t offset) const { NativeWord h; std::memcpy(&h, bytes_ + offset, sizeof h); return h; }
     void SetWord(uint32_t offset, uint32_t w) { std::memcpy(bytes_ + offset, &w, 4); }
 
 private:
@@ -60,16 +95,18 @@ bool NamesMatch(const uint16_t* processName, const uint16_t* sought) {
 int32_t CountProcessesByName(const char* name) {
     using namespace subroutine;
     int32_t codePage = State().AnsiCodePage;
-    uint32_t length = Call(kMultiByteToWideChar,
-                           {static_cast<uint32_t>(codePage), 0, NativeArgument(name), 0xFFFFFFFFu, 0, 0},
-                           kCountProcessesByName, 1);
+    auto length = static_cast<uint32_t>(Call(kMultiByteToWideChar,
+                                             {static_cast<NativeWord>(codePage), 0, NativeArgument(name),
+                                              static_cast<NativeWord>(-1), 0, 0},
+                                             kCountProcessesByName, 1));
     // Room for at least the wide NUL, so an unconvertible name still compares cleanly.
     uint32_t characters = length ? length : 1;
     auto wide = static_cast<uint16_t*>(rt::AllocateZeroed(characters * 2));
     Call(kMultiByteToWideChar,
-         {static_cast<uint32_t>(codePage), 0, NativeArgument(name), 0xFFFFFFFFu, NativeArgument(wide), length},
+         {static_cast<NativeWord>(codePage), 0, NativeArgument(name), static_cast<NativeWord>(-1), NativeArgument(wide),
+          length},
          kCountProcessesByName, 2);
-    uint32_t snapshot = Call(kCreateToolhelp32Snapshot, {0x0F, 0}, kCountProcessesByName, 3);
+    NativeWord snapshot = Call(kCreateToolhelp32Snapshot, {0x0F, 0}, kCountProcessesByName, 3);
     if (snapshot == kInvalidHandle) {
         rt::Free(wide);
         return -1;
@@ -90,7 +127,7 @@ int32_t CountProcessesByName(const char* name) {
 
 uint32_t FindProcessIdByName(const char* name, bool caseSensitive) {
     using namespace subroutine;
-    uint32_t snapshot = Call(kCreateToolhelp32Snapshot, {0x02, 0}, kFindProcessIdByName, 1);
+    NativeWord snapshot = Call(kCreateToolhelp32Snapshot, {0x02, 0}, kFindProcessIdByName, 1);
     if (snapshot == kInvalidHandle) return 0;
     NativeRecord entry(kAnsiEntrySize);
     entry.SetWord(0, kAnsiEntrySize);
@@ -111,10 +148,10 @@ uint32_t FindProcessIdByName(const char* name, bool caseSensitive) {
 
 bool TerminateProcessById(uint32_t processId) {
     using namespace subroutine;
-    uint32_t handle = processId == 0 ? Call(kGetCurrentProcess, {}, kTerminateProcessById, 1)
-                                     : Call(kOpenProcess, {1, 0, processId}, kTerminateProcessById, 2);
+    NativeWord handle = processId == 0 ? Call(kGetCurrentProcess, {}, kTerminateProcessById, 1)
+                                       : Call(kOpenProcess, {1, 0, processId}, kTerminateProcessById, 2);
     if (handle == 0) return false;
-    uint32_t terminated = Call(kTerminateProcess, {handle, 0}, kTerminateProcessById, 3);
+    NativeWord terminated = Call(kTerminateProcess, {handle, 0}, kTerminateProcessById, 3);
     Call(kCloseHandle, {handle}, kTerminateProcessById, 4);
     return terminated != 0;
 }
@@ -130,17 +167,17 @@ uint32_t RunProgram(const char* application, const char* commandLine, const char
     }
     Owned directory(directoryText);
     Owned writableCommandLine(rt::CopyText(commandLine));
-    NativeRecord startup(68);              // a zero-filled startup-information record
-    NativeRecord processInformation(16);  // process, thread, process id, thread id
-    uint32_t created = Call(kCreateProcessA,
+    NativeRecord startup(kStartupInformationSize);  // zero-filled
+    NativeRecord processInformation(kProcessInformationSize);  // process, thread, process id, thread id
+    NativeWord created = Call(kCreateProcessA,
                             {NativeArgument(application), NativeArgument(writableCommandLine.get()), 0, 0, 0, 0, 0,
                              NativeArgument(directory.get()), NativeArgument(startup.data()),
                              NativeArgument(processInformation.data())},
                             kRunProgram, 1);
     if (!created) return 0;
-    Call(kCloseHandle, {processInformation.Word(0)}, kRunProgram, 2);
-    Call(kCloseHandle, {processInformation.Word(4)}, kRunProgram, 3);
-    return processInformation.Word(8);
+    Call(kCloseHandle, {processInformation.Handle(0)}, kRunProgram, 2);
+    Call(kCloseHandle, {processInformation.Handle(kThreadHandleOffset)}, kRunProgram, 3);
+    return processInformation.Word(kProcessIdOffset);
 }
 
 }  // namespace launcher

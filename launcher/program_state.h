@@ -8,14 +8,15 @@ namespace launcher {
 
 // The notification-icon record as the program holds it: scalars plus three
 // fixed byte arrays (tip 128, balloon text 256, balloon title 64). It is
-// marshalled into the 488-byte native record for each call.
+// marshalled into the native record for each call (488 bytes on i686). Window
+// and icon handles are pointer-sized words.
 struct TrayIconRecord {
     uint32_t cbSize;
-    uint32_t hWnd;
+    uintptr_t hWnd;
     uint32_t uID;
     uint32_t uFlags;
     uint32_t uCallbackMessage;
-    uint32_t hIcon;
+    uintptr_t hIcon;
     void* szTip;  // byte array of 128
     uint32_t dwState;
     uint32_t dwStateMask;
@@ -28,7 +29,6 @@ struct TrayIconRecord {
 constexpr uint32_t kTipBytes = 128;
 constexpr uint32_t kInfoBytes = 256;
 constexpr uint32_t kInfoTitleBytes = 64;
-constexpr uint32_t kNativeTrayRecordSize = 488;
 constexpr uint32_t kDrawSlotCount = 16;
 
 struct ProgramState {
@@ -42,12 +42,12 @@ struct ProgramState {
     int32_t DrawSlot = 0;
     void* DrawSlots = nullptr;  // array of 16 component references
     char* CurrentVersion = nullptr;
-    uint32_t TrayWindow = 0;
-    uint32_t OldWindowProc = 0;
+    uintptr_t TrayWindow = 0;     // a window handle
+    uintptr_t OldWindowProc = 0;  // a window procedure
     uintptr_t TrayCallback = 0;  // a routine taking one integer
     TrayIconRecord* TrayIconData = nullptr;
     int32_t GameStartResult = 0;
-    uint32_t GameWindow = 0;
+    uintptr_t GameWindow = 0;  // a window handle
 };
 
 ProgramState& State();

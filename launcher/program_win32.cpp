@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "launcher/dll_table.h"
-#include "launcher/dll_table.h"
 #include "launcher/form_ids.h"
 #include "launcher/handlers_win32.h"
 #include "launcher/program_state.h"
@@ -35,9 +34,9 @@ int StartRoutine() {
     rt::RegisterExitRoutine(FreeProgramState);
     ProgramState& state = State();
     state.AnsiCodePage = 936;
-    state.TaskbarCreatedMessage =
+    state.TaskbarCreatedMessage = static_cast<uint32_t>(
         rt::CallDllCommand(kRegisterWindowMessageA, rt::CallConvention::CalleeCleans,
-                           {rt::NativeArgument("TaskbarCreated")}, subroutine::kProgramStart, 1);
+                           {rt::NativeArgument("TaskbarCreated")}, subroutine::kProgramStart, 1));
     rt::LoadStartupWindow(main_window::kForm);
     rt::RunMessageLoop();
     return 0;

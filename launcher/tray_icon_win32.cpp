@@ -1,5 +1,8 @@
 #include "launcher/tray_icon_win32.h"
 
+#include <shellapi.h>
+
+#include <cstddef>
 #include <cstring>
 
 #include "launcher/commands_win32.h"
@@ -21,9 +24,38 @@ constexpr uint32_t kNimAdd = 0;
 constexpr uint32_t kNimModify = 1;
 constexpr uint32_t kNimDelete = 2;
 
-uint32_t Call(uint32_t index, std::initializer_list<uint32_t> arguments, uint32_t subroutineId, uint32_t statement) {
+using rt::NativeWord;
+
+NativeWord Call(uint32_t index, std::initializer_list<NativeWord> arguments, uint32_t subroutineId,
+                uint32_t statement) {
     return rt::CallDllCommand(index, CallConvention::CalleeCleans, arguments, subroutineId, statement);
 }
+
+// The native notification-icon record up to its balloon flags (the shell's
+// version-2 size): 488 bytes on i686; on x86_64 the handles are 8 bytes wide
+// and aligned, which moves every later member.
+struct NativeTrayLayout {
+    uint32_t size, hWnd, uID, uFlags, uCallbackMessage, hIcon, szTip, dwState, dwStateMask, szInfo, uTimeout,
+        szInfoTitle, dwInfoFlags;
+};
+#if defined(_WIN64)
+constexpr NativeTrayLayout kTray = {504, 8, 16, 20, 24, 32, 40, 168, 172, 176, 432, 436, 500};
+#else
+constexpr NativeTrayLayout kTray = {488, 4, 8, 12, 16, 20, 24, 152, 156, 160, 416, 420, 484};
+#endif
+static_assert(kTray.size == offsetof(NOTIFYICONDATAA, guidItem));
+static_assert(kTray.hWnd == offsetof(NOTIFYICONDATAA, hWnd) && kTray.uID == offsetof(NOTIFYICONDATAA, uID));
+static_assert(kTray.uFlags == offsetof(NOTIFYICONDATAA, uFlags));
+static_assert(kTray.uCallbackMessage == offsetof(NOTIFYICONDATAA, uCallbackMessage));
+static_assert(kTray.hIcon == offsetof(NOTIFYICONDATAA, hIcon) && kTray.szTip == offsetof(NOTIFYICONDATAA, szTip));
+static_assert(kTray.dwState == offsetof(NOTIFYICONDATAA, dwState));
+static_assert(kTray.dwStateMask == offsetof(NOTIFYICONDATAA, dwStateMask));
+static_assert(kTray.szInfo == offsetof(NOTIFYICONDATAA, szInfo));
+static_assert(kTray.uTimeout == offsetof(NOTIFYICONDATAA, uTimeout));
+static_assert(kTray.szInfoTitle == offsetof(NOTIFYICONDATAA, szInfoTitle));
+static_assert(kTray.dwInfoFlags == offsetof(NOTIFYICONDATAA, dwInfoFlags));
+static_assert(sizeof(NOTIFYICONDATAA::szTip) == kTipBytes && sizeof(NOTIFYICONDATAA::szInfo) == kInfoBytes &&
+              sizeof(NOTIFYICONDATAA::szInfoTitle) == kInfoTitleBytes);
 
 uint8_t* ArrayData(void* byteArray) {
     uint8_t* first = nullptr;
@@ -31,51 +63,52 @@ uint8_t* ArrayData(void* byteArray) {
     return first;
 }
 
-// The program's record as the 488-byte native one, passed to the shell and
-// copied back afterwards.
+// The program's record as the native one, passed to the shell and copied
+// back afterwards.
 uint32_t NotifyIcon(uint32_t operation, uint32_t statement) {
     TrayIconRecord& record = *State().TrayIconData;
-    auto native = static_cast<uint8_t*>(rt::AllocateZeroed(kNativeTrayRecordSize));
-    auto put = [&](uint32_t offset, uint32_t value) { std::memcpy(native + offset, &value, 4); };
-    auto get = [&](uint32_t offset) { uint32_t value; std::memcpy(&value, native + offset, 4); return value; };
+    auto native = static_cast<uint8_t*>(rt::AllocateZeroed(kTray.size));
+    auto put = [&](uint32_t offset, auto value) { std::memcpy(native + offset, &value, sizeof value); };
+    auto get = [&](uint32_t offset, auto* value) { std::memcpy(value, native + offset, sizeof *value); };
     put(0, record.cbSize);
-    put(4, record.hWnd);
-    put(8, record.uID);
-    put(12, record.uFlags);
-    put(16, record.uCallbackMessage);
-    put(20, record.hIcon);
-    std::memcpy(native + 24, ArrayData(record.szTip), kTipBytes);
-    put(152, record.dwState);
-    put(156, record.dwStateMask);
-    std::memcpy(native + 160, ArrayData(record.szInfo), kInfoBytes);
-    put(416, record.uTimeout);
-    std::memcpy(native + 420, ArrayData(record.szInfoTitle), kInfoTitleBytes);
-    put(484, record.dwInfoFlags);
+    put(kTray.hWnd, record.hWnd);
+    put(kTray.uID, record.uID);
+    put(kTray.uFlags, record.uFlags);
+    put(kTray.uCallbackMessage, record.uCallbackMessage);
+    put(kTray.hIcon, record.hIcon);
+    std::memcpy(native + kTray.szTip, ArrayData(record.szTip), kTipBytes);
+    put(kTray.dwState, record.dwState);
+    put(kTray.dwStateMask, record.dwStateMask);
+    std::memcpy(native + kTray.szInfo, ArrayData(record.szInfo), kInfoBytes);
+    put(kTray.uTimeout, record.uTimeout);
+    std::memcpy(native + kTray.szInfoTitle, ArrayData(record.szInfoTitle), kInfoTitleBytes);
+    put(kTray.dwInfoFlags, record.dwInfoFlags);
 
-    uint32_t result = Call(kShellNotifyIconA, {operation, NativeArgument(native)}, subroutine::kTrayWindowProc, statement);
+    auto result = static_cast<uint32_t>(
+        Call(kShellNotifyIconA, {operation, NativeArgument(native)}, subroutine::kTrayWindowProc, statement));
 
-    record.cbSize = get(0);
-    record.hWnd = get(4);
-    record.uID = get(8);
-    record.uFlags = get(12);
-    record.uCallbackMessage = get(16);
-    record.hIcon = get(20);
-    std::memcpy(ArrayData(record.szTip), native + 24, kTipBytes);
-    record.dwState = get(152);
-    record.dwStateMask = get(156);
-    std::memcpy(ArrayData(record.szInfo), native + 160, kInfoBytes);
-    record.uTimeout = get(416);
-    std::memcpy(ArrayData(record.szInfoTitle), native + 420, kInfoTitleBytes);
-    record.dwInfoFlags = get(484);
+    get(0, &record.cbSize);
+    get(kTray.hWnd, &record.hWnd);
+    get(kTray.uID, &record.uID);
+    get(kTray.uFlags, &record.uFlags);
+    get(kTray.uCallbackMessage, &record.uCallbackMessage);
+    get(kTray.hIcon, &record.hIcon);
+    std::memcpy(ArrayData(record.szTip), native + kTray.szTip, kTipBytes);
+    get(kTray.dwState, &record.dwState);
+    get(kTray.dwStateMask, &record.dwStateMask);
+    std::memcpy(ArrayData(record.szInfo), native + kTray.szInfo, kInfoBytes);
+    get(kTray.uTimeout, &record.uTimeout);
+    std::memcpy(ArrayData(record.szInfoTitle), native + kTray.szInfoTitle, kInfoTitleBytes);
+    get(kTray.dwInfoFlags, &record.dwInfoFlags);
     rt::Free(native);
     return result;
 }
 
 // lstrcpyn into a fixed byte array, NUL included, never past its end.
 void CopyInto(void* byteArray, uint32_t capacity, const char* text, uint32_t statement) {
-    uint32_t length = rt::CallDllCommand(kStrlen, CallConvention::CallerCleans, {NativeArgument(text ? text : "")},
+    NativeWord length = rt::CallDllCommand(kStrlen, CallConvention::CallerCleans, {NativeArgument(text ? text : "")},
                                          subroutine::kAddTrayIcon, statement);
-    uint32_t count = length + 1 < capacity ? length + 1 : capacity;
+    NativeWord count = length + 1 < capacity ? length + 1 : capacity;
     Call(kLstrcpyn, {NativeArgument(ArrayData(byteArray)), NativeArgument(text ? text : ""), count},
          subroutine::kAddTrayIcon, statement + 1);
 }
@@ -94,20 +127,20 @@ TrayCallbackFunction g_callback = nullptr;
 
 void AddTrayIcon(uint32_t formId, const char* tip, TrayCallbackFunction callback) {
     ProgramState& state = State();
-    state.TrayWindow = static_cast<uint32_t>(GetWindowHandle(formId, 0));
-    state.OldWindowProc = Call(kSetWindowLongA,
-                               {state.TrayWindow, static_cast<uint32_t>(GWLP_WNDPROC),
+    state.TrayWindow = static_cast<uintptr_t>(GetWindowHandle(formId, 0));
+    state.OldWindowProc = Call(kSetWindowLongPtrA,
+                               {state.TrayWindow, static_cast<NativeWord>(GWLP_WNDPROC),
                                 NativeArgument(reinterpret_cast<void*>(TrayWindowProc))},
                                subroutine::kAddTrayIcon, 1);
     g_callback = callback;
     state.TrayCallback = reinterpret_cast<uintptr_t>(callback);
     TrayIconRecord& record = *state.TrayIconData;
-    record.cbSize = kNativeTrayRecordSize;
+    record.cbSize = kTray.size;
     record.hWnd = state.TrayWindow;
     record.uID = 1;
     record.uFlags = 1 | 2 | 4;  // message, icon, tip
     record.uCallbackMessage = kTrayNotifyMessage;
-    record.hIcon = static_cast<uint32_t>(SendWindowMessage(formId, 0, WM_GETICON, ICON_SMALL, 0));
+    record.hIcon = static_cast<uintptr_t>(SendWindowMessage(formId, 0, WM_GETICON, ICON_SMALL, 0));
     CopyInto(record.szTip, kTipBytes, tip, 2);
     NotifyIcon(kNimAdd, 4);
 }
@@ -127,15 +160,15 @@ void RemoveTrayIcon() {
 
 LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ProgramState& state = State();
-    auto passOn = [&](uint32_t procedure, uint32_t index) {
+    auto passOn = [&](NativeWord procedure, uint32_t index) {
         return static_cast<LRESULT>(Call(index,
-                                         {procedure, NativeArgument(window), message, static_cast<uint32_t>(wParam),
-                                          static_cast<uint32_t>(lParam)},
+                                         {procedure, NativeArgument(window), message, static_cast<NativeWord>(wParam),
+                                          static_cast<NativeWord>(lParam)},
                                          subroutine::kTrayWindowProc, 30));
     };
     if (message == WM_DESTROY) {
-        uint32_t previous = state.OldWindowProc;
-        Call(kSetWindowLongA, {state.TrayWindow, static_cast<uint32_t>(GWLP_WNDPROC), previous},
+        NativeWord previous = state.OldWindowProc;
+        Call(kSetWindowLongPtrA, {state.TrayWindow, static_cast<NativeWord>(GWLP_WNDPROC), previous},
              subroutine::kTrayWindowProc, 31);
         state.OldWindowProc = 0;
         NotifyIcon(kNimDelete, 32);
@@ -143,7 +176,7 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     if (message == kTrayNotifyMessage && state.TrayCallback) {
         Call(kCallWindowProcACallback,
-             {NativeArgument(reinterpret_cast<void*>(CallbackEntry)), static_cast<uint32_t>(lParam), 0, 0, 0},
+             {NativeArgument(reinterpret_cast<void*>(CallbackEntry)), static_cast<NativeWord>(lParam), 0, 0, 0},
              subroutine::kTrayWindowProc, 33);
         return 0;
     }

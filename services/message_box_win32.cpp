@@ -32,7 +32,8 @@ HWND ParentWindow(int argumentCount, rt::ValueRecord* arguments) {
     const rt::ValueRecord* parent = Given(argumentCount, arguments, 3);
     if (!parent) return nullptr;
     if (parent->type == kWindowType) return rt::WindowOfComponent(rt::PayloadLow(*parent), rt::PayloadHigh(*parent));
-    if (parent->type == rt::kTypeInteger) return reinterpret_cast<HWND>(static_cast<uintptr_t>(rt::PayloadLow(*parent)));
+    // Window handles are 32-bit values, sign-extended on 64-bit Windows.
+    if (parent->type == rt::kTypeInteger) return reinterpret_cast<HWND>(static_cast<intptr_t>(rt::AsInteger(*parent)));
     return nullptr;
 }
 
