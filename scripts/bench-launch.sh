@@ -12,6 +12,6 @@ scripts/testbed.sh start >/dev/null
 trap 'scripts/testbed.sh stop >/dev/null 2>&1 || true' EXIT
 source scripts/wine-env.sh
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
-(cd build && wine win32/bench/launch_bench.exe "$(winpath "$ROOT/build/bench-game")" \
+(cd build && lumadrel_wine win32/bench/launch_bench.exe "$(winpath "$ROOT/build/bench-game")" \
    "$(winpath "$ROOT/build/win32/bench/bare_png_window.exe")" "$(winpath "$ROOT/launcher/art/main_background.png")" \
    "${1:-5}") 2>&1 | grep -v 'Read access denied'

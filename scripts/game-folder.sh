@@ -2,13 +2,21 @@
 # Prepares a game folder: the launcher, the stand-in game client and updater,
 # and update.ini with the installed version (GBK, as the launcher reads it).
 #
-#   scripts/game-folder.sh FOLDER [VERSION]
+#   scripts/game-folder.sh FOLDER [VERSION] [win32|win64]
+# The programs come from the build of the given Windows target (default win32,
+# the product).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 folder="$1"
 version="${2:-1.0.0}"
+target="${3:-win32}"
+case "$target" in
+  win32) strip=i686-w64-mingw32-strip ;;
+  win64) strip=x86_64-w64-mingw32-strip ;;
+  *) echo "game-folder: unknown Windows target '$target'" >&2; exit 2 ;;
+esac
 mkdir -p "$folder"
 # The shipped program carries no debug information (it would all be loaded).
-i686-w64-mingw32-strip -o "$folder/Lumadrel.exe" "$ROOT/build/win32/launcher/Lumadrel.exe"
-cp "$ROOT/build/win32/tools/fixtures/main.exe" "$ROOT/build/win32/tools/fixtures/tovrin.exe" "$folder/"
+"$strip" -o "$folder/Lumadrel.exe" "$ROOT/build/$target/launcher/Lumadrel.exe"
+cp "$ROOT/build/$target/tools/fixtures/main.exe" "$ROOT/build/$target/tools/fixtures/tovrin.exe" "$folder/"
 printf '[更新配置]\r\n当前版本=%s\r\n' "$version" | iconv -f UTF-8 -t GBK >"$folder/update.ini"

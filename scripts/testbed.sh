@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Windows test bed: an X display (Xvfb) for tests that make windows and a
-# persistent wineserver for the project's prefix, started on demand and
-# stopped afterwards.
+# persistent wineserver for the project's prefix of the Windows target
+# (LUMADREL_WINDOWS_TARGET, see wine-env.sh), started on demand and stopped
+# afterwards. Both targets share the display.
 #
 #   scripts/testbed.sh start    start both (reuses a running test bed)
-#   scripts/testbed.sh stop     stop what start started
+#   scripts/testbed.sh stop     stop the display and every prefix's wineserver
 #   scripts/testbed.sh status
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
@@ -43,18 +44,35 @@ start_wineserver() {
   # runs for this prefix refuses to start a second one, which is fine.
   wineserver -p >/dev/null 2>&1 </dev/null || true
   # The first programs of a fresh server start Wine's own services; two test
-  # programs racing to do that can hang, so one program does it first.
-  DISPLAY="$(cat "$STATE/display" 2>/dev/null || true)" timeout 120 wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+  # programs racing to do that can hang, so one program does it first. It is
+  # also the proof that this target's programs start here at all.
+  if ! DISPLAY="$(cat "$STATE/display" 2>/dev/null || true)" timeout 120 "$LUMADREL_WINE" cmd.exe /c exit \
+      >"$STATE/first-program-$LUMADREL_WINDOWS_TARGET.log" 2>&1 </dev/null; then
+    echo "testbed: $LUMADREL_WINE could not start a $LUMADREL_WINDOWS_TARGET program (cmd.exe):" \
+      "$(tail -n 1 "$STATE/first-program-$LUMADREL_WINDOWS_TARGET.log")" >&2
+    return 1
+  fi
+}
+
+start_all() {
+  local begin
+  begin=$(date +%s)
+  start_xvfb
+  start_wineserver
+  echo "testbed: $LUMADREL_WINDOWS_TARGET ready in $(( $(date +%s) - begin ))s (prefix $WINEPREFIX)"
 }
 
 stop_all() {
-  if [ -d "$WINEPREFIX" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  local prefix
+  for prefix in "$LUMADREL_ROOT/build/wine-prefix" "$LUMADREL_ROOT/build/wine-prefix-win64" "$WINEPREFIX"; do
+    if [ -d "$prefix" ]; then WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; fi
+  done
   if display_alive; then kill "$(cat "$STATE/xvfb.pid")" 2>/dev/null || true; fi
   rm -f "$STATE/xvfb.pid" "$STATE/display"
 }
 
 case "${1:-}" in
-  start) start_xvfb; start_wineserver ;;
+  start) start_all ;;
   stop) stop_all ;;
   status) if display_alive; then echo "display $(cat "$STATE/display")"; else echo "no display"; fi ;;
   *) echo "usage: $0 start|stop|status" >&2; exit 2 ;;

@@ -1,7 +1,32 @@
 # Sourced by the scripts that run Windows programs: the project's own Wine
 # prefix under the build tree, a Chinese locale (ANSI code page 936), quiet Wine.
+#
+# LUMADREL_WINDOWS_TARGET picks the Windows target whose programs are run:
+#   win32  (default) the i686 product, through Wine's 32-bit loader, in
+#          build/wine-prefix;
+#   win64  the x86_64 test target, through Wine's 64-bit loader, in a 64-bit
+#          prefix of its own (build/wine-prefix-win64), for machines that
+#          cannot start 32-bit programs.
+# LUMADREL_WINE is the Wine loader every script runs programs with.
 LUMADREL_ROOT="${LUMADREL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
-export WINEPREFIX="${LUMADREL_WINEPREFIX:-$LUMADREL_ROOT/build/wine-prefix}"
+export LUMADREL_WINDOWS_TARGET="${LUMADREL_WINDOWS_TARGET:-win32}"
+LUMADREL_WINE_LIBRARY="${LUMADREL_WINE_LIBRARY:-/usr/lib/wine}"
+case "$LUMADREL_WINDOWS_TARGET" in
+  win64)
+    export LUMADREL_WINE="$LUMADREL_WINE_LIBRARY/wine64"
+    export WINEARCH=win64
+    export WINELOADER="$LUMADREL_WINE"
+    export WINEPREFIX="${LUMADREL_WINEPREFIX:-$LUMADREL_ROOT/build/wine-prefix-win64}"
+    ;;
+  win32)
+    export LUMADREL_WINE="$LUMADREL_WINE_LIBRARY/wine"
+    export WINEPREFIX="${LUMADREL_WINEPREFIX:-$LUMADREL_ROOT/build/wine-prefix}"
+    ;;
+  *)
+    echo "wine: LUMADREL_WINDOWS_TARGET is '$LUMADREL_WINDOWS_TARGET'; it must be win32 or win64" >&2
+    return 2 2>/dev/null || exit 2
+    ;;
+esac
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LC_ALL="${LUMADREL_LOCALE:-zh_CN.UTF-8}"
@@ -11,17 +36,57 @@ if [ -z "${DISPLAY:-}" ] && [ -f "$LUMADREL_ROOT/build/testbed/display" ]; then
   export DISPLAY="$(cat "$LUMADREL_ROOT/build/testbed/display")"
 fi
 
-# Creates the prefix once; later calls find it ready. A lock keeps parallel
+# Runs a program with the target's loader.
+lumadrel_wine() { "$LUMADREL_WINE" "$@"; }
+
+# Succeeds when `loader --version` runs; otherwise prints why it does not.
+lumadrel_loader_runs() {
+  local loader=${1:-$LUMADREL_WINE} output status
+  [ -e "$loader" ] || { echo "its Wine loader $loader is not installed"; return 1; }
+  # Through bash: a plain exec that meets "Exec format error" would fall back
+  # to running the binary as a shell script.
+  output=$(LC_ALL=C timeout 20 bash -c 'exec "$0" --version' "$loader" 2>&1)
+  status=$?
+  [ "$status" = 0 ] && return 0
+  if [ "$status" = 124 ]; then echo "its Wine loader $loader did not answer within 20 s"; return 1; fi
+  case "$output" in
+    *"Exec format error"*) echo "the kernel cannot execute its Wine loader $loader (\"Exec format error\")" ;;
+    *) echo "its Wine loader $loader failed: $(echo "$output" | tail -n 1)" ;;
+  esac
+  return 1
+}
+
+# A prefix is whole once Wine wrote its registry and system folder; the
+# marker says that this script saw it so.
+lumadrel_prefix_whole() {
+  [ -f "$WINEPREFIX/.lumadrel-ready" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows" ]
+}
+
+# Creates the prefix once; later calls find it ready. A prefix that an
+# earlier run left half-made is removed and made again. A lock keeps parallel
 # test processes from creating it twice.
 lumadrel_ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.lumadrel-ready" ]; then
-      echo "wine: creating prefix $WINEPREFIX (once)" >&2
-      DISPLAY= wineboot -i >/dev/null 2>&1 || true
-      wineserver -w
-      touch "$WINEPREFIX/.lumadrel-ready"
+    lumadrel_prefix_whole && exit 0
+    if [ -e "$WINEPREFIX" ]; then
+      echo "wine: the prefix $WINEPREFIX was left half-made by an earlier run; making it again" >&2
+      wineserver -k >/dev/null 2>&1 || true
+      rm -rf "$WINEPREFIX"
     fi
-  ) 9>"$(dirname "$WINEPREFIX")/.wine-prefix.lock"
+    local why
+    why=$(lumadrel_loader_runs) || { echo "wine: cannot create the prefix $WINEPREFIX: $why" >&2; exit 1; }
+    echo "wine: creating the $LUMADREL_WINDOWS_TARGET prefix $WINEPREFIX (once)" >&2
+    local begin log="$(dirname "$WINEPREFIX")/.$(basename "$WINEPREFIX").create.log"
+    begin=$(date +%s)
+    DISPLAY= timeout 300 "$LUMADREL_WINE" wineboot -i >"$log" 2>&1 || true
+    timeout 120 wineserver -w >/dev/null 2>&1 || true
+    if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
+      echo "wine: could not create the prefix $WINEPREFIX with $LUMADREL_WINE: $(tail -n 1 "$log" 2>/dev/null)" >&2
+      exit 1
+    fi
+    touch "$WINEPREFIX/.lumadrel-ready"
+    echo "wine: prefix created in $(( $(date +%s) - begin ))s" >&2
+  ) 9>"$(dirname "$WINEPREFIX")/.$(basename "$WINEPREFIX").lock"
 }

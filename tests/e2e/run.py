@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Runs the end-to-end tier: every tests/e2e/test_*.py under Wine, against the
-Windows build (default build/win32) and, for the game server, the host build
-(default build/native). Starts the test bed (Xvfb and a wineserver for the
-tier's own prefix, build/e2e/wine-prefix) unless one runs, and stops what it
-started. Each test has its own time limit; files of each test (driver
-transcripts, screenshots, game folders) are left in build/e2e/artifacts/.
+Windows build (default build/win32; a build/win64 runs under 64-bit Wine) and,
+for the game server, the host build (default build/native). Starts the test bed
+(Xvfb and a wineserver for the tier's own prefix, build/e2e/wine-prefix or
+build/e2e/wine-prefix-win64) unless one runs, and stops what it started. Each
+test has its own time limit; files of each test (driver transcripts,
+screenshots, game folders) are left in build/e2e/artifacts/.
 
     tests/e2e/run.py [--build DIR] [--native-build DIR] [-k PATTERN] [-q]
 """

@@ -7,9 +7,25 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[3]
 
 
-def win32_build() -> Path:
+def windows_build() -> Path:
     """The Windows build whose programs are tested (LUMADREL_E2E_BUILD, default build/win32)."""
     return Path(os.environ.get("LUMADREL_E2E_BUILD", REPO / "build" / "win32")).resolve()
+
+
+def windows_target() -> str:
+    """win32 or win64: the Windows target of the tested build, read off its UI driver's PE header
+    (LUMADREL_WINDOWS_TARGET_E2E overrides). It picks the Wine loader and the tier's prefix."""
+    target = os.environ.get("LUMADREL_WINDOWS_TARGET_E2E")
+    if target:
+        return target
+    try:
+        with open(uidriver_exe(), "rb") as exe:
+            header = exe.read(4096)
+        pe = int.from_bytes(header[0x3C:0x40], "little")
+        machine = int.from_bytes(header[pe + 4:pe + 6], "little")
+        return "win64" if machine == 0x8664 else "win32"
+    except (OSError, ValueError):
+        return "win32"
 
 
 def native_build() -> Path:
@@ -25,38 +41,38 @@ def e2e_root() -> Path:
 
 
 def uidriver_exe() -> Path:
-    return win32_build() / "tools" / "uidriver" / "uidriver.exe"
+    return windows_build() / "tools" / "uidriver" / "uidriver.exe"
 
 
 def fixture_exe() -> Path:
-    return win32_build() / "tools" / "uidriver" / "uidriver_fixture.exe"
+    return windows_build() / "tools" / "uidriver" / "uidriver_fixture.exe"
 
 
 def fixture_template() -> Path:
-    return win32_build() / "tools" / "uidriver" / "fixture.template"
+    return windows_build() / "tools" / "uidriver" / "fixture.template"
 
 
 def launcher_exe() -> Path:
-    return win32_build() / "launcher" / "Lumadrel.exe"
+    return windows_build() / "launcher" / "Lumadrel.exe"
 
 
 def launcher_template() -> Path:
-    return win32_build() / "launcher" / "launcher.template"
+    return windows_build() / "launcher" / "launcher.template"
 
 
 def game_client_exe() -> Path:
     """The stand-in game client (main.exe): records its command line and working directory."""
-    return win32_build() / "tools" / "fixtures" / "main.exe"
+    return windows_build() / "tools" / "fixtures" / "main.exe"
 
 
 def updater_exe() -> Path:
     """The stand-in updater (tovrin.exe): records its command line."""
-    return win32_build() / "tools" / "fixtures" / "tovrin.exe"
+    return windows_build() / "tools" / "fixtures" / "tovrin.exe"
 
 
 def launcher_build_settings() -> dict:
     """The launcher's compiled-in settings (game server, update URL, launch token) as configured for the build."""
-    header = require(win32_build() / "launcher" / "generated" / "launcher" / "build_settings.h",
+    header = require(windows_build() / "launcher" / "generated" / "launcher" / "build_settings.h",
                      "the launcher's build settings")
     settings = {}
     for name, value in re.findall(r'constexpr (?:char|int) (k\w+)(?:\[\])? = "?([^";]*)"?;', header.read_text()):
@@ -71,5 +87,5 @@ def reference_server_exe() -> Path:
 def require(path: Path, what: str) -> Path:
     """The path, or a clear failure naming what is missing and how to build it."""
     if not path.exists():
-        raise FileNotFoundError(f"{what} is missing: {path} (build it first, e.g. cmake --build --preset win32)")
+        raise FileNotFoundError(f"{what} is missing: {path} (build it first, e.g. cmake --build --preset win32 or win64)")
     return path

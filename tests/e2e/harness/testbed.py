@@ -36,7 +36,9 @@ class Testbed:
     """One per test run; `start` is idempotent, `stop` undoes only what start did."""
 
     def __init__(self, prefix: Path = None):
-        self.prefix = Path(prefix or os.environ.get("LUMADREL_E2E_WINEPREFIX", paths.e2e_root() / "wine-prefix"))
+        self.target = paths.windows_target()
+        own = "wine-prefix" if self.target == "win32" else f"wine-prefix-{self.target}"
+        self.prefix = Path(prefix or os.environ.get("LUMADREL_E2E_WINEPREFIX", paths.e2e_root() / own))
         self.display = None
         self._started_display = False
         self._started_server = False
@@ -45,6 +47,7 @@ class Testbed:
     def env(self) -> dict:
         """Environment for programs run under this test bed (scripts/wine-exec.sh reads it)."""
         env = dict(os.environ)
+        env["LUMADREL_WINDOWS_TARGET"] = self.target
         env["LUMADREL_WINEPREFIX"] = str(self.prefix)
         env["WINEPREFIX"] = str(self.prefix)
         if self.display:
