@@ -141,7 +141,7 @@ const Bytes& Bmp() { static const Bytes bytes = MakeBmp24(); return bytes; }
 void PngToPictureObject(benchmark::State& state) {
     for (auto _ : state) {
         pictures::PictureObject picture;
-        if (pictures::ReadPng(Png().data(), Png().size(), picture) != pictures::DecodeStatus::Ok)
+        if (pictures::ReadPng(Png().data(), Png().size(), picture) != pictures::DecodeStatus::kOk)
             state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(picture.pixels.data());
     }
@@ -185,7 +185,7 @@ void PngWithLibpngDirectly(benchmark::State& state) {
 void GifStill256Colours(benchmark::State& state) {
     for (auto _ : state) {
         pictures::PictureObject picture;
-        if (pictures::ReadGif(Gif().data(), Gif().size(), picture) != pictures::DecodeStatus::Ok)
+        if (pictures::ReadGif(Gif().data(), Gif().size(), picture) != pictures::DecodeStatus::kOk)
             state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(picture.pixels.data());
     }
@@ -195,7 +195,7 @@ void GifStill256Colours(benchmark::State& state) {
 void Bmp24ToBottomUpBgr(benchmark::State& state) {
     for (auto _ : state) {
         pictures::PictureObject picture;
-        if (pictures::ReadBmp(Bmp().data(), Bmp().size(), picture) != pictures::DecodeStatus::Ok)
+        if (pictures::ReadBmp(Bmp().data(), Bmp().size(), picture) != pictures::DecodeStatus::kOk)
             state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(picture.pixels.data());
     }

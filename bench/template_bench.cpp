@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "components/button_data.h"
-#include "components/image_button_data.h"
-#include "components/picture_box_data.h"
-#include "components/window_data.h"
+#include "components/button/button_data.h"
+#include "components/image_button/image_button_data.h"
+#include "components/picture_box/picture_box_data.h"
+#include "components/window/window_data.h"
 #include "runtime/form_template.h"
+#include "runtime/type_references.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ Bytes ImageButton() {
 // carrying the given picture sizes.
 rt::FormRecord Form(uint32_t number, uint32_t units, size_t windowPicture, const std::vector<size_t>& pictures) {
     std::vector<rt::UnitFields> fields;
-    fields.push_back(Unit(0x06000000 | number, 0x00010001, "", WindowWithPicture(windowPicture)));
+    fields.push_back(Unit(0x06000000 | number, rt::kWindowTypeReference, "", WindowWithPicture(windowPicture)));
     for (uint32_t i = 1; i < units; ++i) {
         const uint32_t id = 0x16000000 | (number + i);
         if (i - 1 < pictures.size()) {

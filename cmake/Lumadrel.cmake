@@ -44,11 +44,19 @@ if(LUMADREL_SANITIZE AND NOT LUMADREL_WIN32)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# lumadrel_add_library(<target> [LINK <libs...>] [WIN32_LINK <libs...>])
+# lumadrel_add_library(<target> [FOLDERS <subfolders...>] [LINK <libs...>] [WIN32_LINK <libs...>])
+# Sources come from the current folder, or from each of FOLDERS below it.
 function(lumadrel_add_library target)
-  cmake_parse_arguments(ARG "" "" "LINK;WIN32_LINK" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  cmake_parse_arguments(ARG "" "" "FOLDERS;LINK;WIN32_LINK" ${ARGN})
+  if(NOT ARG_FOLDERS)
+    set(ARG_FOLDERS .)
+  endif()
+  set(sources)
+  foreach(folder ${ARG_FOLDERS})
+    file(GLOB found CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.c)
+    list(APPEND sources ${found})
+  endforeach()
   if(NOT LUMADREL_WIN32)
     list(FILTER sources EXCLUDE REGEX "_win32\\.(cpp|c)$")
   endif()
@@ -68,13 +76,19 @@ function(lumadrel_add_library target)
   endif()
 endfunction()
 
-# lumadrel_add_tests(<name> LINK <libs...>)
-# Tests of tests/<folder>: *_test.cpp on both targets, *_win32_test.cpp only
-# under Wine. Each test case is its own CTest test, so a crash or a process
-# exit inside one case is reported against that case.
+# lumadrel_add_tests(<name> [RECURSE] LINK <libs...>)
+# Tests of tests/<folder> (with RECURSE also the folders below it, but
+# support/): *_test.cpp on both targets, *_win32_test.cpp only under Wine.
+# Each test case is its own CTest test, so a crash or a process exit inside
+# one case is reported against that case.
 function(lumadrel_add_tests name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "LINK" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  cmake_parse_arguments(ARG "RECURSE" "TIMEOUT" "LINK" ${ARGN})
+  if(ARG_RECURSE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+    list(FILTER sources EXCLUDE REGEX "/support/")
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  endif()
   if(NOT LUMADREL_WIN32)
     list(FILTER sources EXCLUDE REGEX "_win32_test\\.cpp$")
   endif()

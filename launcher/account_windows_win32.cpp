@@ -5,15 +5,14 @@
 #include "launcher/form_ids.h"
 #include "launcher/handlers_win32.h"
 #include "launcher/server_link_win32.h"
+#include "runtime/type_references.h"
 
 namespace launcher::handlers {
 namespace {
 
-constexpr uint32_t kEditBoxType = 0x00010005;
-
 char* Content(uint32_t formId, uint32_t unitId) { return ReadTextProperty(formId, unitId, property::kContent); }
 void Empty(uint32_t formId, uint32_t unitId) { WriteTextProperty(formId, unitId, property::kContent, ""); }
-void Focus(uint32_t formId, uint32_t unitId) { SetComponentFocus(formId, unitId, kEditBoxType); }
+void Focus(uint32_t formId, uint32_t unitId) { SetComponentFocus(formId, unitId, rt::kEditBoxTypeReference); }
 bool IsEmpty(const Owned& text) { return text.get() == nullptr; }
 bool Same(const Owned& first, const Owned& second) { return std::strcmp(first.text(), second.text()) == 0; }
 

@@ -3,8 +3,8 @@
 #include "launcher/form_ids.h"
 #include "runtime/entry_points.h"
 #include "runtime/form_registry_win32.h"
+#include "runtime/type_references.h"
 #include "runtime/values.h"
-#include "services/client_socket_win32.h"
 #include "services/core_commands.h"
 #include "services/http_download.h"
 #include "services/shell_commands.h"
@@ -15,10 +15,6 @@
 namespace launcher {
 namespace {
 
-constexpr uint32_t kWindowType = 0x00010001;
-constexpr uint32_t kComboBoxType = 0x0001000E;
-constexpr uint32_t kClientType = 0x00010025;
-
 template <size_t N>
 rt::ValueRecord Call(rt::CommandFunction command, rt::ValueRecord (&arguments)[N]) {
     return rt::CallLibraryCommand(command, static_cast<int>(N), arguments);
@@ -28,21 +24,12 @@ rt::ValueRecord Call(rt::CommandFunction command) { return rt::CallLibraryComman
 char* TextResult(const rt::ValueRecord& result) { return const_cast<char*>(rt::AsText(result)); }
 uint8_t* BytesResult(const rt::ValueRecord& result) { return const_cast<uint8_t*>(rt::AsByteSet(result)); }
 
-rt::ValueRecord Window(uint32_t formId) { return rt::MakeComponentRef(formId, 0, kWindowType); }
+rt::ValueRecord Window(uint32_t formId) { return rt::MakeComponentRef(formId, 0, rt::kWindowTypeReference); }
 rt::ValueRecord ClientReference() {
-    return rt::MakeComponentRef(main_window::kForm, main_window::kClient, kClientType);
+    return rt::MakeComponentRef(main_window::kForm, main_window::kClient, rt::kClientTypeReference);
 }
 
 }  // namespace
-
-
-
-
-
-
-
-
-
 
 int32_t ShowMessage(const char* content, int32_t flags, const char* title) {
     if (title) {
@@ -64,7 +51,7 @@ void Destroy(uint32_t formId) {
 }
 
 int32_t GetWindowHandle(uint32_t formId, uint32_t unitId) {
-    rt::ValueRecord arguments[] = {rt::MakeComponentRef(formId, unitId, kWindowType)};
+    rt::ValueRecord arguments[] = {rt::MakeComponentRef(formId, unitId, rt::kWindowTypeReference)};
     return rt::AsInteger(Call(services::GetWindowHandle, arguments));
 }
 
@@ -74,19 +61,19 @@ void SetComponentFocus(uint32_t formId, uint32_t unitId, uint32_t typeReference)
 }
 
 int32_t SendWindowMessage(uint32_t formId, uint32_t unitId, uint32_t message, int32_t wParam, int32_t lParam) {
-    rt::ValueRecord arguments[] = {rt::MakeComponentRef(formId, unitId, kWindowType),
+    rt::ValueRecord arguments[] = {rt::MakeComponentRef(formId, unitId, rt::kWindowTypeReference),
                                    rt::MakeInteger(static_cast<int32_t>(message)), rt::MakeInteger(wParam),
                                    rt::MakeInteger(lParam)};
     return rt::AsInteger(Call(services::SendWindowMessage, arguments));
 }
 
 char* GetItemText(uint32_t formId, uint32_t unitId, int32_t index) {
-    rt::ValueRecord arguments[] = {rt::MakeComponentRef(formId, unitId, kComboBoxType), rt::MakeInteger(index)};
+    rt::ValueRecord arguments[] = {rt::MakeComponentRef(formId, unitId, rt::kComboBoxTypeReference), rt::MakeInteger(index)};
     return TextResult(Call(services::GetItemText, arguments));
 }
 
 int32_t AddItem(uint32_t formId, uint32_t unitId, const char* text) {
-    rt::ValueRecord arguments[] = {rt::MakeComponentRef(formId, unitId, kComboBoxType), rt::MakeText(text)};
+    rt::ValueRecord arguments[] = {rt::MakeComponentRef(formId, unitId, rt::kComboBoxTypeReference), rt::MakeText(text)};
     return rt::AsInteger(Call(services::AddItem, arguments));
 }
 

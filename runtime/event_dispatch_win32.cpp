@@ -24,23 +24,20 @@ int PushWords(const FullEventCall& call, uint32_t* words) {
     uint32_t arguments = call.argumentCount > 12 ? 12 : call.argumentCount;
     for (uint32_t i = 0; i < arguments; ++i) {
         const FullEventArgument& argument = call.arguments[i];
-        uint32_t low, high;
-        std::memcpy(&low, argument.payload, 4);
-        std::memcpy(&high, argument.payload + 4, 4);
-        bool menuItemReference = !IsBasicType(argument.type) && IdSubKind(high) == kUnitMenuItem;
+        const ValueRecord& value = argument.value;
+        uint32_t low = PayloadLow(value), high = PayloadHigh(value);
+        bool menuItemReference = !IsBasicType(value.type) && IdSubKind(high) == kUnitMenuItem;
         if (argument.flags & kArgumentByReference) {
-            words[count++] = PointerToSlot(argument.payload, "by-reference event argument");
+            words[count++] = PointerToSlot(&value, "by-reference event argument");
         } else if ((argument.flags & kArgumentArray) || menuItemReference) {
             words[count++] = low;
             words[count++] = high;
-        } else if (argument.type == kTypeByte) {
-            words[count++] = argument.payload[0];
-        } else if (argument.type == kTypeShort) {
-            int16_t value;
-            std::memcpy(&value, argument.payload, 2);
-            words[count++] = static_cast<uint32_t>(static_cast<int32_t>(value));
-        } else if (argument.type == kTypeDateTime || argument.type == kTypeLong || argument.type == kTypeDouble ||
-                   argument.type == kTypeSystemValue8) {
+        } else if (value.type == kTypeByte) {
+            words[count++] = AsByte(value);
+        } else if (value.type == kTypeShort) {
+            words[count++] = static_cast<uint32_t>(static_cast<int32_t>(AsShort(value)));
+        } else if (value.type == kTypeDateTime || value.type == kTypeLong || value.type == kTypeDouble ||
+                   value.type == kTypeSystemValue8) {
             words[count++] = low;
             words[count++] = high;
         } else {

@@ -6,11 +6,31 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "runtime/value_record.h"
+
 namespace rt {
 
 // A handler in program code. Arguments arrive as the 32-bit words the call
 // would push (first argument first); the result is an 8-byte value.
 using EventHandler = int64_t (*)(const uint32_t* arguments, int count);
+
+// Events of the window component; the form loader raises created, moved and
+// resized itself once a form is loaded.
+enum WindowEvent : int32_t {
+    kWindowCreated = 0,
+    kWindowCloseQuery = 1,
+    kWindowDestroyed = 2,
+    kWindowMoved = 3,
+    kWindowResized = 4,
+    kWindowActivated = 5,
+    kWindowDeactivated = 6,
+    kWindowIdle = 7,
+    kWindowFirstActivation = 8,
+    kWindowTrayNotice = 9,
+    kWindowShown = 10,
+    kWindowHidden = 11,
+    kWindowClosing = 12,
+};
 
 // Common events every component may raise.
 constexpr int32_t kEventGotFocus = -7;
@@ -30,10 +50,10 @@ constexpr uint32_t kArgumentByReference = 1;
 constexpr uint32_t kArgumentArray = 2;
 
 struct FullEventArgument {
-    uint8_t payload[8];
-    uint32_t type;   // TypeCode
+    ValueRecord value;
     uint32_t flags;  // kArgumentByReference, kArgumentArray
 };
+static_assert(sizeof(FullEventArgument) == 16, "payload, type code and flags");
 
 struct FullEventCall {
     uint32_t formId;

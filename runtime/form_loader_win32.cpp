@@ -197,59 +197,64 @@ void AbandonLoad(Form& form) {
 
 HCURSOR LoadUnitCursorFromData(std::span<const uint8_t> data) { return LoadUnitCursor(data); }
 
-int LoadForm(Form& form, bool reload, bool modal, HWND owner) {
-    if (form.Loaded()) {
-        if (!reload) {
-            if (IsIconic(form.window)) ShowWindow(form.window, SW_RESTORE);
-            else SetActiveWindow(form.window);
-            return 1;
-        }
-        DestroyWindow(form.window);
+namespace {
+
+// A loaded form is brought forward, or destroyed for a reload. False when
+// there is nothing more to do.
+bool PrepareForLoad(Form& form, bool reload) {
+    if (!form.Loaded()) return true;
+    if (!reload) {
+        if (IsIconic(form.window)) ShowWindow(form.window, SW_RESTORE);
+        else SetActiveWindow(form.window);
+        return false;
     }
-    if (modal) owner = nullptr;
-    else if (owner && !IsWindow(owner)) return 0;
+    DestroyWindow(form.window);
+    return true;
+}
 
-    RaiseEventSuppression();  // no handler runs while the form is being built
-
+void ResetFormState(Form& form, bool modal) {
     form.snapshot = form.units;
     form.hasSnapshot = true;
     form.menu = BuildMenu(form.units);
     form.accelerators = nullptr;
-
     uint32_t count = form.units.UnitCount();
     form.objects.assign(count, nullptr);
     form.cursors.assign(count, nullptr);
     form.modal = modal;
+}
 
-    CreateParameters base{};
-    base.formId = form.Id();
-
-    // The window first.
+bool CreateFormWindow(Form& form, bool modal, HWND owner) {
     const ComponentType* windowType = FindComponentType(form.units.Unit(0).TypeReference());
-    CreateParameters windowParameters = base;
-    windowParameters.parent = owner;
-    windowParameters.menu = form.menu;
-    windowParameters.controlId = 0;
-    windowParameters.modal = modal;
-    ComponentObject* windowObject = windowType ? CreateUnit(form, 0, windowType, windowParameters) : nullptr;
+    CreateParameters parameters{};
+    parameters.formId = form.Id();
+    parameters.parent = owner;
+    parameters.menu = form.menu;
+    parameters.controlId = 0;
+    parameters.modal = modal;
+    ComponentObject* windowObject = windowType ? CreateUnit(form, 0, windowType, parameters) : nullptr;
     if (!windowObject || !windowObject->Window()) {
         delete windowObject;
-        AbandonLoad(form);
-        LowerEventSuppression();
-        return 0;
+        return false;
     }
     form.objects[0] = windowObject;
     form.window = windowObject->Window();
     MapComponentWindow(form.window, windowObject);
+    return true;
+}
 
-    // Then the components, from the last unit down to unit 1.
+// From the last unit down to unit 1, with control ids 100, 110, ...; types
+// this program does not carry are left out. Each unit's object slot then
+// names its object.
+void CreateComponents(Form& form) {
+    uint32_t count = form.units.UnitCount();
     int controlId = kFirstControlId;
     for (uint32_t i = count; i-- > 1;) {
         UnitRecord unit = form.units.Unit(i);
         if (unit.IsMenuItem()) continue;
         const ComponentType* type = FindComponentType(unit.TypeReference());
-        if (!type || !TypeRequest(type, kRequestCreate)) continue;  // types this program does not carry
-        CreateParameters parameters = base;
+        if (!type || !TypeRequest(type, kRequestCreate)) continue;
+        CreateParameters parameters{};
+        parameters.formId = form.Id();
         parameters.parent = form.window;
         parameters.controlId = controlId;
         controlId += kControlIdStep;
@@ -261,7 +266,12 @@ int LoadForm(Form& form, bool reload, bool modal, HWND owner) {
     for (uint32_t i = 0; i < count; ++i) {
         if (form.objects[i]) form.units.SetObjectSlot(i, PointerToSlot(form.objects[i], "component object"));
     }
+}
 
+// Stacking and cursors, the created notices (components last to first, then
+// the window), and the visible components shown.
+void FinishComponents(Form& form) {
+    uint32_t count = form.units.UnitCount();
     ArrangeWindows(form);
     for (uint32_t i = 0; i < count; ++i) {
         UnitRecord unit = form.units.Unit(i);
@@ -279,23 +289,49 @@ int LoadForm(Form& form, bool reload, bool modal, HWND owner) {
         if (TypeNeverShown(FindComponentType(unit.TypeReference())) || OnHiddenPage(form, i)) continue;
         ShowWindow(window, SW_SHOWNA);
     }
+}
+
+// The load events, then the window shown as designed.
+void AnnounceLoad(Form& form) {
+    RaiseWindowEvent(form, kWindowCreated);
+    RaiseWindowEvent(form, kWindowMoved);
+    RaiseWindowEvent(form, kWindowResized);
+    if (form.Loaded() && form.units.Unit(0).Visible()) form.Object(0)->ShowAsDesigned();
+}
+
+// The other forms are disabled and the components told; a focus they moved
+// goes back.
+void EnterModalState(Form& form) {
+    DisableOtherForms(form);
+    HWND focus = GetFocus();
+    for (uint32_t i = form.units.UnitCount(); i-- > 1;) {
+        HWND window = UnitWindow(form, i);
+        if (window && IsWindow(window)) SendMessageW(window, kNoticeModalLoaded, 0, 0);
+    }
+    if (GetFocus() != focus && focus && IsWindow(focus)) SetFocus(focus);
+    form.waitingForFirstShow = true;
+}
+
+}  // namespace
+
+int LoadForm(Form& form, bool reload, bool modal, HWND owner) {
+    if (!PrepareForLoad(form, reload)) return 1;
+    if (modal) owner = nullptr;
+    else if (owner && !IsWindow(owner)) return 0;
+
+    RaiseEventSuppression();  // no handler runs while the form is being built
+    ResetFormState(form, modal);
+    if (!CreateFormWindow(form, modal, owner)) {
+        AbandonLoad(form);
+        LowerEventSuppression();
+        return 0;
+    }
+    CreateComponents(form);
+    FinishComponents(form);
     LowerEventSuppression();
 
-    RaiseWindowEvent(form, 0);
-    RaiseWindowEvent(form, 3);
-    RaiseWindowEvent(form, 4);
-    if (form.Loaded() && form.units.Unit(0).Visible()) form.Object(0)->ShowAsDesigned();
-
-    if (modal && form.Loaded()) {
-        DisableOtherForms(form);
-        HWND focus = GetFocus();
-        for (uint32_t i = count; i-- > 1;) {
-            HWND window = UnitWindow(form, i);
-            if (window && IsWindow(window)) SendMessageW(window, kNoticeModalLoaded, 0, 0);
-        }
-        if (GetFocus() != focus && focus && IsWindow(focus)) SetFocus(focus);
-        form.waitingForFirstShow = true;
-    }
+    AnnounceLoad(form);
+    if (modal && form.Loaded()) EnterModalState(form);
     return 1;
 }
 

@@ -6,42 +6,16 @@
 #include "runtime/entry_points.h"
 #include "runtime/form_registry_win32.h"
 #include "runtime/mouse_pointer.h"
+#include "runtime/property_conversion.h"
+#include "runtime/type_references.h"
 #include "runtime/values.h"
 
 namespace rt {
 namespace {
 
-// A stored font is a 60-byte LOGFONTA; these are its members' offsets.
-constexpr size_t kFontSize = 60;
-constexpr size_t kFontHeight = 0, kFontWeight = 16, kFontItalic = 20, kFontUnderline = 21, kFontStrikeOut = 22,
-                 kFontCharSet = 23, kFontFace = 28, kFontFaceLength = 32;
-
-struct FontBytes {
-    uint8_t bytes[kFontSize] = {};
-    explicit FontBytes(const std::string& stored) {
-        std::memcpy(bytes, stored.data(), std::min(stored.size(), kFontSize));
-    }
-    int32_t Word(size_t offset) const { int32_t w; std::memcpy(&w, bytes + offset, 4); return w; }
-    void SetWord(size_t offset, int32_t w) { std::memcpy(bytes + offset, &w, 4); }
-    std::string Face() const {
-        const char* face = reinterpret_cast<const char*>(bytes + kFontFace);
-        return std::string(face, strnlen(face, kFontFaceLength));
-    }
-    void SetFace(std::string_view face) {
-        std::memset(bytes + kFontFace, 0, kFontFaceLength);
-        std::memcpy(bytes + kFontFace, face.data(), std::min(face.size(), kFontFaceLength - 1));
-    }
-};
-
 constexpr int32_t kMaxCoordinate = 32627;
-constexpr uint32_t kTabControlType = 0x00010015;  // core library type 21
 
 enum CommonProperty { kLeft, kTop, kWidth, kHeight, kTag, kVisible, kDisabled, kMousePointer };
-
-uint64_t PointerPayload(const void* pointer) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pointer)); }
-const void* PayloadAddress(uint64_t payload) {
-    return reinterpret_cast<const void*>(static_cast<uintptr_t>(payload));
-}
 
 struct UnitRef {
     Form* form;
@@ -111,120 +85,6 @@ uint64_t ReadCommon(const UnitRef& ref, int32_t number) {
     }
 }
 
-// A raw value as program code sees it, by the property's kind.
-uint64_t ConvertForProgram(uint32_t kind, const PropertyValue& raw, int32_t member) {
-    switch (kind) {
-    case kPropertyBool: return raw.integer ? 1 : 0;
-    case kPropertyText:
-    case kPropertyFileName:
-    case kPropertyDataLink: return PointerPayload(CopyText(raw.bytes));
-    case kPropertyBytes:
-    case kPropertyPicture:
-    case kPropertySound:
-    case kPropertyIcon:
-    case kPropertyCursor: return PointerPayload(CopyBytes(raw.bytes.data(), raw.bytes.size()));
-    case kPropertyFont: {
-        if (member == -1) return PointerPayload(CopyBytes(raw.bytes.data(), raw.bytes.size()));
-        FontBytes font(raw.bytes);
-        switch (member) {
-        case kFontMemberFace: return PointerPayload(CopyText(font.Face()));
-        case kFontMemberBold: return font.Word(kFontWeight) >= 700 ? 1 : 0;
-        case kFontMemberItalic: return font.bytes[kFontItalic] ? 1 : 0;
-        case kFontMemberUnderline: return font.bytes[kFontUnderline] ? 1 : 0;
-        case kFontMemberStrikeOut: return font.bytes[kFontStrikeOut] ? 1 : 0;
-        case kFontMemberHeight: return static_cast<uint32_t>(font.Word(kFontHeight));
-        case kFontMemberCharSet: return font.bytes[kFontCharSet];
-        default: return 0;
-        }
-    }
-    case kPropertyTextList: {
-        void* array = nullptr;
-        for (const std::string& item : raw.items) {
-            char* text = CopyText(item);
-            AppendArrayElement(&array, sizeof(char*), &text);
-        }
-        if (!array) array = CreateArray1(sizeof(char*), 0);
-        return PointerPayload(array);
-    }
-    case kPropertyIntegerList: {
-        void* array = CreateArray1(4, static_cast<uint32_t>(raw.integers.size()));
-        uint8_t* first = nullptr;
-        ArrayElementCount(array, &first);
-        if (!raw.integers.empty()) std::memcpy(first, raw.integers.data(), raw.integers.size() * 4);
-        return PointerPayload(array);
-    }
-    default: return static_cast<uint32_t>(raw.integer);
-    }
-}
-
-// A program value as the raw value a set function takes; `current` is the
-// property's value before the write (needed when one font member changes).
-PropertyValue ConvertFromProgram(uint32_t kind, uint64_t payload, int32_t member, const PropertyValue& current) {
-    PropertyValue value;
-    switch (kind) {
-    case kPropertyBool: value.integer = static_cast<uint32_t>(payload) ? 1 : 0; break;
-    case kPropertyText:
-    case kPropertyFileName:
-    case kPropertyDataLink: {
-        auto text = static_cast<const char*>(PayloadAddress(payload));
-        value.bytes = text ? text : "";
-        break;
-    }
-    case kPropertyFont:
-        if (member != -1) {
-            FontBytes font(current.bytes);
-            auto word = static_cast<uint32_t>(payload);
-            switch (member) {
-            case kFontMemberFace: {
-                auto text = static_cast<const char*>(PayloadAddress(payload));
-                font.SetFace(text ? text : "");
-                break;
-            }
-            case kFontMemberBold: font.SetWord(kFontWeight, word ? 700 : 0); break;
-            case kFontMemberItalic: font.bytes[kFontItalic] = word ? 1 : 0; break;
-            case kFontMemberUnderline: font.bytes[kFontUnderline] = word ? 1 : 0; break;
-            case kFontMemberStrikeOut: font.bytes[kFontStrikeOut] = word ? 1 : 0; break;
-            case kFontMemberHeight: font.SetWord(kFontHeight, static_cast<int32_t>(word)); break;
-            case kFontMemberCharSet: font.bytes[kFontCharSet] = static_cast<uint8_t>(word); break;
-            default: break;
-            }
-            value.bytes.assign(reinterpret_cast<const char*>(font.bytes), kFontSize);
-            break;
-        }
-        [[fallthrough]];
-    case kPropertyBytes:
-    case kPropertyPicture:
-    case kPropertySound:
-    case kPropertyIcon:
-    case kPropertyCursor: {
-        auto set = static_cast<const uint8_t*>(PayloadAddress(payload));
-        value.bytes = std::string(ByteSetView(set));
-        break;
-    }
-    case kPropertyTextList: {
-        void* array = const_cast<void*>(PayloadAddress(payload));
-        uint8_t* first = nullptr;
-        uint32_t count = ArrayElementCount(array, &first);
-        for (uint32_t i = 0; i < count; ++i) {
-            const char* text;
-            std::memcpy(&text, first + i * sizeof(char*), sizeof text);
-            value.items.emplace_back(text ? text : "");
-        }
-        break;
-    }
-    case kPropertyIntegerList: {
-        void* array = const_cast<void*>(PayloadAddress(payload));
-        uint8_t* first = nullptr;
-        uint32_t count = ArrayElementCount(array, &first);
-        value.integers.resize(count);
-        if (count) std::memcpy(value.integers.data(), first, count * 4);
-        break;
-    }
-    default: value.integer = static_cast<int32_t>(static_cast<uint32_t>(payload)); break;
-    }
-    return value;
-}
-
 uint32_t KindOf(const ComponentType* type, int ownIndex) {
     PropertyList list = PropertiesOfType(type);
     if (ownIndex < 0 || ownIndex >= list.count || !list.descriptors) return kPropertyInteger;
@@ -291,7 +151,7 @@ bool OnUnselectedTabPage(const Form& form, uint32_t index) {
     int parentIndex = unit.Parent() ? form.units.FindUnit(unit.Parent()) : -1;
     if (parentIndex <= 0) return false;
     UnitRecord parent = form.units.Unit(static_cast<uint32_t>(parentIndex));
-    if (parent.TypeReference() != kTabControlType) return false;
+    if (parent.TypeReference() != kTabControlTypeReference) return false;
     ComponentObject* tabs = form.Object(static_cast<uint32_t>(parentIndex));
     int selected = tabs ? static_cast<int>(SendMessageW(tabs->Window(), 0x130B /* TCM_GETCURSEL */, 0, 0)) : 0;
     int page = 0;

@@ -5,6 +5,7 @@
 #include "runtime/events.h"
 #include "runtime/form_registry_win32.h"
 #include "runtime/message_loop_win32.h"
+#include "runtime/service_numbers.h"
 
 namespace rt {
 namespace {
@@ -31,18 +32,18 @@ intptr_t LoadFormForCommand(const FormLoadRequest& request) {
 
 intptr_t FormService(int request, intptr_t argument1, intptr_t argument2) {
     switch (request) {
-    case 1001: return reinterpret_cast<intptr_t>(&Forms());
-    case 1002: return reinterpret_cast<intptr_t>(FindComponentType(static_cast<uint32_t>(argument1)));
-    case 1010: {
+    case kServiceForms: return reinterpret_cast<intptr_t>(&Forms());
+    case kServiceComponentType: return reinterpret_cast<intptr_t>(FindComponentType(static_cast<uint32_t>(argument1)));
+    case kServiceWindowOfObject: {
         auto object = reinterpret_cast<ComponentObject*>(argument1);
         return object ? reinterpret_cast<intptr_t>(object->Window()) : 0;
     }
-    case 1014: return BelongsToLoadedForm(reinterpret_cast<HWND>(argument1)) ? 1 : 0;
-    case 2000: ComponentDestroyed(static_cast<uint32_t>(argument1), static_cast<uint32_t>(argument2)); return 0;
-    case 2005: return LoadFormForCommand(*reinterpret_cast<const FormLoadRequest*>(argument1));
-    case 2008: return RaiseEvent(*reinterpret_cast<ShortEventCall*>(argument1), argument2 != 0);
-    case 2018: ProcessPendingMessages(); return 0;
-    case 2031: return RaiseEvent(*reinterpret_cast<FullEventCall*>(argument1), argument2 != 0);
+    case kServiceBelongsToLoadedForm: return BelongsToLoadedForm(reinterpret_cast<HWND>(argument1)) ? 1 : 0;
+    case kServiceComponentDestroyed: ComponentDestroyed(static_cast<uint32_t>(argument1), static_cast<uint32_t>(argument2)); return 0;
+    case kServiceLoadForm: return LoadFormForCommand(*reinterpret_cast<const FormLoadRequest*>(argument1));
+    case kServiceRaiseShortEvent: return RaiseEvent(*reinterpret_cast<ShortEventCall*>(argument1), argument2 != 0);
+    case kServiceProcessPendingMessages: ProcessPendingMessages(); return 0;
+    case kServiceRaiseFullEvent: return RaiseEvent(*reinterpret_cast<FullEventCall*>(argument1), argument2 != 0);
     default: return 0;
     }
 }

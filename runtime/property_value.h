@@ -45,6 +45,7 @@ struct PropertyValue {
     std::vector<int32_t> integers;
 
     static PropertyValue Integer(int32_t value) { PropertyValue v; v.integer = value; return v; }
+    bool operator==(const PropertyValue& other) const = default;
     static PropertyValue Bytes(std::string_view value) { PropertyValue v; v.bytes = std::string(value); return v; }
 };
 

@@ -8,6 +8,7 @@
 #include "runtime/entry_points.h"
 #include "runtime/form_service_win32.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/service_numbers.h"
 
 namespace rt {
 namespace {
@@ -46,13 +47,13 @@ intptr_t RemoveIdleCallback(HWND window) {
 
 intptr_t RuntimeService(int request, intptr_t argument1, intptr_t argument2) {
     switch (request) {
-    case 1005: return kRuntimeVersion;
-    case 1006: return CopyProgramPath(argument1, reinterpret_cast<char*>(argument2));
-    case 1012: return AddIdleCallback(reinterpret_cast<const IdleEntry*>(argument1));
-    case 1013: return RemoveIdleCallback(reinterpret_cast<HWND>(argument1));
-    case 2009: RaiseEventSuppression(); return 0;
-    case 2010: LowerEventSuppression(); return 0;
-    case 2024: return reinterpret_cast<intptr_t>(Allocate(static_cast<uint32_t>(argument1)));
+    case kServiceRuntimeVersion: return kRuntimeVersion;
+    case kServiceProgramPath: return CopyProgramPath(argument1, reinterpret_cast<char*>(argument2));
+    case kServiceAddIdleCallback: return AddIdleCallback(reinterpret_cast<const IdleEntry*>(argument1));
+    case kServiceRemoveIdleCallback: return RemoveIdleCallback(reinterpret_cast<HWND>(argument1));
+    case kServiceSuppressEvents: RaiseEventSuppression(); return 0;
+    case kServiceAllowEvents: LowerEventSuppression(); return 0;
+    case kServiceAllocate: return reinterpret_cast<intptr_t>(Allocate(static_cast<uint32_t>(argument1)));
     default: return FormService(request, argument1, argument2);
     }
 }

@@ -34,10 +34,8 @@ uint32_t DataSize(const ValueRecord& value) {
 
 double NumberFromValue(const ValueRecord& value) {
     switch (value.type) {
-    case kTypeByte: return static_cast<double>(value.payload[0]);
-    case kTypeShort: {
-        int16_t s; std::memcpy(&s, value.payload, 2); return s;
-    }
+    case kTypeByte: return static_cast<double>(AsByte(value));
+    case kTypeShort: return AsShort(value);
     case kTypeInteger: return AsInteger(value);
     case kTypeLong: return static_cast<double>(AsLong(value));
     case kTypeFloat: return AsFloat(value);

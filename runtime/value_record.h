@@ -4,7 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <string_view>
 
 namespace rt {
 
@@ -51,7 +55,20 @@ struct ValueRecord {
 #pragma pack(pop)
 static_assert(sizeof(ValueRecord) == 12, "ValueRecord is 12 bytes");
 
-// Payload accessors; a ValueRecord is only ever touched through these.
+// Payload accessors; a ValueRecord is only ever touched through these. The
+// typed readers check the type tag in debug builds: reading a value as a
+// type it does not have is a fault of the caller.
+#ifdef NDEBUG
+inline void CheckValueType(const ValueRecord&, std::initializer_list<uint32_t>, const char*) {}
+#else
+inline void CheckValueType(const ValueRecord& v, std::initializer_list<uint32_t> allowed, const char* reader) {
+    for (uint32_t type : allowed)
+        if (v.type == type) return;
+    std::fprintf(stderr, "%s read a value of type 0x%08X\n", reader, v.type);
+    std::abort();
+}
+#endif
+
 inline uint32_t PayloadLow(const ValueRecord& v) { uint32_t w; std::memcpy(&w, v.payload, 4); return w; }
 inline uint32_t PayloadHigh(const ValueRecord& v) { uint32_t w; std::memcpy(&w, v.payload + 4, 4); return w; }
 inline uint64_t Payload64(const ValueRecord& v) { uint64_t w; std::memcpy(&w, v.payload, 8); return w; }
@@ -80,13 +97,41 @@ inline ValueRecord MakeComponentRef(uint32_t formId, uint32_t unitId, uint32_t t
     ValueRecord v{}; std::memcpy(v.payload, &formId, 4); std::memcpy(v.payload + 4, &unitId, 4); v.type = type; return v;
 }
 
+// The low word as an integer or bool, whatever the value's type.
 inline int32_t AsInteger(const ValueRecord& v) { return static_cast<int32_t>(PayloadLow(v)); }
 inline bool AsBool(const ValueRecord& v) { return PayloadLow(v) != 0; }
-inline double AsDouble(const ValueRecord& v) { double d; std::memcpy(&d, v.payload, 8); return d; }
-inline float AsFloat(const ValueRecord& v) { float f; std::memcpy(&f, v.payload, 4); return f; }
-inline int64_t AsLong(const ValueRecord& v) { int64_t w; std::memcpy(&w, v.payload, 8); return w; }
-inline const char* AsText(const ValueRecord& v) { return static_cast<const char*>(PayloadPointer(v)); }
-inline const uint8_t* AsByteSet(const ValueRecord& v) { return static_cast<const uint8_t*>(PayloadPointer(v)); }
+inline uint8_t AsByte(const ValueRecord& v) {
+    CheckValueType(v, {kTypeByte}, "AsByte");
+    return v.payload[0];
+}
+inline int16_t AsShort(const ValueRecord& v) {
+    CheckValueType(v, {kTypeShort}, "AsShort");
+    int16_t s; std::memcpy(&s, v.payload, 2); return s;
+}
+inline double AsDouble(const ValueRecord& v) {
+    CheckValueType(v, {kTypeDouble, kTypeDateTime}, "AsDouble");
+    double d; std::memcpy(&d, v.payload, 8); return d;
+}
+inline float AsFloat(const ValueRecord& v) {
+    CheckValueType(v, {kTypeFloat}, "AsFloat");
+    float f; std::memcpy(&f, v.payload, 4); return f;
+}
+inline int64_t AsLong(const ValueRecord& v) {
+    CheckValueType(v, {kTypeLong}, "AsLong");
+    int64_t w; std::memcpy(&w, v.payload, 8); return w;
+}
+inline const char* AsText(const ValueRecord& v) {
+    CheckValueType(v, {kTypeText}, "AsText");
+    return static_cast<const char*>(PayloadPointer(v));
+}
+inline const uint8_t* AsByteSet(const ValueRecord& v) {
+    CheckValueType(v, {kTypeByteSet}, "AsByteSet");
+    return static_cast<const uint8_t*>(PayloadPointer(v));
+}
+// The first `width` bytes of the payload as they are stored (width <= 8).
+inline std::string_view PayloadBytes(const ValueRecord& v, size_t width) {
+    return std::string_view(reinterpret_cast<const char*>(v.payload), width < 8 ? width : 8);
+}
 
 // Raw byte width of a basic value as it is copied or compared (texts and byte
 // sets are measured by DataSize below); 0 for anything else.

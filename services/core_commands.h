@@ -48,9 +48,14 @@ LUMADREL_COMMAND(RandomNumber);   // minimum?, maximum? -> integer
 LUMADREL_COMMAND(ReadConfigItem);   // file name, section, key, default? -> text
 LUMADREL_COMMAND(WriteConfigItem);  // file name, section, key?, value? -> bool
 LUMADREL_COMMAND(GetRunDirectory);  // -> text, without trailing backslash
-// content, flags, title? ("信息："), parent? (window reference 0x00010001 or a
+// content, flags, title? ("信息："), parent? (a window reference or a
 // window handle as integer; only with four arguments) -> pressed button 0..6
 LUMADREL_COMMAND(MessageBox);
+
+// Socket client: the first argument is the component.
+LUMADREL_COMMAND(Connect);          // client, address, port -> bool
+LUMADREL_COMMAND(SendData);         // client, text, byte set or basic value -> bool
+LUMADREL_COMMAND(GetReceivedData);  // client -> the bytes of the data-arrival event being dispatched
 
 #undef LUMADREL_COMMAND
 

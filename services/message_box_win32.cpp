@@ -6,6 +6,7 @@
 
 #include "runtime/form_access_win32.h"
 #include "runtime/text_conversion_win32.h"
+#include "runtime/type_references.h"
 #include "services/command_arguments.h"
 #include "services/core_commands.h"
 #include "services/value_conversion.h"
@@ -15,7 +16,6 @@ namespace {
 
 using namespace arguments;
 
-constexpr uint32_t kWindowType = 0x00010001;
 constexpr char kDefaultTitle[] = "信息：";
 
 std::string Content(const rt::ValueRecord* value) {
@@ -31,7 +31,7 @@ HWND ParentWindow(int argumentCount, rt::ValueRecord* arguments) {
     if (argumentCount < 4) return nullptr;
     const rt::ValueRecord* parent = Given(argumentCount, arguments, 3);
     if (!parent) return nullptr;
-    if (parent->type == kWindowType) return rt::WindowOfComponent(rt::PayloadLow(*parent), rt::PayloadHigh(*parent));
+    if (parent->type == rt::kWindowTypeReference) return rt::WindowOfComponent(rt::PayloadLow(*parent), rt::PayloadHigh(*parent));
     // Window handles are 32-bit values, sign-extended on 64-bit Windows.
     if (parent->type == rt::kTypeInteger) return reinterpret_cast<HWND>(static_cast<intptr_t>(rt::AsInteger(*parent)));
     return nullptr;

@@ -3,8 +3,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include "components/component_types_win32.h"
-#include "services/client_socket_win32.h"
+#include "components/common/component_types_win32.h"
 #include "services/core_commands.h"
 #include "services/http_download.h"
 #include "services/shell_commands.h"
@@ -35,7 +34,7 @@ const rt::ComponentType kCoreTypes[37] = {
     {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
     {"时钟", "Timer", kEvents | kInvisible, components::TimerTypeInterface},
     {}, {}, {}, {},
-    {"客户", "Client", kEvents | kInvisible, ClientTypeInterface},
+    {"客户", "Client", kEvents | kInvisible, components::ClientTypeInterface},
 };
 
 const rt::CommandFunction kCoreCommands[] = {

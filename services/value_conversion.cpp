@@ -61,12 +61,6 @@ std::string UpToFirstZero(std::string bytes) {
     return bytes;
 }
 
-int16_t AsShort(const rt::ValueRecord& value) {
-    int16_t s;
-    std::memcpy(&s, value.payload, 2);
-    return s;
-}
-
 // Truncation toward zero as the processor does it: out of range gives the
 // integer-indefinite value.
 int32_t TruncateToInteger(double number) {
@@ -104,8 +98,8 @@ std::string ValueAsText(const rt::ValueRecord& value) {
     if (rt::IsArrayType(value.type)) return UpToFirstZero(NumericArrayBytes(value));
     switch (value.type) {
     case rt::kTypeByteSet: return UpToFirstZero(std::string(rt::ByteSetView(rt::AsByteSet(value))));
-    case rt::kTypeByte: return std::to_string(static_cast<unsigned>(value.payload[0]));
-    case rt::kTypeShort: return std::to_string(AsShort(value));
+    case rt::kTypeByte: return std::to_string(static_cast<unsigned>(rt::AsByte(value)));
+    case rt::kTypeShort: return std::to_string(rt::AsShort(value));
     case rt::kTypeInteger: return std::to_string(rt::AsInteger(value));
     case rt::kTypeLong: return std::to_string(static_cast<long long>(rt::AsLong(value)));
     case rt::kTypeFloat: return Formatted("%.6g", rt::AsFloat(value));
@@ -160,8 +154,8 @@ double ValueAsNumber(const rt::ValueRecord& value) {
     switch (value.type) {
     case rt::kTypeBool:
     case rt::kTypeInteger: return rt::AsInteger(value);
-    case rt::kTypeShort: return AsShort(value);
-    case rt::kTypeByte: return value.payload[0];
+    case rt::kTypeShort: return rt::AsShort(value);
+    case rt::kTypeByte: return rt::AsByte(value);
     case rt::kTypeLong: return static_cast<double>(rt::AsLong(value));
     case rt::kTypeFloat: return rt::AsFloat(value);
     case rt::kTypeDouble: return rt::AsDouble(value);
@@ -177,8 +171,8 @@ int32_t ValueAsInteger(const rt::ValueRecord& value) {
     case rt::kTypeInteger:
     case rt::kTypeLong:
     case rt::kTypeSubroutine: return static_cast<int32_t>(rt::PayloadLow(value));
-    case rt::kTypeByte: return value.payload[0];
-    case rt::kTypeShort: return AsShort(value);
+    case rt::kTypeByte: return rt::AsByte(value);
+    case rt::kTypeShort: return rt::AsShort(value);
     case rt::kTypeFloat: return TruncateToInteger(rt::AsFloat(value));
     case rt::kTypeDouble: return TruncateToInteger(rt::AsDouble(value));
     case rt::kTypeText: return ParseLeadingInteger(ToHalfWidth(rt::AsText(value) ? rt::AsText(value) : ""));
@@ -193,7 +187,7 @@ std::string ValueAsBytes(const rt::ValueRecord& value) {
     case rt::kTypeByteSet: return std::string(rt::ByteSetView(rt::AsByteSet(value)));
     default:
         if (!rt::IsBasicType(value.type)) return {};
-        return std::string(reinterpret_cast<const char*>(value.payload), rt::BasicValueWidth(value.type));
+        return std::string(rt::PayloadBytes(value, rt::BasicValueWidth(value.type)));
     }
 }
 

@@ -8,12 +8,11 @@
 #include "runtime/form_registry_win32.h"
 #include "runtime/form_service_win32.h"
 #include "runtime/text_conversion_win32.h"
+#include "runtime/type_references.h"
 #include "services/command_arguments.h"
 
 namespace services {
 namespace {
-
-constexpr uint32_t kWindowReferenceType = 0x00010001;
 
 struct Reference {
     uint32_t formId = 0;

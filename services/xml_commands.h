@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "runtime/type_references.h"
 #include "runtime/value_record.h"
 #include "services/xml_document.h"
 
 namespace services {
 
 // Library 3 (XML), type 1.
-constexpr uint32_t kXmlParserType = rt::ComponentTypeCode(3, 1);
+constexpr uint32_t kXmlParserType = rt::kXmlParserTypeReference;
 
 rt::ValueRecord MakeXmlHolderArgument(XmlDocumentHolder* holder);
 XmlDocumentHolder* XmlHolderFromArgument(const rt::ValueRecord& argument);

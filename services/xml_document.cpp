@@ -54,7 +54,7 @@ bool XmlDocumentHolder::Load(std::string_view documentBytes) {
     if (documentBytes.empty()) return false;
     Release();
     std::unique_ptr<XmlElement> parsed;
-    if (ParseXml(RemoveXmlComments(documentBytes), &parsed) != XmlParseStatus::Ok) return false;
+    if (ParseXml(RemoveXmlComments(documentBytes), &parsed) != XmlParseStatus::kOk) return false;
     root = std::move(parsed);
     loaded = true;
     return true;

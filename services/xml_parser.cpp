@@ -35,12 +35,12 @@ public:
     XmlParseStatus Run(std::unique_ptr<XmlElement>* root) {
         while (position_ < text_.size()) {
             XmlParseStatus status = text_[position_] == '<' ? Markup() : CharacterData();
-            if (status != XmlParseStatus::Ok) return status;
+            if (status != XmlParseStatus::kOk) return status;
         }
-        if (!open_.empty()) return XmlParseStatus::UnclosedElement;
-        if (!root_) return XmlParseStatus::NoRootElement;
+        if (!open_.empty()) return XmlParseStatus::kUnclosedElement;
+        if (!root_) return XmlParseStatus::kNoRootElement;
         *root = std::move(root_);
-        return XmlParseStatus::Ok;
+        return XmlParseStatus::kOk;
     }
 
 private:
@@ -52,7 +52,7 @@ private:
     XmlParseStatus CharacterData() {
         size_t start = position_;
         while (position_ < text_.size() && text_[position_] != '<') {
-            if (text_[position_] == '>') return XmlParseStatus::ClosingBracketInText;
+            if (text_[position_] == '>') return XmlParseStatus::kClosingBracketInText;
             position_ = Next(text_, position_);
         }
         if (!open_.empty()) {
@@ -64,7 +64,7 @@ private:
                 top.valueTaken = true;
             }
         }
-        return XmlParseStatus::Ok;
+        return XmlParseStatus::kOk;
     }
 
     XmlParseStatus Markup() {
@@ -78,7 +78,7 @@ private:
     XmlParseStatus CData() {
         size_t begin = position_ + 9;
         size_t end = FindOnBoundary(text_, begin, "]]>");
-        if (end == std::string_view::npos) return XmlParseStatus::UnterminatedMarkup;
+        if (end == std::string_view::npos) return XmlParseStatus::kUnterminatedMarkup;
         if (!open_.empty() && !open_.back().element->isCData) {
             OpenElement& top = open_.back();
             top.element->value.assign(Trimmed(text_.substr(begin, end - begin)));
@@ -86,26 +86,26 @@ private:
             top.valueTaken = true;
         }
         position_ = end + 3;
-        return XmlParseStatus::Ok;
+        return XmlParseStatus::kOk;
     }
 
     XmlParseStatus SkipDeclaration() {
         size_t end = FindOnBoundary(text_, position_ + 2, ">");
-        if (end == std::string_view::npos) return XmlParseStatus::UnterminatedMarkup;
+        if (end == std::string_view::npos) return XmlParseStatus::kUnterminatedMarkup;
         position_ = end + 1;
-        return XmlParseStatus::Ok;
+        return XmlParseStatus::kOk;
     }
 
     XmlParseStatus EndTag() {
         size_t begin = position_ + 2;
         size_t end = FindOnBoundary(text_, begin, ">");
-        if (end == std::string_view::npos) return XmlParseStatus::UnterminatedMarkup;
+        if (end == std::string_view::npos) return XmlParseStatus::kUnterminatedMarkup;
         std::string_view name = Trimmed(text_.substr(begin, end - begin));
-        if (open_.empty()) return XmlParseStatus::EndTagWithoutElement;
-        if (name != open_.back().element->name) return XmlParseStatus::MismatchedEndTag;
+        if (open_.empty()) return XmlParseStatus::kEndTagWithoutElement;
+        if (name != open_.back().element->name) return XmlParseStatus::kMismatchedEndTag;
         open_.pop_back();
         position_ = end + 1;
-        return XmlParseStatus::Ok;
+        return XmlParseStatus::kOk;
     }
 
     // A name runs to white space, "=", ">", "/", "<" or a double quote.
@@ -127,34 +127,34 @@ private:
         auto element = std::make_unique<XmlElement>();
         size_t i = position_ + 1;
         size_t nameEnd = NameEnd(i);
-        if (nameEnd == i) return XmlParseStatus::EmptyTagName;
+        if (nameEnd == i) return XmlParseStatus::kEmptyTagName;
         element->name.assign(text_.substr(i, nameEnd - i));
         i = nameEnd;
 
         bool selfClosing = false;
         for (;;) {
             i = SkipSpace(i);
-            if (i >= text_.size()) return XmlParseStatus::UnterminatedMarkup;
+            if (i >= text_.size()) return XmlParseStatus::kUnterminatedMarkup;
             char c = text_[i];
             if (c == '>') {
                 ++i;
                 break;
             }
             if (c == '/') {
-                if (i + 1 >= text_.size()) return XmlParseStatus::UnterminatedMarkup;
-                if (text_[i + 1] != '>') return XmlParseStatus::MalformedTag;
+                if (i + 1 >= text_.size()) return XmlParseStatus::kUnterminatedMarkup;
+                if (text_[i + 1] != '>') return XmlParseStatus::kMalformedTag;
                 i += 2;
                 selfClosing = true;
                 break;
             }
-            if (c == '"') return XmlParseStatus::QuoteInAttributeName;
-            if (c == '<' || c == '=') return XmlParseStatus::MalformedTag;
+            if (c == '"') return XmlParseStatus::kQuoteInAttributeName;
+            if (c == '<' || c == '=') return XmlParseStatus::kMalformedTag;
             XmlParseStatus status = Attribute(&i, element.get());
-            if (status != XmlParseStatus::Ok) return status;
+            if (status != XmlParseStatus::kOk) return status;
         }
         position_ = i;
         Attach(std::move(element), selfClosing);
-        return XmlParseStatus::Ok;
+        return XmlParseStatus::kOk;
     }
 
     XmlParseStatus Attribute(size_t* cursor, XmlElement* element) {
@@ -166,7 +166,7 @@ private:
             i = SkipSpace(afterName + 1);
             if (i < text_.size() && text_[i] == '"') {
                 size_t close = FindOnBoundary(text_, i + 1, "\"");
-                if (close == std::string_view::npos) return XmlParseStatus::UnterminatedMarkup;
+                if (close == std::string_view::npos) return XmlParseStatus::kUnterminatedMarkup;
                 attribute.value.assign(text_.substr(i + 1, close - i - 1));
                 i = close + 1;
             } else {
@@ -182,7 +182,7 @@ private:
         }
         element->attributes.push_back(std::move(attribute));
         *cursor = i;
-        return XmlParseStatus::Ok;
+        return XmlParseStatus::kOk;
     }
 
     void Attach(std::unique_ptr<XmlElement> element, bool selfClosing) {

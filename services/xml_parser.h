@@ -12,16 +12,16 @@
 namespace services {
 
 enum class XmlParseStatus {
-    Ok,
-    NoRootElement,
-    UnterminatedMarkup,     // input ends inside a tag, declaration, CDATA section or quoted value
-    EmptyTagName,
-    MalformedTag,           // a stray "/" or "<" inside a start tag
-    QuoteInAttributeName,
-    EndTagWithoutElement,
-    MismatchedEndTag,
-    ClosingBracketInText,
-    UnclosedElement,
+    kOk,
+    kNoRootElement,
+    kUnterminatedMarkup,     // input ends inside a tag, declaration, CDATA section or quoted value
+    kEmptyTagName,
+    kMalformedTag,           // a stray "/" or "<" inside a start tag
+    kQuoteInAttributeName,
+    kEndTagWithoutElement,
+    kMismatchedEndTag,
+    kClosingBracketInText,
+    kUnclosedElement,
 };
 
 // Removes every "<!-- ... -->" (an unterminated comment runs to the end).

@@ -55,11 +55,11 @@ struct Channel {
 };
 
 DecodeStatus ReadLayout(const uint8_t* data, size_t length, BmpLayout& layout) {
-    if (length < kFileHeaderSize + 4) return DecodeStatus::Damaged;
+    if (length < kFileHeaderSize + 4) return DecodeStatus::kDamaged;
     layout.pixelOffset = LoadU32(data + 10);
     const uint32_t infoSize = LoadU32(data + 14);
     const uint8_t* info = data + kFileHeaderSize;
-    if (infoSize > length - kFileHeaderSize) return DecodeStatus::Damaged;
+    if (infoSize > length - kFileHeaderSize) return DecodeStatus::kDamaged;
     int64_t width, height;
     size_t entrySize = 4;
     uint32_t coloursUsed = 0;
@@ -75,14 +75,14 @@ DecodeStatus ReadLayout(const uint8_t* data, size_t length, BmpLayout& layout) {
         layout.compression = LoadU32(info + 16);
         coloursUsed = LoadU32(info + 32);
     } else {
-        return DecodeStatus::Damaged;
+        return DecodeStatus::kDamaged;
     }
     if (height < 0) {
         layout.topDown = true;
         height = -height;
     }
-    if (width <= 0 || height == 0) return DecodeStatus::Damaged;
-    if (!DimensionsAllowed(static_cast<uint64_t>(width), static_cast<uint64_t>(height))) return DecodeStatus::TooLarge;
+    if (width <= 0 || height == 0) return DecodeStatus::kDamaged;
+    if (!DimensionsAllowed(static_cast<uint64_t>(width), static_cast<uint64_t>(height))) return DecodeStatus::kTooLarge;
     layout.width = static_cast<uint32_t>(width);
     layout.height = static_cast<uint32_t>(height);
 
@@ -90,7 +90,7 @@ DecodeStatus ReadLayout(const uint8_t* data, size_t length, BmpLayout& layout) {
     size_t tableOffset = kFileHeaderSize + infoSize;
     switch (layout.compression) {
     case kRgb:
-        if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return DecodeStatus::Damaged;
+        if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return DecodeStatus::kDamaged;
         if (bpp == 16) {
             layout.masks[0] = 0x7C00, layout.masks[1] = 0x03E0, layout.masks[2] = 0x001F;
         } else if (bpp == 32) {
@@ -99,33 +99,33 @@ DecodeStatus ReadLayout(const uint8_t* data, size_t length, BmpLayout& layout) {
         break;
     case kRle8:
     case kRle4:
-        if (bpp != (layout.compression == kRle8 ? 8 : 4) || layout.topDown) return DecodeStatus::Damaged;
+        if (bpp != (layout.compression == kRle8 ? 8 : 4) || layout.topDown) return DecodeStatus::kDamaged;
         break;
     case kBitFields:
     case kAlphaBitFields: {
-        if (bpp != 16 && bpp != 32) return DecodeStatus::Damaged;
+        if (bpp != 16 && bpp != 32) return DecodeStatus::kDamaged;
         // A plain 40-byte header is followed by the masks; longer headers hold them.
         const size_t maskOffset = kFileHeaderSize + 40;
         if (infoSize == 40) tableOffset += layout.compression == kAlphaBitFields ? 16 : 12;
-        if (maskOffset + 12 > length) return DecodeStatus::Damaged;
+        if (maskOffset + 12 > length) return DecodeStatus::kDamaged;
         for (int i = 0; i < 3; ++i) layout.masks[i] = LoadU32(data + maskOffset + 4 * i);
         break;
     }
     default:
-        return DecodeStatus::Damaged;
+        return DecodeStatus::kDamaged;
     }
 
     if (bpp <= 8) {
         const size_t maximum = size_t{1} << bpp;
         layout.colourCount = coloursUsed == 0 || coloursUsed > maximum ? maximum : coloursUsed;
         if (tableOffset > length || (length - tableOffset) / entrySize < layout.colourCount)
-            return DecodeStatus::Damaged;
+            return DecodeStatus::kDamaged;
         const uint8_t* table = data + tableOffset;
         for (size_t i = 0; i < layout.colourCount; ++i, table += entrySize)
             layout.colours[i] = (uint32_t{table[2]} << 16) | (uint32_t{table[1]} << 8) | table[0];
     }
-    if (layout.pixelOffset >= length) return DecodeStatus::Damaged;
-    return DecodeStatus::Ok;
+    if (layout.pixelOffset >= length) return DecodeStatus::kDamaged;
+    return DecodeStatus::kOk;
 }
 
 // Indexes of an RLE picture, bottom row first; pixels the data skips keep index 0.
@@ -141,9 +141,9 @@ DecodeStatus ExpandRle(const uint8_t* data, size_t length, const BmpLayout& layo
     };
     for (;;) {
         uint8_t count, value;
-        if (!reader.ReadU8(count) || !reader.ReadU8(value)) return DecodeStatus::Damaged;
+        if (!reader.ReadU8(count) || !reader.ReadU8(value)) return DecodeStatus::kDamaged;
         if (count > 0) {
-            if (y >= height) return DecodeStatus::Damaged;
+            if (y >= height) return DecodeStatus::kDamaged;
             for (uint32_t i = 0; i < count && x < width; ++i)
                 put(fourBit ? static_cast<uint8_t>((i & 1) ? value & 15 : value >> 4) : value);
             continue;
@@ -152,20 +152,20 @@ DecodeStatus ExpandRle(const uint8_t* data, size_t length, const BmpLayout& layo
             x = 0;
             ++y;
         } else if (value == 1) {
-            return DecodeStatus::Ok;
+            return DecodeStatus::kOk;
         } else if (value == 2) {
             uint8_t dx, dy;
-            if (!reader.ReadU8(dx) || !reader.ReadU8(dy)) return DecodeStatus::Damaged;
+            if (!reader.ReadU8(dx) || !reader.ReadU8(dy)) return DecodeStatus::kDamaged;
             x += dx;
             y += dy;
         } else {
             const size_t bytes = fourBit ? (value + 1u) / 2 : value;
             const uint8_t* literal;
-            if (y >= height || !reader.ReadSpan(literal, bytes) || !reader.Skip(bytes & 1)) return DecodeStatus::Damaged;
+            if (y >= height || !reader.ReadSpan(literal, bytes) || !reader.Skip(bytes & 1)) return DecodeStatus::kDamaged;
             for (uint32_t i = 0; i < value && x < width; ++i)
                 put(fourBit ? static_cast<uint8_t>((i & 1) ? literal[i / 2] & 15 : literal[i / 2] >> 4) : literal[i]);
         }
-        if (y > height) return DecodeStatus::Damaged;
+        if (y > height) return DecodeStatus::kDamaged;
     }
 }
 
@@ -221,49 +221,49 @@ DecodeStatus ReadPixels(const uint8_t* data, size_t length, const BmpLayout& lay
     if (layout.compression == kRle8 || layout.compression == kRle4) {
         std::vector<uint8_t> indexes;
         DecodeStatus status = ExpandRle(data, length, layout, indexes);
-        if (status != DecodeStatus::Ok) return status;
+        if (status != DecodeStatus::kOk) return status;
         pixels.resize(rowBytes * layout.height);
         return IndexesToBgr(indexes.data(), static_cast<uint32_t>(indexes.size()), layout, pixels.data())
-                   ? DecodeStatus::Ok
-                   : DecodeStatus::Damaged;
+                   ? DecodeStatus::kOk
+                   : DecodeStatus::kDamaged;
     }
 
     const uint64_t stride = ((uint64_t{layout.width} * layout.bitsPerPixel + 31) / 32) * 4;
-    if (stride * layout.height > length - layout.pixelOffset) return DecodeStatus::Damaged;
+    if (stride * layout.height > length - layout.pixelOffset) return DecodeStatus::kDamaged;
     Channel channels[3];
     for (int i = 0; i < 3; ++i)
-        if (!channels[i].Set(layout.masks[i])) return DecodeStatus::Damaged;
+        if (!channels[i].Set(layout.masks[i])) return DecodeStatus::kDamaged;
     std::vector<uint8_t> indexes(layout.bitsPerPixel <= 8 ? layout.width : 0);
     pixels.resize(rowBytes * layout.height);
     const uint8_t* source = data + layout.pixelOffset;
     for (uint32_t row = 0; row < layout.height; ++row, source += stride) {
         const uint32_t outputRow = layout.topDown ? layout.height - 1 - row : row;
         if (!ConvertRow(source, layout, channels, indexes.data(), pixels.data() + rowBytes * outputRow))
-            return DecodeStatus::Damaged;
+            return DecodeStatus::kDamaged;
     }
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 }  // namespace
 
 DecodeStatus ReadBmp(const uint8_t* data, size_t length, PictureObject& picture) {
-    if (!data || length < 2 || data[0] != 'B' || data[1] != 'M') return DecodeStatus::UnknownFormat;
+    if (!data || length < 2 || data[0] != 'B' || data[1] != 'M') return DecodeStatus::kUnknownFormat;
     BmpLayout layout;
     DecodeStatus status = ReadLayout(data, length, layout);
-    if (status != DecodeStatus::Ok) return status;
+    if (status != DecodeStatus::kOk) return status;
     std::vector<uint8_t> pixels;
     try {
         status = ReadPixels(data, length, layout, pixels);
     } catch (const std::bad_alloc&) {
-        status = DecodeStatus::OutOfMemory;
+        status = DecodeStatus::kOutOfMemory;
     }
-    if (status != DecodeStatus::Ok) return status;
+    if (status != DecodeStatus::kOk) return status;
     picture.Clear();
     picture.kind = PictureKind::Bitmap;
     picture.width = layout.width;
     picture.height = layout.height;
     picture.pixels = std::move(pixels);
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 }  // namespace pictures

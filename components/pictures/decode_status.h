@@ -6,12 +6,12 @@
 namespace pictures {
 
 enum class DecodeStatus {
-    Ok,
-    UnknownFormat,  // no known signature
-    Damaged,        // the bytes break the format, or end too early
-    TooLarge,       // dimensions beyond the limits below, rejected before allocating
-    OutOfMemory,
-    Unreadable,     // the file could not be read
+    kOk,
+    kUnknownFormat,  // no known signature
+    kDamaged,        // the bytes break the format, or end too early
+    kTooLarge,       // dimensions beyond the limits below, rejected before allocating
+    kOutOfMemory,
+    kUnreadable,     // the file could not be read
 };
 
 // Decoded pictures never exceed these; a 32-bit process must survive any input.

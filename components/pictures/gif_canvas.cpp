@@ -9,7 +9,7 @@ namespace pictures {
 GifCanvas::GifCanvas(const GifAnimation& animation) : animation_(animation) {}
 
 DecodeStatus GifCanvas::DrawNextFrame(size_t& frameIndex) {
-    if (animation_.frames.empty()) return DecodeStatus::Damaged;
+    if (animation_.frames.empty()) return DecodeStatus::kDamaged;
     try {
         if (next_ == 0 || next_ >= animation_.frames.size()) {
             next_ = 0;
@@ -24,10 +24,10 @@ DecodeStatus GifCanvas::DrawNextFrame(size_t& frameIndex) {
         pixels_.clear();
         saved_.clear();
         next_ = 0;
-        return DecodeStatus::OutOfMemory;
+        return DecodeStatus::kOutOfMemory;
     }
     frameIndex = next_++;
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 void GifCanvas::DisposeOf(const GifFrame& frame) {

@@ -31,8 +31,8 @@ inline void WriteString(const LzwEntry* table, int code, uint8_t* out, size_t ro
 
 DecodeStatus DecodeGifLzw(const uint8_t* data, size_t length, int minimumCodeSize, uint8_t* out,
                           size_t pixelCount) {
-    if (minimumCodeSize < 1 || minimumCodeSize > 8) return DecodeStatus::Damaged;
-    if (pixelCount == 0) return DecodeStatus::Ok;
+    if (minimumCodeSize < 1 || minimumCodeSize > 8) return DecodeStatus::kDamaged;
+    if (pixelCount == 0) return DecodeStatus::kOk;
 
     LzwEntry table[kTableSize];
     const int clearCode = 1 << minimumCodeSize;
@@ -49,7 +49,7 @@ DecodeStatus DecodeGifLzw(const uint8_t* data, size_t length, int minimumCodeSiz
 
     while (written < pixelCount) {
         while (bitCount < codeBits) {
-            if (position >= length) return DecodeStatus::Damaged;
+            if (position >= length) return DecodeStatus::kDamaged;
             bits |= static_cast<uint64_t>(data[position++]) << bitCount;
             bitCount += 8;
         }
@@ -67,7 +67,7 @@ DecodeStatus DecodeGifLzw(const uint8_t* data, size_t length, int minimumCodeSiz
 
         const size_t room = pixelCount - written;
         if (previous < 0) {
-            if (code > clearCode) return DecodeStatus::Damaged;
+            if (code > clearCode) return DecodeStatus::kDamaged;
             out[written++] = static_cast<uint8_t>(code);
             previous = code;
             continue;
@@ -85,7 +85,7 @@ DecodeStatus DecodeGifLzw(const uint8_t* data, size_t length, int minimumCodeSiz
                                table[previous].first, table[previous].first};
             ++nextCode;
         } else {
-            return DecodeStatus::Damaged;
+            return DecodeStatus::kDamaged;
         }
         const size_t produced = table[code].length < room ? table[code].length : room;
         WriteString(table, code, out + written, produced);
@@ -93,7 +93,7 @@ DecodeStatus DecodeGifLzw(const uint8_t* data, size_t length, int minimumCodeSiz
         if (nextCode == (1 << codeBits) && codeBits < kMaxCodeBits) ++codeBits;
         previous = code;
     }
-    return written == pixelCount ? DecodeStatus::Ok : DecodeStatus::Damaged;
+    return written == pixelCount ? DecodeStatus::kOk : DecodeStatus::kDamaged;
 }
 
 }  // namespace pictures

@@ -43,18 +43,18 @@ bool ReadSubBlocks(ByteReader& reader, std::vector<uint8_t>* joined) {
 
 DecodeStatus ReadExtension(ByteReader& reader, GraphicControl& control) {
     uint8_t label;
-    if (!reader.ReadU8(label)) return DecodeStatus::Damaged;
+    if (!reader.ReadU8(label)) return DecodeStatus::kDamaged;
     if (label == 0xF9) {
         uint8_t size;
         const uint8_t* block;
-        if (!reader.ReadU8(size) || size < 4 || !reader.ReadSpan(block, size)) return DecodeStatus::Damaged;
+        if (!reader.ReadU8(size) || size < 4 || !reader.ReadSpan(block, size)) return DecodeStatus::kDamaged;
         control.present = true;
         uint8_t disposal = (block[0] >> 2) & 7;
         control.disposal = disposal <= 3 ? static_cast<GifDisposal>(disposal) : GifDisposal::Unspecified;
         control.delay = LoadU16(block + 1);
         control.transparentIndex = (block[0] & 1) ? block[3] : -1;
     }
-    return ReadSubBlocks(reader, nullptr) ? DecodeStatus::Ok : DecodeStatus::Damaged;
+    return ReadSubBlocks(reader, nullptr) ? DecodeStatus::kOk : DecodeStatus::kDamaged;
 }
 
 // Every index must name a colour, except the transparent one, which is never drawn.
@@ -82,35 +82,35 @@ void Deinterlace(std::vector<uint8_t>& indexes, uint32_t width, uint32_t height)
 DecodeStatus ReadImage(ByteReader& reader, const GraphicControl& control, const std::vector<uint32_t>& globalColours,
                        uint64_t& storedBytes, GifFrame& frame) {
     const uint8_t* descriptor;
-    if (!reader.ReadSpan(descriptor, 9)) return DecodeStatus::Damaged;
+    if (!reader.ReadSpan(descriptor, 9)) return DecodeStatus::kDamaged;
     frame.left = LoadU16(descriptor);
     frame.top = LoadU16(descriptor + 2);
     frame.width = LoadU16(descriptor + 4);
     frame.height = LoadU16(descriptor + 6);
     const uint8_t packed = descriptor[8];
-    if ((packed & 0x80) && !ReadColourTable(reader, packed, frame.colours)) return DecodeStatus::Damaged;
-    if (frame.colours.empty() && globalColours.empty()) return DecodeStatus::Damaged;
+    if ((packed & 0x80) && !ReadColourTable(reader, packed, frame.colours)) return DecodeStatus::kDamaged;
+    if (frame.colours.empty() && globalColours.empty()) return DecodeStatus::kDamaged;
     frame.delay = control.delay;
     frame.disposal = control.disposal;
     frame.transparentIndex = control.transparentIndex;
 
     uint8_t minimumCodeSize;
-    if (!reader.ReadU8(minimumCodeSize)) return DecodeStatus::Damaged;
+    if (!reader.ReadU8(minimumCodeSize)) return DecodeStatus::kDamaged;
     std::vector<uint8_t> compressed;
-    if (!ReadSubBlocks(reader, &compressed)) return DecodeStatus::Damaged;
+    if (!ReadSubBlocks(reader, &compressed)) return DecodeStatus::kDamaged;
 
     const uint64_t area = uint64_t{frame.width} * frame.height;
-    if (area > kMaxPicturePixels) return DecodeStatus::TooLarge;
+    if (area > kMaxPicturePixels) return DecodeStatus::kTooLarge;
     storedBytes += area;
-    if (storedBytes > kMaxAnimationBytes) return DecodeStatus::TooLarge;
+    if (storedBytes > kMaxAnimationBytes) return DecodeStatus::kTooLarge;
     frame.indexes.resize(area);
     DecodeStatus status = DecodeGifLzw(compressed.data(), compressed.size(), minimumCodeSize, frame.indexes.data(),
                                        frame.indexes.size());
-    if (status != DecodeStatus::Ok) return status;
+    if (status != DecodeStatus::kOk) return status;
     const size_t colourCount = frame.colours.empty() ? globalColours.size() : frame.colours.size();
-    if (!IndexesInRange(frame.indexes, colourCount, frame.transparentIndex)) return DecodeStatus::Damaged;
+    if (!IndexesInRange(frame.indexes, colourCount, frame.transparentIndex)) return DecodeStatus::kDamaged;
     if ((packed & 0x40) && area > 0) Deinterlace(frame.indexes, frame.width, frame.height);
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 // The first frame on the logical screen, in the 8-bit layout.
@@ -118,7 +118,7 @@ DecodeStatus WriteStill(const GifAnimation& gif, uint8_t backgroundIndex, Pictur
     const GifFrame& frame = gif.frames.front();
     const std::vector<uint32_t>& colours = frame.colours.empty() ? gif.globalColours : frame.colours;
     DecodeStatus status = StartIndexedLayout(picture.pixels, gif.width, gif.height, colours.data(), colours.size());
-    if (status != DecodeStatus::Ok) return status;
+    if (status != DecodeStatus::kOk) return status;
     const bool fullScreen = frame.left == 0 && frame.top == 0 && frame.width == gif.width && frame.height == gif.height;
     const uint8_t fill = frame.transparentIndex >= 0 ? static_cast<uint8_t>(frame.transparentIndex) : backgroundIndex;
     const uint32_t visibleWidth = frame.left < gif.width ? std::min(frame.width, gif.width - frame.left) : 0;
@@ -133,52 +133,52 @@ DecodeStatus WriteStill(const GifAnimation& gif, uint8_t backgroundIndex, Pictur
             std::memcpy(row + frame.left, frame.indexes.data() + static_cast<size_t>(y - frame.top) * frame.width,
                         visibleWidth);
     }
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 DecodeStatus ReadGifFrames(const uint8_t* data, size_t length, PictureObject& picture) {
     ByteReader reader(data, length);
     const uint8_t* header;
-    if (!reader.ReadSpan(header, 13)) return DecodeStatus::Damaged;
+    if (!reader.ReadSpan(header, 13)) return DecodeStatus::kDamaged;
     if (std::memcmp(header, "GIF87a", 6) != 0 && std::memcmp(header, "GIF89a", 6) != 0)
-        return DecodeStatus::UnknownFormat;
+        return DecodeStatus::kUnknownFormat;
 
     auto gif = std::make_unique<GifAnimation>();
     gif->width = LoadU16(header + 6);
     gif->height = LoadU16(header + 8);
     const uint8_t packed = header[10];
     const uint8_t backgroundIndex = header[11];
-    if (gif->width == 0 || gif->height == 0) return DecodeStatus::Damaged;
-    if (!DimensionsAllowed(gif->width, gif->height)) return DecodeStatus::TooLarge;
-    if ((packed & 0x80) && !ReadColourTable(reader, packed, gif->globalColours)) return DecodeStatus::Damaged;
+    if (gif->width == 0 || gif->height == 0) return DecodeStatus::kDamaged;
+    if (!DimensionsAllowed(gif->width, gif->height)) return DecodeStatus::kTooLarge;
+    if ((packed & 0x80) && !ReadColourTable(reader, packed, gif->globalColours)) return DecodeStatus::kDamaged;
 
     GraphicControl control;
     uint64_t storedBytes = 0;
     for (;;) {
         uint8_t introducer;
-        if (!reader.ReadU8(introducer)) return DecodeStatus::Damaged;
+        if (!reader.ReadU8(introducer)) return DecodeStatus::kDamaged;
         if (introducer == 0x3B) break;
         if (introducer == 0x21) {
             DecodeStatus status = ReadExtension(reader, control);
-            if (status != DecodeStatus::Ok) return status;
+            if (status != DecodeStatus::kOk) return status;
         } else if (introducer == 0x2C) {
             gif->frames.emplace_back();
             DecodeStatus status = ReadImage(reader, control, gif->globalColours, storedBytes, gif->frames.back());
-            if (status != DecodeStatus::Ok) return status;
+            if (status != DecodeStatus::kOk) return status;
             control = GraphicControl();
         } else {
-            return DecodeStatus::Damaged;
+            return DecodeStatus::kDamaged;
         }
     }
-    if (gif->frames.empty()) return DecodeStatus::Damaged;
+    if (gif->frames.empty()) return DecodeStatus::kDamaged;
 
     DecodeStatus status = WriteStill(*gif, backgroundIndex, picture);
-    if (status != DecodeStatus::Ok) return status;
+    if (status != DecodeStatus::kOk) return status;
     picture.kind = PictureKind::Gif;
     picture.width = gif->width;
     picture.height = gif->height;
     if (gif->frames.size() > 1) picture.animation = std::move(gif);
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 }  // namespace
@@ -189,9 +189,9 @@ DecodeStatus ReadGif(const uint8_t* data, size_t length, PictureObject& picture)
     try {
         status = ReadGifFrames(data, length, decoded);
     } catch (const std::bad_alloc&) {
-        status = DecodeStatus::OutOfMemory;
+        status = DecodeStatus::kOutOfMemory;
     }
-    if (status == DecodeStatus::Ok) picture = std::move(decoded);
+    if (status == DecodeStatus::kOk) picture = std::move(decoded);
     return status;
 }
 

@@ -55,11 +55,11 @@ bool ReadDibFacts(const uint8_t* image, size_t size, ImageFacts& facts) {
 }  // namespace
 
 DecodeStatus ReadIcon(const uint8_t* data, size_t length, IconSize wanted, PictureObject& picture) {
-    if (!data || length < kDirectoryHeaderSize) return DecodeStatus::Damaged;
+    if (!data || length < kDirectoryHeaderSize) return DecodeStatus::kDamaged;
     const uint16_t type = LoadU16(data + 2);
     const uint16_t count = LoadU16(data + 4);
-    if (LoadU16(data) != 0 || (type != 1 && type != 2)) return DecodeStatus::UnknownFormat;
-    if (count == 0 || (length - kDirectoryHeaderSize) / kEntrySize < count) return DecodeStatus::Damaged;
+    if (LoadU16(data) != 0 || (type != 1 && type != 2)) return DecodeStatus::kUnknownFormat;
+    if (count == 0 || (length - kDirectoryHeaderSize) / kEntrySize < count) return DecodeStatus::kDamaged;
 
     const uint8_t* chosen = data + kDirectoryHeaderSize + (count - 1) * kEntrySize;
     for (uint16_t i = 0; i < count; ++i) {
@@ -71,14 +71,14 @@ DecodeStatus ReadIcon(const uint8_t* data, size_t length, IconSize wanted, Pictu
     }
     const uint32_t imageSize = LoadU32(chosen + 8);
     const uint32_t imageOffset = LoadU32(chosen + 12);
-    if (imageOffset > length || imageSize > length - imageOffset) return DecodeStatus::Damaged;
+    if (imageOffset > length || imageSize > length - imageOffset) return DecodeStatus::kDamaged;
     const uint8_t* image = data + imageOffset;
 
     ImageFacts facts;
     const bool png = imageSize >= 8 && std::equal(kPngSignature, kPngSignature + 8, image);
     if (!(png ? ReadPngFacts(image, imageSize, facts) : ReadDibFacts(image, imageSize, facts)))
-        return DecodeStatus::Damaged;
-    if (!DimensionsAllowed(facts.width, facts.height)) return DecodeStatus::TooLarge;
+        return DecodeStatus::kDamaged;
+    if (!DimensionsAllowed(facts.width, facts.height)) return DecodeStatus::kTooLarge;
 
     IconImage icon;
     icon.isIcon = type == 1;
@@ -92,14 +92,14 @@ DecodeStatus ReadIcon(const uint8_t* data, size_t length, IconSize wanted, Pictu
         }
         icon.resource.insert(icon.resource.end(), image, image + imageSize);
     } catch (const std::bad_alloc&) {
-        return DecodeStatus::OutOfMemory;
+        return DecodeStatus::kOutOfMemory;
     }
     picture.Clear();
     picture.kind = icon.isIcon ? PictureKind::Icon : PictureKind::Cursor;
     picture.width = facts.width;
     picture.height = facts.height;
     picture.iconImage = std::move(icon);
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 }  // namespace pictures

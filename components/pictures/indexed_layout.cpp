@@ -17,12 +17,12 @@ void StoreU32(uint8_t* p, uint32_t v) {
 
 DecodeStatus StartIndexedLayout(std::vector<uint8_t>& pixels, uint32_t width, uint32_t height,
                                 const uint32_t* colours, size_t colourCount) {
-    if (!DimensionsAllowed(width, height)) return DecodeStatus::TooLarge;
+    if (!DimensionsAllowed(width, height)) return DecodeStatus::kTooLarge;
     size_t imageSize = IndexedRowStride(width) * height;
     try {
         pixels.assign(40 + 256 * 4 + imageSize, 0);
     } catch (const std::bad_alloc&) {
-        return DecodeStatus::OutOfMemory;
+        return DecodeStatus::kOutOfMemory;
     }
     uint8_t* header = pixels.data();
     StoreU32(header, 40);
@@ -35,7 +35,7 @@ DecodeStatus StartIndexedLayout(std::vector<uint8_t>& pixels, uint32_t width, ui
     StoreU32(header + 32, 256);
     uint8_t* table = header + 40;
     for (size_t i = 0; i < colourCount && i < 256; ++i) StoreU32(table + 4 * i, colours[i] & 0x00FFFFFF);
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 }  // namespace pictures

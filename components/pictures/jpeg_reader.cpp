@@ -73,30 +73,30 @@ bool ReadRows(JpegSession& session, uint8_t* pixels, uint8_t* cmykRow) {
 }
 
 DecodeStatus Decode(JpegSession& session, const uint8_t* data, size_t length, PictureObject& picture) {
-    if (!ReadHeader(session, data, length)) return DecodeStatus::Damaged;
+    if (!ReadHeader(session, data, length)) return DecodeStatus::kDamaged;
     const uint32_t width = session.info.output_width, height = session.info.output_height;
-    if (!DimensionsAllowed(width, height)) return DecodeStatus::TooLarge;
+    if (!DimensionsAllowed(width, height)) return DecodeStatus::kTooLarge;
     std::vector<uint8_t> pixels, cmykRow;
     try {
         pixels.resize(static_cast<size_t>(width) * height * 3);
         if (session.cmyk) cmykRow.resize(static_cast<size_t>(width) * 4);
     } catch (const std::bad_alloc&) {
-        return DecodeStatus::OutOfMemory;
+        return DecodeStatus::kOutOfMemory;
     }
-    if (!ReadRows(session, pixels.data(), cmykRow.data())) return DecodeStatus::Damaged;
+    if (!ReadRows(session, pixels.data(), cmykRow.data())) return DecodeStatus::kDamaged;
     picture.Clear();
     picture.kind = PictureKind::Jpeg;
     picture.width = width;
     picture.height = height;
     picture.pixels = std::move(pixels);
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 }  // namespace
 
 DecodeStatus ReadJpeg(const uint8_t* data, size_t length, PictureObject& picture) {
-    if (!data || length < 2 || data[0] != 0xFF || data[1] != 0xD8) return DecodeStatus::UnknownFormat;
-    if (length > 0xFFFFFFFFu) return DecodeStatus::TooLarge;
+    if (!data || length < 2 || data[0] != 0xFF || data[1] != 0xD8) return DecodeStatus::kUnknownFormat;
+    if (length > 0xFFFFFFFFu) return DecodeStatus::kTooLarge;
     JpegSession session;
     std::memset(&session, 0, sizeof session);
     session.info.err = jpeg_std_error(&session.errors.manager);

@@ -13,11 +13,11 @@ namespace pictures {
 
 DecodeStatus DecodePicture(const void* bytes, int64_t length, PictureObject& picture, IconSize iconSize) {
     picture.Clear();
-    if (!bytes || length <= 0) return DecodeStatus::UnknownFormat;
-    if (static_cast<uint64_t>(length) > SIZE_MAX) return DecodeStatus::TooLarge;
+    if (!bytes || length <= 0) return DecodeStatus::kUnknownFormat;
+    if (static_cast<uint64_t>(length) > SIZE_MAX) return DecodeStatus::kTooLarge;
     const auto* data = static_cast<const uint8_t*>(bytes);
     const size_t size = static_cast<size_t>(length);
-    DecodeStatus status = DecodeStatus::UnknownFormat;
+    DecodeStatus status = DecodeStatus::kUnknownFormat;
     switch (DetectPictureKind(data, size)) {
     case PictureKind::None: break;
     case PictureKind::Bitmap: status = ReadBmp(data, size, picture); break;
@@ -29,16 +29,16 @@ DecodeStatus DecodePicture(const void* bytes, int64_t length, PictureObject& pic
     case PictureKind::Pcx256:
     case PictureKind::PcxMonochrome: status = ReadPcx(data, size, picture); break;
     }
-    if (status != DecodeStatus::Ok) picture.Clear();
+    if (status != DecodeStatus::kOk) picture.Clear();
     return status;
 }
 
 DecodeStatus DecodePictureFile(const char* path, PictureObject& picture, IconSize iconSize) {
     picture.Clear();
-    if (!path || !*path) return DecodeStatus::Unreadable;
+    if (!path || !*path) return DecodeStatus::kUnreadable;
     std::vector<uint8_t> bytes;
     DecodeStatus status = ReadPictureFile(path, bytes);
-    if (status != DecodeStatus::Ok) return status;
+    if (status != DecodeStatus::kOk) return status;
     return DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture, iconSize);
 }
 

@@ -11,35 +11,35 @@ namespace pictures {
 DecodeStatus ReadPictureFile(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
     const int wideLength = MultiByteToWideChar(936, 0, path, -1, nullptr, 0);
-    if (wideLength <= 0) return DecodeStatus::Unreadable;
+    if (wideLength <= 0) return DecodeStatus::kUnreadable;
     std::wstring widePath;
     try {
         widePath.resize(static_cast<size_t>(wideLength));
     } catch (const std::bad_alloc&) {
-        return DecodeStatus::OutOfMemory;
+        return DecodeStatus::kOutOfMemory;
     }
     MultiByteToWideChar(936, 0, path, -1, widePath.data(), wideLength);
     HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return DecodeStatus::Unreadable;
-    DecodeStatus status = DecodeStatus::Ok;
+    if (file == INVALID_HANDLE_VALUE) return DecodeStatus::kUnreadable;
+    DecodeStatus status = DecodeStatus::kOk;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
         static_cast<uint64_t>(size.QuadPart) > kMaxPictureFileSize) {
-        status = DecodeStatus::Unreadable;
+        status = DecodeStatus::kUnreadable;
     } else {
         try {
             bytes.resize(static_cast<size_t>(size.QuadPart));
             DWORD read = 0;
             if (!bytes.empty() && (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
                                    read != bytes.size()))
-                status = DecodeStatus::Unreadable;
+                status = DecodeStatus::kUnreadable;
         } catch (const std::bad_alloc&) {
-            status = DecodeStatus::OutOfMemory;
+            status = DecodeStatus::kOutOfMemory;
         }
     }
     CloseHandle(file);
-    if (status != DecodeStatus::Ok) bytes.clear();
+    if (status != DecodeStatus::kOk) bytes.clear();
     return status;
 }
 

@@ -54,36 +54,36 @@ bool ReadRows(png_structp png, png_bytepp rows) {
 
 DecodeStatus Decode(png_structp png, png_infop info, PngInput* input, PictureObject& picture) {
     uint32_t width = 0, height = 0;
-    if (!ReadHeader(png, info, input, width, height)) return DecodeStatus::Damaged;
-    if (!DimensionsAllowed(width, height)) return DecodeStatus::TooLarge;
+    if (!ReadHeader(png, info, input, width, height)) return DecodeStatus::kDamaged;
+    if (!DimensionsAllowed(width, height)) return DecodeStatus::kTooLarge;
     std::vector<uint8_t> pixels;
     std::vector<png_bytep> rows;
     try {
         pixels.resize(static_cast<size_t>(width) * height * 4);
         rows.resize(height);
     } catch (const std::bad_alloc&) {
-        return DecodeStatus::OutOfMemory;
+        return DecodeStatus::kOutOfMemory;
     }
     for (uint32_t y = 0; y < height; ++y) rows[y] = pixels.data() + static_cast<size_t>(y) * width * 4;
-    if (!ReadRows(png, rows.data())) return DecodeStatus::Damaged;
+    if (!ReadRows(png, rows.data())) return DecodeStatus::kDamaged;
     picture.Clear();
     picture.kind = PictureKind::Png;
     picture.width = width;
     picture.height = height;
     picture.pixels = std::move(pixels);
-    return DecodeStatus::Ok;
+    return DecodeStatus::kOk;
 }
 
 }  // namespace
 
 DecodeStatus ReadPng(const uint8_t* data, size_t length, PictureObject& picture) {
-    if (!data || length < 8 || png_sig_cmp(data, 0, 8) != 0) return DecodeStatus::UnknownFormat;
+    if (!data || length < 8 || png_sig_cmp(data, 0, 8) != 0) return DecodeStatus::kUnknownFormat;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
-    if (!png) return DecodeStatus::OutOfMemory;
+    if (!png) return DecodeStatus::kOutOfMemory;
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        return DecodeStatus::OutOfMemory;
+        return DecodeStatus::kOutOfMemory;
     }
     PngInput input{data, length, 0};
     DecodeStatus status = Decode(png, info, &input, picture);

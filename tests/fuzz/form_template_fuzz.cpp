@@ -1,4 +1,4 @@
-// fuzz-sources: runtime/unit_record.cpp runtime/unit_fields.cpp runtime/form_record.cpp runtime/form_template.cpp components/*_data.cpp components/property_layout.cpp components/log_font.cpp
+// fuzz-sources: runtime/unit_record.cpp runtime/unit_fields.cpp runtime/form_record.cpp runtime/form_template.cpp runtime/template_slot.cpp runtime/log_font.cpp components/*/*_data.cpp components/properties/property_layout.cpp
 // fuzz-libraries:
 // fuzz-seeds: tests/data/forms/seeds/*.bin
 #include <cstddef>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "components/component_data.h"
+#include "components/properties/component_data.h"
 #include "runtime/form_template.h"
 #include "runtime/unit_fields.h"
 

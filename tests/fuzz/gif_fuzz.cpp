@@ -9,11 +9,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pictures::PictureObject picture;
-    if (pictures::ReadGif(data, size, picture) != pictures::DecodeStatus::Ok || !picture.animation) return 0;
+    if (pictures::ReadGif(data, size, picture) != pictures::DecodeStatus::kOk || !picture.animation) return 0;
     // Compose every frame once and then the first again, as a looping picture box would.
     pictures::GifCanvas canvas(*picture.animation);
     size_t index = 0;
     for (size_t i = 0; i <= picture.animation->frames.size(); ++i)
-        if (canvas.DrawNextFrame(index) != pictures::DecodeStatus::Ok) break;
+        if (canvas.DrawNextFrame(index) != pictures::DecodeStatus::kOk) break;
     return 0;
 }

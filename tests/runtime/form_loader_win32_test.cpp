@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <vector>
+
 #include "runtime/entry_points.h"
 #include "runtime/form_access_win32.h"
 #include "runtime/form_host_win32.h"
@@ -43,7 +48,16 @@ int64_t Handler1(const uint32_t*, int) { return Record(1); }
 int64_t RefuseClose(const uint32_t*, int) { Record(2); return 0; }
 int64_t OpenThirdModally(const uint32_t*, int);
 int64_t CloseSelfUnderThird(const uint32_t*, int);
-const rt::EventHandler kHandlers[] = {Handler0, Handler1, RefuseClose, OpenThirdModally, CloseSelfUnderThird};
+std::vector<uint32_t> g_words;
+// Records the words as they arrive and writes 77 through the first, the
+// address of a by-reference integer.
+int64_t TakeWords(const uint32_t* words, int count) {
+    g_words.assign(words, words + count);
+    if (count > 0) *reinterpret_cast<int32_t*>(static_cast<uintptr_t>(words[0])) = 77;
+    return 0x1122334455667788;
+}
+const rt::EventHandler kHandlers[] = {Handler0,         Handler1,           RefuseClose,
+                                      OpenThirdModally, CloseSelfUnderThird, TakeWords};
 
 bool g_secondMayClose = false;
 // The second form's close query: the first time it asks for its own close and
@@ -72,7 +86,8 @@ int64_t OpenThirdModally(const uint32_t*, int) {
 void Start(const std::vector<FormBuilder>& forms) {
     g_calls.clear();
     Creations().clear();
-    testing_support::StartRuntime(testing_support::BuildTemplate(forms), {loader_testing::TestLibrary()}, kHandlers, 5);
+    testing_support::StartRuntime(testing_support::BuildTemplate(forms), {loader_testing::TestLibrary()}, kHandlers,
+                                  static_cast<int>(std::size(kHandlers)));
 }
 
 HWND WindowOf(uint32_t formId, uint32_t unitId) { return rt::WindowOfComponent(formId, unitId); }
@@ -259,6 +274,59 @@ TEST(ModalForms, AFormClosedUnderALaterModalFormStillEndsItsLoop) {
     EXPECT_EQ(WindowOf(kThirdForm, 0), nullptr);
     EXPECT_EQ(rt::Runtime().currentModalFormId, 0u);
     EXPECT_TRUE(IsWindowEnabled(WindowOf(kMainForm, 0)));
+}
+
+rt::FullEventArgument Argument(const rt::ValueRecord& value, uint32_t flags = 0) { return {value, flags}; }
+
+TEST(Events, FullRecordArgumentsArriveAsTheWordsTheHandlerReads) {
+    FormBuilder form(kMainForm, kWindowType, 300, 200);
+    uint32_t unit = form.Add(kChildType, "甲", 10, 10, 50, 20);
+    form.Bind(unit, 4, 5);
+    Start({form});
+    rt::LoadStartupWindow(kMainForm);
+
+    rt::ValueRecord byteValue{};
+    byteValue.type = rt::kTypeByte;
+    byteValue.payload[0] = 0xFE;
+    rt::ValueRecord shortValue{};
+    shortValue.type = rt::kTypeShort;
+    shortValue.payload[0] = 0xFE;  // -2
+    shortValue.payload[1] = 0xFF;
+    const char* text = "文字";
+    rt::FullEventCall call{};
+    call.formId = kMainForm;
+    call.unitId = unit;
+    call.eventNumber = 4;
+    rt::FullEventArgument arguments[] = {
+        Argument(rt::MakeInteger(5), rt::kArgumentByReference),
+        Argument(byteValue),
+        Argument(shortValue),
+        Argument(rt::MakeDouble(1.5)),
+        Argument(rt::MakeText(text)),
+        Argument(rt::MakeComponentRef(7, 9, rt::kTypeInteger | rt::kArrayFlag), rt::kArgumentArray),
+        Argument(rt::MakeInteger(-3)),
+    };
+    call.argumentCount = static_cast<uint32_t>(std::size(arguments));
+    std::copy(std::begin(arguments), std::end(arguments), call.arguments);
+    ASSERT_EQ(rt::RaiseEvent(call, true), 1);
+
+    uint32_t doubleWords[2];
+    double half = 1.5;
+    std::memcpy(doubleWords, &half, 8);
+    ASSERT_EQ(g_words.size(), 9u);
+    EXPECT_EQ(g_words[1], 0xFEu) << "a byte is not sign-extended";
+    EXPECT_EQ(g_words[2], 0xFFFFFFFEu) << "a short is";
+    EXPECT_EQ(g_words[3], doubleWords[0]);
+    EXPECT_EQ(g_words[4], doubleWords[1]);
+    EXPECT_EQ(reinterpret_cast<const char*>(static_cast<uintptr_t>(g_words[5])), text);
+    EXPECT_EQ(g_words[6], 7u);
+    EXPECT_EQ(g_words[7], 9u);
+    EXPECT_EQ(static_cast<int32_t>(g_words[8]), -3);
+    EXPECT_EQ(rt::AsInteger(call.arguments[0].value), 77) << "the handler wrote through the by-reference word";
+    int64_t result;
+    std::memcpy(&result, call.result, 8);
+    EXPECT_EQ(call.hasResult, 1u);
+    EXPECT_EQ(result, 0x1122334455667788);
 }
 
 TEST(Events, BindingsSourceAndSuppressionWhileLoading) {

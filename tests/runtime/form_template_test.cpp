@@ -9,6 +9,7 @@
 #include "runtime/byte_reader.h"
 #include "runtime/form_template.h"
 #include "runtime/template_slot.h"
+#include "runtime/type_references.h"
 #include "runtime/unit_fields.h"
 
 namespace {
@@ -24,7 +25,7 @@ constexpr uint32_t kNoHandler = 0xFFFFFFFF;
 UnitFields Window(uint32_t number) {
     UnitFields unit;
     unit.id = 0x06000000 | number;
-    unit.typeReference = 0x00010001;
+    unit.typeReference = rt::kWindowTypeReference;
     unit.left = 50;
     unit.top = 50;
     unit.width = 600;

@@ -9,10 +9,13 @@
 #include <string>
 #include <thread>
 
+#include "components/client_socket/client_socket_win32.h"
+#include "components/common/component_types_win32.h"
 #include "runtime/entry_points.h"
 #include "runtime/form_registry_win32.h"
+#include "runtime/type_references.h"
 #include "runtime/values.h"
-#include "services/client_socket_win32.h"
+#include "services/core_commands.h"
 #include "support/form_harness_win32.h"
 #include "support/test_components_win32.h"
 
@@ -45,20 +48,20 @@ int64_t OnClosed(const uint32_t*, int) {
 }
 const rt::EventHandler kHandlers[] = {OnDataArrived, OnClosed};
 
-void* ClientInterface(int request) { return services::ClientTypeInterface(request); }
+void* ClientInterface(int request) { return components::ClientTypeInterface(request); }
 
 rt::ComponentType g_types[37];
 rt::SupportLibrary g_library;
 
-services::ClientSocket* Client() {
-    return dynamic_cast<services::ClientSocket*>(rt::ComponentOf(kForm, g_clientUnit));
+components::ClientSocket* Client() {
+    return dynamic_cast<components::ClientSocket*>(rt::ComponentOf(kForm, g_clientUnit));
 }
 
 void StartForm() {
     g_types[0] = {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, loader_testing::TestWindowInterface};
     g_types[36] = {"客户", "Client", rt::kTypeFlagCanRaiseEvents | rt::kTypeFlagNeverShown, ClientInterface};
     g_library = {rt::kLibraryRecordFormat, "", 5, 7, 0, "系统核心支持库", 0, nullptr, 37, g_types, nullptr};
-    testing_support::FormBuilder form(kForm, 0x00010001, 300, 200);
+    testing_support::FormBuilder form(kForm, rt::kWindowTypeReference, 300, 200);
     g_clientUnit = form.Add(0x00010025, "客户", 16, 40, 32, 24, 0);
     form.Bind(g_clientUnit, 0, 0);
     form.Bind(g_clientUnit, 1, 1);
@@ -254,7 +257,7 @@ TEST(ClientSocket, SpuriousReadNotificationRaisesNothing) {
     StartForm();
     LoopbackServer server([](SOCKET peer) { Sleep(1500); closesocket(peer); });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
-    PostMessageW(Client()->Window(), services::kSocketNotify, static_cast<WPARAM>(Client()->socket()), FD_READ);
+    PostMessageW(Client()->Window(), components::kSocketNotify, static_cast<WPARAM>(Client()->socket()), FD_READ);
     testing_support::PumpFor(300);
     EXPECT_TRUE(g_arrivals.empty());
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "runtime/type_references.h"
 #include "runtime/values.h"
 #include "services/core_commands.h"
 #include "support/command_call.h"
@@ -155,9 +156,9 @@ TEST(ToByteSet, RawBytesOfEachKind) {
     OwnedArray array(rt::kTypeShort, shorts, 2);
     EXPECT_EQ(Call(services::ToByteSet, {array.record()}).bytes(), std::string("\x01\x00\xff\xff", 4));
     const uint32_t reference[] = {0x52010001, 0x16010002};
-    OwnedArray references(0x00010001, reference, 1);
+    OwnedArray references(rt::kWindowTypeReference, reference, 1);
     EXPECT_TRUE(Call(services::ToByteSet, {references.record()}).isNull());
-    EXPECT_TRUE(Call(services::ToByteSet, {rt::MakeComponentRef(0x52010001, 0, 0x00010001)}).isNull());
+    EXPECT_TRUE(Call(services::ToByteSet, {rt::MakeComponentRef(0x52010001, 0, rt::kWindowTypeReference)}).isNull());
     EXPECT_TRUE(Call(services::ToByteSet, {Text("")}).isNull());
 }
 

@@ -155,7 +155,7 @@ TEST_F(XmlCommands, FoundFlagIsOptionalAndOnlyWrittenWhenBool) {
 // Parser rules, read through the element tree.
 std::unique_ptr<services::XmlElement> Parse(std::string_view text) {
     std::unique_ptr<services::XmlElement> root;
-    EXPECT_EQ(services::ParseXml(services::RemoveXmlComments(text), &root), services::XmlParseStatus::Ok) << text;
+    EXPECT_EQ(services::ParseXml(services::RemoveXmlComments(text), &root), services::XmlParseStatus::kOk) << text;
     return root;
 }
 
@@ -235,30 +235,30 @@ using Status = services::XmlParseStatus;
 INSTANTIATE_TEST_SUITE_P(
     Table, MalformedDocuments,
     ::testing::Values(
-        MalformedCase{"NoElement", "just text", Status::NoRootElement},
-        MalformedCase{"OnlyDeclaration", "<?xml version=\"1.0\"?>", Status::NoRootElement},
-        MalformedCase{"OnlyComment", "<!-- nothing -->", Status::NoRootElement},
-        MalformedCase{"Unclosed", "<Info><Version>1.2</Version>", Status::UnclosedElement},
-        MalformedCase{"WrongEndTag", "<Info><Version>1.2</Info></Version>", Status::MismatchedEndTag},
-        MalformedCase{"CaseOfEndTag", "<Info></info>", Status::MismatchedEndTag},
-        MalformedCase{"EndTagFirst", "</Info><Info/>", Status::EndTagWithoutElement},
-        MalformedCase{"ExtraEndTag", "<Info/></Info>", Status::EndTagWithoutElement},
-        MalformedCase{"BracketInText", "<a>1 > 0</a>", Status::ClosingBracketInText},
-        MalformedCase{"BracketAtTop", "<a/>>", Status::ClosingBracketInText},
-        MalformedCase{"QuoteForName", "<a \"x\"=1/>", Status::QuoteInAttributeName},
-        MalformedCase{"QuoteAfterName", "<a b\"c\"/>", Status::QuoteInAttributeName},
-        MalformedCase{"UnterminatedTag", "<a b=1", Status::UnterminatedMarkup},
-        MalformedCase{"UnterminatedQuote", "<a b=\"1/></a>", Status::UnterminatedMarkup},
-        MalformedCase{"UnterminatedEndTag", "<a></a", Status::UnterminatedMarkup},
-        MalformedCase{"UnterminatedCData", "<a><![CDATA[x</a>", Status::UnterminatedMarkup},
-        MalformedCase{"UnterminatedDeclaration", "<?xml version=1", Status::UnterminatedMarkup},
-        MalformedCase{"UnterminatedDoctype", "<!DOCTYPE", Status::UnterminatedMarkup},
-        MalformedCase{"EmptyName", "<>x</>", Status::EmptyTagName},
-        MalformedCase{"SpaceBeforeName", "< a/>", Status::EmptyTagName},
-        MalformedCase{"LoneBracket", "<a/><", Status::EmptyTagName},
-        MalformedCase{"StraySlash", "<a / b></a>", Status::MalformedTag},
-        MalformedCase{"BracketInTag", "<a <b/></a>", Status::MalformedTag},
-        MalformedCase{"LeadByteHidesOpeningBracket", "<a>\x81</a>", Status::ClosingBracketInText}),
+        MalformedCase{"NoElement", "just text", Status::kNoRootElement},
+        MalformedCase{"OnlyDeclaration", "<?xml version=\"1.0\"?>", Status::kNoRootElement},
+        MalformedCase{"OnlyComment", "<!-- nothing -->", Status::kNoRootElement},
+        MalformedCase{"Unclosed", "<Info><Version>1.2</Version>", Status::kUnclosedElement},
+        MalformedCase{"WrongEndTag", "<Info><Version>1.2</Info></Version>", Status::kMismatchedEndTag},
+        MalformedCase{"CaseOfEndTag", "<Info></info>", Status::kMismatchedEndTag},
+        MalformedCase{"EndTagFirst", "</Info><Info/>", Status::kEndTagWithoutElement},
+        MalformedCase{"ExtraEndTag", "<Info/></Info>", Status::kEndTagWithoutElement},
+        MalformedCase{"BracketInText", "<a>1 > 0</a>", Status::kClosingBracketInText},
+        MalformedCase{"BracketAtTop", "<a/>>", Status::kClosingBracketInText},
+        MalformedCase{"QuoteForName", "<a \"x\"=1/>", Status::kQuoteInAttributeName},
+        MalformedCase{"QuoteAfterName", "<a b\"c\"/>", Status::kQuoteInAttributeName},
+        MalformedCase{"UnterminatedTag", "<a b=1", Status::kUnterminatedMarkup},
+        MalformedCase{"UnterminatedQuote", "<a b=\"1/></a>", Status::kUnterminatedMarkup},
+        MalformedCase{"UnterminatedEndTag", "<a></a", Status::kUnterminatedMarkup},
+        MalformedCase{"UnterminatedCData", "<a><![CDATA[x</a>", Status::kUnterminatedMarkup},
+        MalformedCase{"UnterminatedDeclaration", "<?xml version=1", Status::kUnterminatedMarkup},
+        MalformedCase{"UnterminatedDoctype", "<!DOCTYPE", Status::kUnterminatedMarkup},
+        MalformedCase{"EmptyName", "<>x</>", Status::kEmptyTagName},
+        MalformedCase{"SpaceBeforeName", "< a/>", Status::kEmptyTagName},
+        MalformedCase{"LoneBracket", "<a/><", Status::kEmptyTagName},
+        MalformedCase{"StraySlash", "<a / b></a>", Status::kMalformedTag},
+        MalformedCase{"BracketInTag", "<a <b/></a>", Status::kMalformedTag},
+        MalformedCase{"LeadByteHidesOpeningBracket", "<a>\x81</a>", Status::kClosingBracketInText}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

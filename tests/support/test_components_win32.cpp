@@ -2,8 +2,9 @@
 
 #include "runtime/component_object_win32.h"
 #include "runtime/events.h"
-#include "runtime/runtime_context_win32.h"
 #include "runtime/form_registry_win32.h"
+#include "runtime/runtime_context_win32.h"
+#include "runtime/service_numbers.h"
 
 namespace loader_testing {
 namespace {
@@ -24,7 +25,7 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     auto object = reinterpret_cast<TestObject*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY && object) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        rt::RuntimeService(2000, static_cast<intptr_t>(object->formId), static_cast<intptr_t>(object->unitId));
+        rt::RuntimeService(rt::kServiceComponentDestroyed, static_cast<intptr_t>(object->formId), static_cast<intptr_t>(object->unitId));
         delete object;
     }
     if (message == WM_CLOSE && object) {

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "runtime/support_library.h"
+#include "runtime/type_references.h"
 
 namespace loader_testing {
 
-constexpr uint32_t kWindowType = 0x00010001;
+constexpr uint32_t kWindowType = rt::kWindowTypeReference;
 constexpr uint32_t kChildType = 0x00010002;
 constexpr uint32_t kHiddenType = 0x00010003;
 constexpr uint32_t kPagedType = 0x00010004;

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "components/combo_box_data.h"
-#include "components/image_button_data.h"
-#include "components/label_data.h"
-#include "components/transparent_label_data.h"
-#include "components/window_data.h"
+#include "components/combo_box/combo_box_data.h"
+#include "components/image_button/image_button_data.h"
+#include "components/label/label_data.h"
+#include "components/transparent_label/transparent_label_data.h"
+#include "components/window/window_data.h"
 #include "runtime/form_template.h"
 #include "support/tool_run.h"
 

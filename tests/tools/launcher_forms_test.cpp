@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "components/combo_box_data.h"
-#include "components/edit_box_data.h"
-#include "components/image_button_data.h"
-#include "components/picture_box_data.h"
-#include "components/window_data.h"
+#include "components/combo_box/combo_box_data.h"
+#include "components/edit_box/edit_box_data.h"
+#include "components/image_button/image_button_data.h"
+#include "components/picture_box/picture_box_data.h"
 #include "components/pictures/picture_decoder.h"
+#include "components/window/window_data.h"
 #include "launcher/form_ids.h"
 #include "runtime/form_template.h"
 #include "support/tool_run.h"
@@ -266,7 +266,7 @@ TEST_F(LauncherForms, SlotBoxesSitOnTheRingInsideTheBoard) {
         EXPECT_TRUE(data.PlayAnimation);
         pictures::PictureObject picture;
         EXPECT_EQ(pictures::DecodePicture(data.picture.data(), int64_t(data.picture.size()), picture),
-                  pictures::DecodeStatus::Ok);
+                  pictures::DecodeStatus::kOk);
         EXPECT_EQ(picture.kind, pictures::PictureKind::Gif);
         EXPECT_EQ(picture.width, 32u);
         EXPECT_EQ(picture.height, 32u);
@@ -321,7 +321,7 @@ TEST_F(LauncherForms, EmbeddedPicturesDecodeAtTheirSizes) {
         SCOPED_TRACE(e.what);
         pictures::PictureObject picture;
         ASSERT_EQ(pictures::DecodePicture(e.bytes.data(), int64_t(e.bytes.size()), picture),
-                  pictures::DecodeStatus::Ok);
+                  pictures::DecodeStatus::kOk);
         EXPECT_EQ(picture.kind, e.kind);
         EXPECT_EQ(picture.width, e.width);
         EXPECT_EQ(picture.height, e.height);

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "components/window_data.h"
+#include "components/window/window_data.h"
 #include "runtime/byte_reader.h"
 #include "runtime/form_template.h"
+#include "runtime/type_references.h"
 #include "support/tool_run.h"
 #include "tools/form_source/blob_encoding.h"
 
@@ -99,7 +100,7 @@ rt::FormTemplate OddTemplate() {
     first.text1 = std::string("nul\0quote\"back\\slash\x81", 21);
     first.text2 = "\xFF\xFE\x80\t\n\x7F";
 
-    rt::UnitFields window = Unit(0x06000001, 0x00010001, "");
+    rt::UnitFields window = Unit(0x06000001, rt::kWindowTypeReference, "");
     window.left = -32627;
     window.width = 32627;
     window.objectSlot = 0xAAAA;
@@ -130,7 +131,7 @@ rt::FormTemplate OddTemplate() {
     rt::UnitFields longMenuType = Unit(0x16000006, 0x00010003, "");
     rt::UnitFields badFont = Unit(0x16000007, 0x00080005, "label");
     badFont.ownData = Words({1, 0, 0, 0, 0, 0, 3, 0xAABBCCDD, 0});  // a 3-byte font block: read as no font
-    rt::UnitFields noData = Unit(0x16000008, 0x00010001, "x");
+    rt::UnitFields noData = Unit(0x16000008, rt::kWindowTypeReference, "x");
     noData.ownData = Words({6});  // too short for version 6
     rt::UnitFields zeroId = Unit(0, 0x0001000B, "zero");
     EXPECT_EQ(first.SetUnits({window, twin1, twin2, unknown, shortRecord, longMenuType, badFont, noData, zeroId}),
@@ -148,7 +149,7 @@ rt::FormTemplate OddTemplate() {
     picture.ownData = Words({2, 0, 0xFF000000, 0, 1, 3000});
     for (int i = 0; i < 3000; ++i) picture.ownData.push_back(uint8_t(i * 7));
     picture.ownData.insert(picture.ownData.end(), 8, 0);
-    EXPECT_EQ(large.SetUnits({Unit(0x06000009, 0x00010001, ""), picture}), rt::ReadStatus::kOk);
+    EXPECT_EQ(large.SetUnits({Unit(0x06000009, rt::kWindowTypeReference, ""), picture}), rt::ReadStatus::kOk);
     tpl.forms.push_back(std::move(large));
     return tpl;
 }

@@ -12,7 +12,7 @@ namespace formsource {
 using components::FieldInfo;
 using components::FieldKind;
 using components::FieldValue;
-using components::LogFont;
+using rt::LogFont;
 
 const FontMember kFontMembers[13] = {
     {"height", INT32_MIN, INT32_MAX},   {"width", INT32_MIN, INT32_MAX},   {"escapement", INT32_MIN, INT32_MAX},
@@ -43,17 +43,17 @@ bool ExpectQuoted(const Token& token, const char* what, std::string* error) {
     return false;
 }
 
-uint8_t* FontBytes(LogFont& font, int index) { return &font.lfItalic + (index - 5); }
+uint8_t* FontBytes(rt::LogFont& font, int index) { return &font.lfItalic + (index - 5); }
 
 }  // namespace
 
-int64_t FontMemberValue(const LogFont& font, int index) {
+int64_t FontMemberValue(const rt::LogFont& font, int index) {
     const int32_t words[] = {font.lfHeight, font.lfWidth, font.lfEscapement, font.lfOrientation, font.lfWeight};
     if (index < 5) return words[index];
-    return *FontBytes(const_cast<LogFont&>(font), index);
+    return *FontBytes(const_cast<rt::LogFont&>(font), index);
 }
 
-void SetFontMember(LogFont& font, int index, int64_t value) {
+void SetFontMember(rt::LogFont& font, int index, int64_t value) {
     int32_t* words[] = {&font.lfHeight, &font.lfWidth, &font.lfEscapement, &font.lfOrientation, &font.lfWeight};
     if (index < 5) {
         *words[index] = static_cast<int32_t>(value);
@@ -159,7 +159,7 @@ bool ParseBlob(const SourceLine& line, size_t at, Bytes* bytes, std::string* err
     return ok;
 }
 
-bool ParseFont(const SourceLine& line, size_t at, std::optional<LogFont>* font, std::string* error) {
+bool ParseFont(const SourceLine& line, size_t at, std::optional<rt::LogFont>* font, std::string* error) {
     if (line.tokens.size() <= at) return ExpectTokens(line, at, 1, error);
     const Token& first = line.tokens[at];
     if (!first.quoted && (first.text == "none" || first.text == "file" || first.text == "hex" || first.text == "base64")) {
@@ -169,14 +169,14 @@ bool ParseFont(const SourceLine& line, size_t at, std::optional<LogFont>* font, 
             font->reset();
             return true;
         }
-        if (bytes.size() != LogFont::kSize) {
+        if (bytes.size() != rt::LogFont::kSize) {
             *error = "a font block holds 60 bytes, not " + std::to_string(bytes.size());
             return false;
         }
-        *font = LogFont::FromBytes(bytes.data());
+        *font = rt::LogFont::FromBytes(bytes.data());
         return true;
     }
-    LogFont result;
+    rt::LogFont result;
     for (size_t i = at; i < line.tokens.size(); i += 2) {
         const Token& name = line.tokens[i];
         if (i + 1 >= line.tokens.size()) {
@@ -297,7 +297,7 @@ bool ParseFieldValue(const SourceLine& line, size_t at, const FieldInfo& info, F
             return true;
         }
         case FieldKind::kFont: {
-            std::optional<LogFont> font;
+            std::optional<rt::LogFont> font;
             if (!ParseFont(line, at, &font, error)) return false;
             *value = font;
             return true;

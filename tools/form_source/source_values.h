@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "components/component_data.h"
+#include "components/properties/component_data.h"
 #include "tools/form_source/source_lines.h"
 
 namespace formsource {
@@ -29,19 +29,19 @@ bool ExpectTokens(const SourceLine& line, size_t at, size_t count, std::string* 
 // none | file "path" | hex "digits" | base64 "text"
 bool ParseBlob(const SourceLine& line, size_t at, Bytes* bytes, std::string* error);
 // none | a 60-byte blob | member value pairs (height -12 weight 700 face "宋体" ...)
-bool ParseFont(const SourceLine& line, size_t at, std::optional<components::LogFont>* font, std::string* error);
+bool ParseFont(const SourceLine& line, size_t at, std::optional<rt::LogFont>* font, std::string* error);
 // none | index N | cursor NAME-or-ID | cursor_file BLOB | BLOB
 bool ParseMousePointer(const SourceLine& line, size_t at, Bytes* bytes, std::string* error);
 bool ParseFieldValue(const SourceLine& line, size_t at, const components::FieldInfo& info,
                      components::FieldValue* value, std::string* error);
 
-// Names of the LogFont members in source order.
+// Names of the rt::LogFont members in source order.
 struct FontMember {
     const char* name;
     int64_t min, max;
 };
 extern const FontMember kFontMembers[13];
-int64_t FontMemberValue(const components::LogFont& font, int index);
-void SetFontMember(components::LogFont& font, int index, int64_t value);
+int64_t FontMemberValue(const rt::LogFont& font, int index);
+void SetFontMember(rt::LogFont& font, int index, int64_t value);
 
 }  // namespace formsource

@@ -5,7 +5,7 @@
 #include <set>
 #include <vector>
 
-#include "components/component_data.h"
+#include "components/properties/component_data.h"
 #include "runtime/unit_fields.h"
 #include "tools/form_source/source_lines.h"
 #include "tools/form_source/source_names.h"

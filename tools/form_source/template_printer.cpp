@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "components/component_data.h"
+#include "components/properties/component_data.h"
 #include "runtime/byte_reader.h"
 #include "runtime/unit_fields.h"
 #include "tools/form_source/blob_encoding.h"
@@ -17,7 +17,7 @@ namespace formsource {
 namespace {
 
 using components::FieldKind;
-using components::LogFont;
+using rt::LogFont;
 
 constexpr size_t kInlineLimit = 64;
 constexpr uint32_t kNoHandler = 0xFFFFFFFF;
@@ -73,7 +73,7 @@ private:
     void PrintComponent(const rt::UnitFields& unit);
     void PrintMousePointer(const rt::UnitFields& unit);
     void PrintOwnData(const rt::UnitFields& unit);
-    std::string FontText(const std::optional<LogFont>& font, const std::string& stem);
+    std::string FontText(const std::optional<rt::LogFont>& font, const std::string& stem);
     std::string FieldText(const components::FieldInfo& info, const components::FieldValue& value,
                           const std::string& stem);
 
@@ -197,9 +197,9 @@ void FormPrinter::PrintMousePointer(const rt::UnitFields& unit) {
     }
 }
 
-std::string FormPrinter::FontText(const std::optional<LogFont>& font, const std::string& stem) {
+std::string FormPrinter::FontText(const std::optional<rt::LogFont>& font, const std::string& stem) {
     if (!font) return "none";
-    LogFont rebuilt;
+    rt::LogFont rebuilt;
     std::string text;
     for (int m = 0; m < 13; ++m) {
         int64_t value = FontMemberValue(*font, m);
@@ -213,9 +213,9 @@ std::string FormPrinter::FontText(const std::optional<LogFont>& font, const std:
     }
     // Members alone cannot say what follows the face name's terminator.
     if (text.empty() || !(rebuilt == *font)) {
-        uint8_t bytes[LogFont::kSize];
+        uint8_t bytes[rt::LogFont::kSize];
         font->ToBytes(bytes);
-        return blobs_.Reference(std::vector<uint8_t>(bytes, bytes + LogFont::kSize), stem);
+        return blobs_.Reference(std::vector<uint8_t>(bytes, bytes + rt::LogFont::kSize), stem);
     }
     return text.substr(1);
 }
@@ -234,7 +234,7 @@ std::string FormPrinter::FieldText(const components::FieldInfo& info, const comp
         case FieldKind::kBool: return std::get<bool>(value) ? "true" : "false";
         case FieldKind::kText: return GbkToQuotedLiteral(std::get<std::string>(value));
         case FieldKind::kBlock: return blobs_.Reference(std::get<std::vector<uint8_t>>(value), stem);
-        case FieldKind::kFont: return FontText(std::get<std::optional<LogFont>>(value), stem);
+        case FieldKind::kFont: return FontText(std::get<std::optional<rt::LogFont>>(value), stem);
         case FieldKind::kWordList: {
             std::string text;
             for (uint32_t word : std::get<std::vector<uint32_t>>(value)) text += " " + std::to_string(word);

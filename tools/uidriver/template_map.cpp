@@ -1,3 +1,4 @@
+#include "runtime/type_references.h"
 #include "tools/uidriver/template_map.h"
 
 #include "runtime/form_template.h"
@@ -15,17 +16,17 @@ struct KnownType {
 };
 
 constexpr KnownType kKnownTypes[] = {
-    {0x00010001, "window", "QMWindow"},
-    {0x00010005, "edit_box", "Edit"},
-    {0x00010006, "picture_box", "_WK_PicBox"},
-    {0x0001000A, "label", "_WK_Label"},
-    {0x0001000B, "button", "Button"},
-    {0x0001000C, "check_box", "Button"},
-    {0x0001000E, "combo_box", "ComboBox"},
-    {0x00010020, "timer", "_WK_Timer"},
-    {0x00010025, "client", "_WK_ClientSock"},
-    {0x00020001, "image_button", "Button"},
-    {0x00080005, "transparent_label", "_WK_TransLabel"},
+    {rt::kWindowTypeReference, "window", "QMWindow"},
+    {rt::kEditBoxTypeReference, "edit_box", "Edit"},
+    {rt::kPictureBoxTypeReference, "picture_box", "_WK_PicBox"},
+    {rt::kLabelTypeReference, "label", "_WK_Label"},
+    {rt::kButtonTypeReference, "button", "Button"},
+    {rt::kCheckBoxTypeReference, "check_box", "Button"},
+    {rt::kComboBoxTypeReference, "combo_box", "ComboBox"},
+    {rt::kTimerTypeReference, "timer", "_WK_Timer"},
+    {rt::kClientTypeReference, "client", "_WK_ClientSock"},
+    {rt::kImageButtonTypeReference, "image_button", "Button"},
+    {rt::kTransparentLabelTypeReference, "transparent_label", "_WK_TransLabel"},
 };
 
 const KnownType* FindKnownType(uint32_t reference) {

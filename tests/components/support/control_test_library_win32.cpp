@@ -1,12 +1,12 @@
 #include "support/control_test_library_win32.h"
 
-#include "components/component_types_win32.h"
-#include "support/reflecting_window_win32.h"
+#include "components/common/component_types_win32.h"
 #include "runtime/component_object_win32.h"
 #include "runtime/entry_points.h"
 #include "runtime/form_access_win32.h"
-#include "runtime/values.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/values.h"
+#include "support/reflecting_window_win32.h"
 
 namespace control_testing {
 namespace {

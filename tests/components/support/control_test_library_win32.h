@@ -11,17 +11,18 @@
 
 #include "runtime/events.h"
 #include "runtime/support_library.h"
-#include "support/form_harness_win32.h"
+#include "runtime/type_references.h"
 #include "support/bitmap_file_win32.h"
+#include "support/form_harness_win32.h"
 
 namespace control_testing {
 
-constexpr uint32_t kWindowType = 0x00010001;
-constexpr uint32_t kEditBoxType = 0x00010005;
-constexpr uint32_t kLabelType = 0x0001000A;
-constexpr uint32_t kButtonType = 0x0001000B;
-constexpr uint32_t kCheckBoxType = 0x0001000C;
-constexpr uint32_t kComboBoxType = 0x0001000E;
+constexpr uint32_t kWindowType = rt::kWindowTypeReference;
+constexpr uint32_t kEditBoxType = rt::kEditBoxTypeReference;
+constexpr uint32_t kLabelType = rt::kLabelTypeReference;
+constexpr uint32_t kButtonType = rt::kButtonTypeReference;
+constexpr uint32_t kCheckBoxType = rt::kCheckBoxTypeReference;
+constexpr uint32_t kComboBoxType = rt::kComboBoxTypeReference;
 
 constexpr uint32_t kForm = 0x52010001;
 

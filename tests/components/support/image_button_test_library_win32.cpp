@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "components/component_types_win32.h"
-#include "support/reflecting_window_win32.h"
+#include "components/common/component_types_win32.h"
 #include "runtime/component_object_win32.h"
 #include "runtime/entry_points.h"
 #include "runtime/form_access_win32.h"
 #include "runtime/runtime_context_win32.h"
+#include "support/reflecting_window_win32.h"
 
 namespace image_button_testing {
 namespace {
@@ -63,7 +63,6 @@ Pixels Render(HWND button) {
     return pixels;
 }
 
-
 void Load(testing_support::FormBuilder form, const rt::EventHandler* handlers, int handlerCount) {
     // Test programs of this file run one at a time: they share the mouse and the corner of the screen.
     // The system releases the mutex when the program ends.
@@ -100,7 +99,6 @@ int Pixels::Count(const RECT& area, const std::function<bool(COLORREF)>& test) c
 int Pixels::CountOf(const RECT& area, COLORREF colour) const {
     return Count(area, [colour](COLORREF c) { return c == colour; });
 }
-
 
 void Hover(HWND button) {
     RECT rect;

@@ -9,15 +9,16 @@
 #include <functional>
 #include <vector>
 
-#include "components/image_button_data.h"
+#include "components/image_button/image_button_data.h"
 #include "runtime/events.h"
-#include "support/form_harness_win32.h"
+#include "runtime/type_references.h"
 #include "support/bitmap_file_win32.h"
+#include "support/form_harness_win32.h"
 
 namespace image_button_testing {
 
-constexpr uint32_t kWindowType = 0x00010001;
-constexpr uint32_t kImageButtonType = 0x00020001;
+constexpr uint32_t kWindowType = rt::kWindowTypeReference;
+constexpr uint32_t kImageButtonType = rt::kImageButtonTypeReference;
 constexpr uint32_t kForm = 0x52010001;
 
 // Own property numbers as program code addresses them (own index + 8).

@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include "components/control_reflection_win32.h"
+#include "components/common/control_reflection_win32.h"
 #include "runtime/component_object_win32.h"
 #include "runtime/entry_points.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/service_numbers.h"
 
 namespace component_testing {
 namespace {
@@ -44,7 +45,7 @@ LRESULT CALLBACK TestWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_NCDESTROY:
         if (object) {
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            rt::RuntimeService(2000, static_cast<intptr_t>(object->formId), static_cast<intptr_t>(object->unitId));
+            rt::RuntimeService(rt::kServiceComponentDestroyed, static_cast<intptr_t>(object->formId), static_cast<intptr_t>(object->unitId));
             delete object;
         }
         break;

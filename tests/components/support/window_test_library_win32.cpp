@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "components/component_types_win32.h"
-#include "components/control_reflection_win32.h"
+#include "components/common/component_types_win32.h"
+#include "components/common/control_reflection_win32.h"
 #include "runtime/component_object_win32.h"
 #include "runtime/form_host_win32.h"
 #include "runtime/form_registry_win32.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/service_numbers.h"
 #include "support/form_harness_win32.h"
 
 namespace window_testing {
@@ -31,7 +32,7 @@ LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPAR
         return 1;
     }
     if (message == WM_NCDESTROY) {
-        rt::RuntimeService(2000, static_cast<intptr_t>(control->formId), static_cast<intptr_t>(control->unitId));
+        rt::RuntimeService(rt::kServiceComponentDestroyed, static_cast<intptr_t>(control->formId), static_cast<intptr_t>(control->unitId));
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         delete control;
     }

@@ -10,17 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "components/window_data.h"
+#include "components/window/window_data.h"
 #include "runtime/events.h"
 #include "runtime/support_library.h"
+#include "runtime/type_references.h"
 #include "support/bitmap_file_win32.h"
 
 namespace window_testing {
 
-constexpr uint32_t kWindowType = 0x00010001;
+constexpr uint32_t kWindowType = rt::kWindowTypeReference;
 constexpr uint32_t kControlType = 0x00010002;  // a push button, default button or edit box, by its data byte
-constexpr uint32_t kTimerType = 0x00010020;
-constexpr uint32_t kTransLabelType = 0x00080005;
+constexpr uint32_t kTimerType = rt::kTimerTypeReference;
+constexpr uint32_t kTransLabelType = rt::kTransparentLabelTypeReference;
 
 constexpr uint8_t kControlPushButton = 0, kControlDefaultButton = 1, kControlEdit = 2;
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/form_template.h"
+#include "runtime/type_references.h"
 #include "runtime/unit_fields.h"
 #include "tools/uidriver/form_matcher.h"
 
@@ -33,12 +34,12 @@ TemplateMap SampleMap() {
         EXPECT_EQ(form.SetUnits(units), rt::ReadStatus::kOk);
         formTemplate.forms.push_back(std::move(form));
     };
-    add(kMainForm, {Unit(0x06000001, 0x00010001, 600, 450), Unit(0x16000002, 0x00010025),
+    add(kMainForm, {Unit(0x06000001, rt::kWindowTypeReference, 600, 450), Unit(0x16000002, 0x00010025),
                     Unit(0x16000003, 0x0001000E), Unit(0x16000004, 0x00020001)});
-    add(kRegisterForm, {Unit(0x06000010, 0x00010001, 380, 371), Unit(0x16000011, 0x0001000A),
+    add(kRegisterForm, {Unit(0x06000010, rt::kWindowTypeReference, 380, 371), Unit(0x16000011, 0x0001000A),
                         Unit(0x16000012, 0x00010005), Unit(0x16000013, 0x0001000B)});
-    add(kEmptyForm, {Unit(0x06000020, 0x00010001, 200, 100)});
-    add(kOtherTypeForm, {Unit(0x06000030, 0x00010001, 300, 300), Unit(0x16000031, 0x00030007),
+    add(kEmptyForm, {Unit(0x06000020, rt::kWindowTypeReference, 200, 100)});
+    add(kOtherTypeForm, {Unit(0x06000030, rt::kWindowTypeReference, 300, 300), Unit(0x16000031, 0x00030007),
                          Unit(0x16000032, 0x0001000B), Unit(0x16000033, 0x0001000B), Unit(0x16000034, 0x0001000B),
                          Unit(0x16000035, 0x0001000B)});
     std::vector<uint8_t> bytes = formTemplate.Write();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/form_template.h"
+#include "runtime/type_references.h"
 #include "runtime/unit_fields.h"
 #include "tools/uidriver/template_map.h"
 
@@ -38,7 +39,7 @@ std::vector<uint8_t> TemplateBytes(const std::vector<std::pair<uint32_t, std::ve
 }
 
 UnitFields Window(uint32_t id, int width, int height) {
-    UnitFields window = Unit(id, 0x00010001, "");
+    UnitFields window = Unit(id, rt::kWindowTypeReference, "");
     window.width = width;
     window.height = height;
     return window;

@@ -1,0 +1,49 @@
+// One TCP connection with Winsock notifications posted to a window: the part
+// of the socket client that knows nothing of forms and events.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace components {
+
+constexpr UINT kSocketNotify = 0x8078;
+
+// Owns one socket and its own Winsock start-up; the notifications go to the
+// window the derived class gives it.
+class SocketWindow {
+public:
+    SocketWindow();
+    virtual ~SocketWindow();
+
+    // Closes a socket it already has, then makes a new one.
+    virtual bool CreateSocket();
+    virtual void OnDataArrived(std::string& buffer) {}
+    virtual void OnClosed() {}
+
+    bool Connect(const char* address, int32_t port);
+    void Disconnect();
+    // Sends every byte (timeoutSeconds < 0 skips the writability wait).
+    bool Send(const uint8_t* bytes, int64_t length, int timeoutSeconds);
+    // The read drain for a notification.
+    LRESULT HandleNotification(WPARAM wParam, LPARAM lParam);
+
+    SOCKET socket() const { return socket_; }
+    bool winsockReady() const { return winsockReady_; }
+    bool connected() const { return connected_; }
+
+protected:
+    void CloseProcedure();
+    HWND notificationWindow_ = nullptr;
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+    bool winsockReady_ = false;
+    bool connected_ = false;
+    bool peerClosed_ = false;  // the peer ended the connection; `connected_` stays as it was
+};
+
+}  // namespace components

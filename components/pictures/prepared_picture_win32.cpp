@@ -1,0 +1,406 @@
+#include "components/pictures/prepared_picture_win32.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "components/pictures/indexed_layout.h"
+#include "components/pictures/pcx_reader.h"
+#include "components/pictures/picture_blend.h"
+
+namespace components {
+namespace {
+
+using pictures::PictureKind;
+using pictures::PictureObject;
+
+int g_stretchMode = HALFTONE;
+
+BITMAPINFOHEADER DibHeader(int width, int height, WORD bitCount) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;  // negative: top row first
+    header.biPlanes = 1;
+    header.biBitCount = bitCount;
+    header.biCompression = BI_RGB;
+    return header;
+}
+
+HBITMAP DeviceBitmap(HDC dc, const BITMAPINFOHEADER& header, const void* bits) {
+    return CreateDIBitmap(dc, &header, CBM_INIT, bits, reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
+}
+
+// Rows of 24-bit pixels, bottom row first; the system wants them padded to four bytes.
+HBITMAP FromBgrRows(HDC dc, const PictureObject& picture) {
+    const size_t row = static_cast<size_t>(picture.width) * 3;
+    const size_t stride = (row + 3) & ~static_cast<size_t>(3);
+    if (picture.pixels.size() < row * picture.height) return nullptr;
+    const BITMAPINFOHEADER header =
+        DibHeader(static_cast<int>(picture.width), static_cast<int>(picture.height), 24);
+    if (stride == row) return DeviceBitmap(dc, header, picture.pixels.data());
+    std::vector<uint8_t> padded(stride * picture.height);
+    for (uint32_t y = 0; y < picture.height; ++y)
+        std::memcpy(padded.data() + stride * y, picture.pixels.data() + row * y, row);
+    return DeviceBitmap(dc, header, padded.data());
+}
+
+// The stored header, colour table and rows, checked against the picture first.
+HBITMAP FromIndexedLayout(HDC dc, const PictureObject& picture) {
+    const std::vector<uint8_t>& pixels = picture.pixels;
+    if (pixels.size() < pictures::kIndexedPixelsOffset +
+                            pictures::IndexedRowStride(picture.width) * static_cast<size_t>(picture.height))
+        return nullptr;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, pixels.data(), sizeof header);
+    if (header.biSize != sizeof header || header.biBitCount != 8 || header.biCompression != BI_RGB ||
+        header.biWidth != static_cast<LONG>(picture.width) || header.biHeight != static_cast<LONG>(picture.height))
+        return nullptr;
+    return CreateDIBitmap(dc, reinterpret_cast<const BITMAPINFOHEADER*>(pixels.data()), CBM_INIT,
+                          pixels.data() + pictures::kIndexedPixelsOffset,
+                          reinterpret_cast<const BITMAPINFO*>(pixels.data()), DIB_RGB_COLORS);
+}
+
+HBITMAP FromMonochromeRows(const PictureObject& picture) {
+    if (picture.pixels.size() < pictures::MonochromeRowStride(picture.width) * picture.height) return nullptr;
+    return CreateBitmap(static_cast<int>(picture.width), static_cast<int>(picture.height), 1, 1,
+                        picture.pixels.data());
+}
+
+HBITMAP FromBgra(HDC dc, const uint8_t* pixels, int width, int height, COLORREF blendColour) {
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    std::vector<uint8_t> blended(count * 4);
+    pictures::BlendOverColour(pixels, blended.data(), count, blendColour);
+    return DeviceBitmap(dc, DibHeader(width, -height, 32), blended.data());
+}
+
+void SetPixel32(uint8_t* pixel, uint8_t blue, uint8_t green, uint8_t red) {
+    pixel[0] = blue;
+    pixel[1] = green;
+    pixel[2] = red;
+    pixel[3] = 0;
+}
+
+bool FillFromBgr(const PictureObject& picture, uint8_t* target) {
+    size_t row = static_cast<size_t>(picture.width) * 3;
+    if (picture.pixels.size() < row * picture.height) return false;
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* source = picture.pixels.data() + row * (picture.height - 1 - y);  // bottom row first
+        uint8_t* out = target + static_cast<size_t>(y) * picture.width * 4;
+        for (uint32_t x = 0; x < picture.width; ++x) SetPixel32(out + x * 4, source[x * 3], source[x * 3 + 1], source[x * 3 + 2]);
+    }
+    return true;
+}
+
+bool FillFromIndexed(const PictureObject& picture, uint8_t* target) {
+    size_t stride = pictures::IndexedRowStride(picture.width);
+    if (picture.pixels.size() < pictures::kIndexedPixelsOffset + stride * picture.height) return false;
+    const uint8_t* palette = picture.pixels.data() + 40;
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* source = picture.pixels.data() + pictures::kIndexedPixelsOffset + stride * (picture.height - 1 - y);
+        uint8_t* out = target + static_cast<size_t>(y) * picture.width * 4;
+        for (uint32_t x = 0; x < picture.width; ++x) {
+            const uint8_t* colour = palette + source[x] * 4;
+            SetPixel32(out + x * 4, colour[0], colour[1], colour[2]);
+        }
+    }
+    return true;
+}
+
+bool FillFromMonochrome(const PictureObject& picture, uint8_t* target) {
+    size_t stride = pictures::MonochromeRowStride(picture.width);
+    if (picture.pixels.size() < stride * picture.height) return false;
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* source = picture.pixels.data() + stride * y;
+        uint8_t* out = target + static_cast<size_t>(y) * picture.width * 4;
+        for (uint32_t x = 0; x < picture.width; ++x) {
+            uint8_t level = (source[x / 8] & (0x80 >> (x % 8))) ? 255 : 0;
+            SetPixel32(out + x * 4, level, level, level);
+        }
+    }
+    return true;
+}
+
+bool FillFromBgra(const PictureObject& picture, uint8_t* target, COLORREF blendColour) {
+    size_t count = static_cast<size_t>(picture.width) * picture.height;
+    if (picture.pixels.size() < count * 4) return false;
+    pictures::BlendOverColour(picture.pixels.data(), target, count, blendColour);
+    for (size_t i = 0; i < count; ++i) target[i * 4 + 3] = 0;
+    return true;
+}
+
+bool FillFromIcon(const PictureObject& picture, HBITMAP bitmap, uint8_t* target, COLORREF blendColour) {
+    HICON icon = CreatePictureIcon(picture);
+    if (!icon) return false;
+    size_t count = static_cast<size_t>(picture.width) * picture.height;
+    for (size_t i = 0; i < count; ++i)
+        SetPixel32(target + i * 4, GetBValue(blendColour), GetGValue(blendColour), GetRValue(blendColour));
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DrawIconEx(dc, 0, 0, icon, static_cast<int>(picture.width), static_cast<int>(picture.height), 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DestroyIcon(icon);
+    return true;
+}
+
+bool DrawableSize(uint32_t width, uint32_t height) {
+    return width > 0 && height > 0 && width <= INT_MAX && height <= INT_MAX;
+}
+
+// Monochrome bitmaps take the target's text colour for 0 bits and its
+// background colour for 1 bits: black and white.
+class MonochromeColours {
+public:
+    MonochromeColours(HDC target)
+        : target_(target), text_(SetTextColor(target, RGB(0, 0, 0))), back_(SetBkColor(target, RGB(255, 255, 255))) {}
+    ~MonochromeColours() {
+        SetTextColor(target_, text_);
+        SetBkColor(target_, back_);
+    }
+
+private:
+    HDC target_;
+    COLORREF text_, back_;
+};
+
+// A memory context holding a bitmap for the duration of a draw.
+class SelectedBitmap {
+public:
+    SelectedBitmap(HDC compatibleWith, HBITMAP bitmap) : dc_(CreateCompatibleDC(compatibleWith)) {
+        if (dc_) old_ = SelectObject(dc_, bitmap);
+    }
+    ~SelectedBitmap() {
+        if (!dc_) return;
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_ = nullptr;
+};
+
+class StretchModeScope {
+public:
+    StretchModeScope(HDC target, int mode)
+        : target_(target), old_(SetStretchBltMode(target, mode)), halftone_(mode == HALFTONE) {
+        if (halftone_) SetBrushOrgEx(target, 0, 0, &origin_);  // halftone needs it after the mode changes
+    }
+    ~StretchModeScope() {
+        if (halftone_) SetBrushOrgEx(target_, origin_.x, origin_.y, nullptr);
+        SetStretchBltMode(target_, old_);
+    }
+
+private:
+    HDC target_;
+    int old_;
+    bool halftone_;
+    POINT origin_{};
+};
+
+}  // namespace
+
+HBITMAP CreateTopDownBitmap(int width, int height, uint8_t** pixels) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (pixels) *pixels = static_cast<uint8_t*>(bits);
+    return bitmap;
+}
+
+int PictureStretchMode() { return g_stretchMode; }
+void SetPictureStretchMode(int mode) { g_stretchMode = mode; }
+
+HICON CreatePictureIcon(const PictureObject& picture) {
+    if (picture.kind != PictureKind::Icon && picture.kind != PictureKind::Cursor) return nullptr;
+    const pictures::IconImage& image = picture.iconImage;
+    if (image.resource.empty() || image.resource.size() > UINT_MAX || !DrawableSize(picture.width, picture.height))
+        return nullptr;
+    auto bytes = const_cast<BYTE*>(image.resource.data());
+    auto size = static_cast<DWORD>(image.resource.size());
+    HICON icon = CreateIconFromResourceEx(bytes, size, image.isIcon, 0x00030000, static_cast<int>(picture.width),
+                                          static_cast<int>(picture.height), LR_DEFAULTCOLOR);
+    if (!icon && image.bitsPerPixel != 16) icon = CreateIconFromResource(bytes, size, image.isIcon, 0x00030000);
+    return icon;
+}
+
+PreparedPicture::PreparedPicture(PreparedPicture&& other) noexcept { *this = std::move(other); }
+
+PreparedPicture& PreparedPicture::operator=(PreparedPicture&& other) noexcept {
+    if (this == &other) return *this;
+    Release();
+    bitmap_ = std::exchange(other.bitmap_, nullptr);
+    icon_ = std::exchange(other.icon_, nullptr);
+    monochrome_ = std::exchange(other.monochrome_, false);
+    flattened_ = std::exchange(other.flattened_, false);
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    return *this;
+}
+
+bool PreparedPicture::Prepare(HDC dc, const PictureObject& picture, COLORREF blendColour) {
+    Release();
+    if (!dc || picture.Empty() || !DrawableSize(picture.width, picture.height)) return false;
+    try {
+        switch (picture.kind) {
+        case PictureKind::Icon:
+        case PictureKind::Cursor: icon_ = CreatePictureIcon(picture); break;
+        case PictureKind::Jpeg:
+        case PictureKind::Bitmap: bitmap_ = FromBgrRows(dc, picture); break;
+        case PictureKind::Gif:
+        case PictureKind::Pcx256: bitmap_ = FromIndexedLayout(dc, picture); break;
+        case PictureKind::PcxMonochrome:
+            bitmap_ = FromMonochromeRows(picture);
+            monochrome_ = true;
+            break;
+        case PictureKind::Png:
+            if (picture.pixels.size() / 4 / picture.width >= picture.height)
+                bitmap_ = FromBgra(dc, picture.pixels.data(), static_cast<int>(picture.width),
+                                   static_cast<int>(picture.height), blendColour);
+            break;
+        case PictureKind::None: break;
+        }
+    } catch (const std::bad_alloc&) {
+        Release();
+    }
+    if (!Ready()) {
+        Release();
+        return false;
+    }
+    width_ = static_cast<int>(picture.width);
+    height_ = static_cast<int>(picture.height);
+    return true;
+}
+
+bool PreparedPicture::Flatten(const PictureObject& picture, COLORREF blendColour) {
+    Release();
+    if (picture.Empty() || !DrawableSize(picture.width, picture.height)) return false;
+    uint8_t* pixels = nullptr;
+    HBITMAP bitmap = CreateTopDownBitmap(static_cast<int>(picture.width), static_cast<int>(picture.height), &pixels);
+    if (!bitmap || !pixels) {
+        if (bitmap) DeleteObject(bitmap);
+        return false;
+    }
+    bool filled = false;
+    switch (picture.kind) {
+    case PictureKind::Jpeg:
+    case PictureKind::Bitmap: filled = FillFromBgr(picture, pixels); break;
+    case PictureKind::Gif:
+    case PictureKind::Pcx256: filled = FillFromIndexed(picture, pixels); break;
+    case PictureKind::PcxMonochrome: filled = FillFromMonochrome(picture, pixels); break;
+    case PictureKind::Png: filled = FillFromBgra(picture, pixels, blendColour); break;
+    case PictureKind::Icon:
+    case PictureKind::Cursor: filled = FillFromIcon(picture, bitmap, pixels, blendColour); break;
+    case PictureKind::None: break;
+    }
+    if (!filled) {
+        DeleteObject(bitmap);
+        return false;
+    }
+    bitmap_ = bitmap;
+    flattened_ = true;
+    width_ = static_cast<int>(picture.width);
+    height_ = static_cast<int>(picture.height);
+    return true;
+}
+
+bool PreparedPicture::PrepareBgra(HDC dc, const uint8_t* pixels, int width, int height, COLORREF blendColour) {
+    Release();
+    if (!dc || !pixels || width <= 0 || height <= 0) return false;
+    try {
+        bitmap_ = FromBgra(dc, pixels, width, height, blendColour);
+    } catch (const std::bad_alloc&) {
+        bitmap_ = nullptr;
+    }
+    if (!bitmap_) return false;
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
+void PreparedPicture::Release() {
+    if (bitmap_) DeleteObject(bitmap_);
+    if (icon_) DestroyIcon(icon_);
+    bitmap_ = nullptr;
+    icon_ = nullptr;
+    monochrome_ = false;
+    flattened_ = false;
+    width_ = height_ = 0;
+}
+
+void PreparedPicture::Draw(HDC target, int x, int y, int width, int height, int32_t rasterOperation) const {
+    if (!Ready()) return;
+    if (width == -1) width = width_;
+    if (height == -1) height = height_;
+    if (width <= 0 || height <= 0) return;
+    if (icon_) {
+        DrawIconEx(target, x, y, icon_, width, height, 0, nullptr, DI_NORMAL);
+        return;
+    }
+    if (rasterOperation < 0) {
+        DrawTransparent(target, x, y, width, height,
+                        static_cast<COLORREF>(-static_cast<int64_t>(rasterOperation)) & 0x00FFFFFF);
+        return;
+    }
+    SelectedBitmap source(target, bitmap_);
+    if (!source.Get()) return;
+    MonochromeColours colours(target);
+    const auto operation = static_cast<DWORD>(rasterOperation);
+    if (width == width_ && height == height_) {
+        BitBlt(target, x, y, width, height, source.Get(), 0, 0, operation);
+    } else {
+        StretchModeScope mode(target, flattened_ ? HALFTONE : g_stretchMode);
+        StretchBlt(target, x, y, width, height, source.Get(), 0, 0, width_, height_, operation);
+    }
+}
+
+void PreparedPicture::DrawTransparent(HDC target, int x, int y, int width, int height, COLORREF transparent) const {
+    if (icon_ || !bitmap_) {
+        Draw(target, x, y, width, height);
+        return;
+    }
+    if (width == -1) width = width_;
+    if (height == -1) height = height_;
+    if (width <= 0 || height <= 0) return;
+    HBITMAP mask = CreateBitmap(width_, height_, 1, 1, nullptr);
+    if (!mask) return;
+    {
+        SelectedBitmap source(target, bitmap_);
+        SelectedBitmap maskDc(target, mask);
+        if (!source.Get() || !maskDc.Get()) {
+            DeleteObject(mask);
+            return;
+        }
+        // Mask bits are 1 where the picture has the transparent colour.
+        if (monochrome_) {
+            DWORD operation = transparent == RGB(255, 255, 255) ? SRCCOPY
+                              : transparent == RGB(0, 0, 0)       ? NOTSRCCOPY
+                                                                  : BLACKNESS;
+            BitBlt(maskDc.Get(), 0, 0, width_, height_, source.Get(), 0, 0, operation);
+        } else {
+            COLORREF oldBack = SetBkColor(source.Get(), transparent);
+            BitBlt(maskDc.Get(), 0, 0, width_, height_, source.Get(), 0, 0, SRCCOPY);
+            SetBkColor(source.Get(), oldBack);
+        }
+        MonochromeColours colours(target);
+        // Averaging stretch modes would blend the mask's edges.
+        StretchModeScope mode(target, COLORONCOLOR);
+        StretchBlt(target, x, y, width, height, source.Get(), 0, 0, width_, height_, SRCINVERT);
+        StretchBlt(target, x, y, width, height, maskDc.Get(), 0, 0, width_, height_, SRCAND);
+        StretchBlt(target, x, y, width, height, source.Get(), 0, 0, width_, height_, SRCINVERT);
+    }
+    DeleteObject(mask);
+}
+
+}  // namespace components

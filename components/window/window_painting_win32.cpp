@@ -1,0 +1,66 @@
+// The window's background: its picture in one of four modes, and BackColor
+// wherever the picture leaves the update area uncovered.
+#include "components/pictures/picture_decoder.h"
+#include "components/pictures/picture_drawing_win32.h"
+#include "components/pictures/picture_placement.h"
+#include "components/window/window_component_win32.h"
+
+namespace components {
+namespace {
+
+COLORREF ResolvedColour(uint32_t colour) {
+    return colour == kDefaultColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour & 0x00FFFFFF);
+}
+
+BOOL CALLBACK InvalidateTransparentChild(HWND child, LPARAM) {
+    if (IsWindowVisible(child) && (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT))
+        InvalidateRect(child, nullptr, TRUE);
+    return TRUE;
+}
+
+}  // namespace
+
+bool WindowComponent::EnsurePicture() {
+    if (pictureState_ == PictureState::NotDecoded) {
+        pictureState_ = PictureState::Failed;
+        const Bytes& bytes = data_.BackPicture;
+        if (!bytes.empty() &&
+            pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture_) == pictures::DecodeStatus::kOk &&
+            backgroundPicture_.Flatten(picture_, ResolvedColour(data_.BackColor)))
+            pictureState_ = PictureState::Ready;
+        picture_.Clear();  // the drawable copy is all that painting needs
+    }
+    return pictureState_ == PictureState::Ready;
+}
+
+void WindowComponent::DropPicture() {
+    backgroundPicture_.Release();
+    picture_.Clear();
+    pictureState_ = PictureState::NotDecoded;
+}
+
+void WindowComponent::InvalidateBackground() {
+    InvalidateRect(window_, nullptr, TRUE);
+    EnumChildWindows(window_, InvalidateTransparentChild, 0);
+}
+
+void WindowComponent::PaintBackground(HDC dc) {
+    RECT update;
+    if (GetClipBox(dc, &update) == NULLREGION) return;
+    RECT client;
+    GetClientRect(window_, &client);
+    HRGN remaining = CreateRectRgnIndirect(&update);
+    if (EnsurePicture()) {
+        // Modes beyond centred are stretched.
+        int mode = data_.PictureMode >= pictures::kBackgroundTopLeft && data_.PictureMode <= pictures::kBackgroundCentred
+                       ? data_.PictureMode
+                       : pictures::kBackgroundStretched;
+        PlaceBackgroundPicture(dc, backgroundPicture_, mode, client, update, remaining, ResolvedColour(data_.BackColor));
+    }
+    HBRUSH brush = CreateSolidBrush(ResolvedColour(data_.BackColor));
+    FillRgn(dc, remaining, brush);
+    DeleteObject(brush);
+    DeleteObject(remaining);
+}
+
+}  // namespace components
