@@ -4,6 +4,7 @@
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
 
+#include <array>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -24,7 +25,9 @@ public:
     void Start();
 
 private:
-    void OnHead(const std::error_code& error, size_t length);
+    void ReadHead();
+    void OnRead(const std::error_code& error, size_t length);
+    void OnHead(size_t length);
     void Respond(int status, std::string_view contentType, std::string body, bool headOnly,
                  std::string_view extraHeaders = {});
     void Close();
@@ -36,6 +39,7 @@ private:
     std::chrono::milliseconds timeout_;
     std::string peer_;
     std::string head_;
+    std::array<char, 2048> chunk_;
     std::string response_;
     std::string requestSummary_;
 };
