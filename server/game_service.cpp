@@ -20,7 +20,30 @@ constexpr size_t kMaximumPasswordLength = 64;
 constexpr std::string_view kRoleClasses[] = {"剑客", "法师", "弓手"};
 
 bool HoldsControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
+// The ASCII space and the ideographic space that Chinese input methods type.
+constexpr std::string_view kBlanks[] = {" ", "　"};
+
+bool StartsWithBlank(std::string_view text) {
+    return std::any_of(std::begin(kBlanks), std::end(kBlanks),
+                       [&](std::string_view blank) { return text.starts_with(blank); });
+}
+
+bool EndsWithBlank(std::string_view text) {
+    return std::any_of(std::begin(kBlanks), std::end(kBlanks), [&](std::string_view blank) {
+        return text.ends_with(blank) && IsGbkCharacterBoundary(text, text.size() - blank.size());
+    });
+}
+
+// For a name already known to be GBK. A name of blanks only starts with one.
+bool IsAcceptableAccountName(std::string_view gbk) {
+    return gbk.size() >= kMinimumLength && gbk.size() <= kMaximumAccountLength && !HoldsControlCharacter(gbk) &&
+           !StartsWithBlank(gbk) && !EndsWithBlank(gbk);
 }
 
 int64_t UnixSeconds(std::chrono::system_clock::time_point moment) {
@@ -67,9 +90,8 @@ void GameService::Log(const PlayerSession& player, const std::string& event) {
 
 void GameService::Register(PlayerSession& player, std::string account, std::string password, ReplyHandler done) {
     std::string name;
-    if (!converter_.ToUtf8(account, name) || HoldsControlCharacter(account) || account.size() < kMinimumLength ||
-        account.size() > kMaximumAccountLength || password.size() < kMinimumLength ||
-        password.size() > kMaximumPasswordLength) {
+    if (!converter_.ToUtf8(account, name) || !IsAcceptableAccountName(account) ||
+        password.size() < kMinimumLength || password.size() > kMaximumPasswordLength) {
         if (log_.Enabled()) Log(player, "register refused account=" + Field(account) + " (length or characters)");
         return done(replies::Refusal(replies::kRegisterFailed, replies::kBadAccountOrPassword));
     }
