@@ -48,34 +48,38 @@ void GameSession::OnRead(const std::error_code& error, size_t length) {
         return;
     }
     pending_.append(chunk_.data(), length);
-    if (pending_.size() > limits_.maxRequestBytes) {
-        Close("request longer than " + std::to_string(limits_.maxRequestBytes) + " bytes");
-        return;
-    }
+    lastReadFilledChunk_ = length == chunk_.size();
     ProcessPending();
 }
 
 // Requests carry no framing and the last field no terminator, so a request ends where
 // the received bytes end once all its fields are there and nothing more is waiting: the
 // client sends each request with one small send, which arrives whole, while waiting for
-// a quiet period would delay every reply by that period.
+// a quiet period would delay every reply by that period. Requests that arrived together
+// are answered one after the other; the size limit applies to each on its own.
 void GameSession::ProcessPending() {
     if (closed_) return;
-    if (pending_.empty()) {
-        DisarmDeadline();
-        ReadMore();
-        return;
-    }
     ParseResult parsed = ParseRequest(pending_);
     if (parsed.status == ParseStatus::Malformed) {
         Close("malformed request: " + std::string(parsed.problem));
         return;
     }
+    size_t requestBytes = parsed.status == ParseStatus::Complete ? parsed.consumed : pending_.size() - parsed.consumed;
+    if (requestBytes > limits_.maxRequestBytes) {
+        Close("request longer than " + std::to_string(limits_.maxRequestBytes) + " bytes");
+        return;
+    }
+    // A read that did not fill the buffer took all there was, so only a full one needs asking.
     std::error_code ignored;
     bool lastFieldMayGoOn = parsed.status == ParseStatus::Complete && parsed.consumed == pending_.size() &&
-                            socket_.available(ignored) > 0;
+                            lastReadFilledChunk_ && socket_.available(ignored) > 0;
     if (parsed.status == ParseStatus::NeedMore || lastFieldMayGoOn) {
-        ArmDeadline();
+        if (parsed.status == ParseStatus::NeedMore) pending_.erase(0, parsed.consumed);
+        if (pending_.empty()) {
+            DisarmDeadline();
+        } else {
+            ArmDeadline();
+        }
         ReadMore();
         return;
     }

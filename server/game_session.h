@@ -19,7 +19,7 @@ namespace server {
 
 struct SessionLimits {
     std::chrono::milliseconds requestTimeout{10000};
-    size_t maxRequestBytes = 4096;
+    size_t maxRequestBytes = 4096;  // for one request
 };
 
 class GameSession : public std::enable_shared_from_this<GameSession> {
@@ -51,6 +51,7 @@ private:
     std::array<char, 4096> chunk_;
     bool deadlineArmed_ = false;
     unsigned deadlineGeneration_ = 0;
+    bool lastReadFilledChunk_ = false;
     bool closed_ = false;
 };
 

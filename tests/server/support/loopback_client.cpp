@@ -52,6 +52,21 @@ std::string LoopbackClient::Receive(std::chrono::milliseconds wait, std::chrono:
     return received;
 }
 
+std::string LoopbackClient::ReceiveAtLeast(size_t length, std::chrono::milliseconds wait) {
+    std::string received;
+    auto deadline = std::chrono::steady_clock::now() + wait;
+    while (socket_ >= 0 && received.size() < length) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{socket_, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) break;
+        char buffer[8192];
+        ssize_t got = ::recv(socket_, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        received.append(buffer, static_cast<size_t>(got));
+    }
+    return received;
+}
+
 bool LoopbackClient::ClosedByPeer(std::chrono::milliseconds wait) {
     if (socket_ < 0) return true;
     auto deadline = std::chrono::steady_clock::now() + wait;

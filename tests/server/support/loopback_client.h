@@ -25,6 +25,9 @@ public:
     std::string Receive(std::chrono::milliseconds wait = std::chrono::milliseconds(3000),
                         std::chrono::milliseconds quiet = std::chrono::milliseconds(20));
 
+    // What arrives until `length` bytes are there, the peer closes, or `wait` has passed.
+    std::string ReceiveAtLeast(size_t length, std::chrono::milliseconds wait = std::chrono::milliseconds(10000));
+
     // Sends a request and returns the reply.
     std::string Exchange(std::string_view request) {
         return Send(request) ? Receive() : std::string();
