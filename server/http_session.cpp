@@ -27,10 +27,10 @@ constexpr std::string_view kTextPlain = "text/plain; charset=us-ascii";
 
 }  // namespace
 
-HttpSession::HttpSession(asio::ip::tcp::socket socket, const UpdateDocument& document, const ServerLog& log,
-                         std::chrono::milliseconds timeout)
-    : socket_(std::move(socket)), deadline_(socket_.get_executor()), document_(document), log_(log),
-      timeout_(timeout) {
+HttpSession::HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
+                         const ServerLog& log, std::chrono::milliseconds timeout)
+    : socket_(std::move(socket)), slot_(std::move(slot)), deadline_(socket_.get_executor()), document_(document),
+      log_(log), timeout_(timeout) {
     std::error_code ignored;
     auto remote = socket_.remote_endpoint(ignored);
     peer_ = ignored ? std::string("unknown") : remote.address().to_string() + ":" + std::to_string(remote.port());

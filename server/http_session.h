@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "server/connection_limits.h"
 #include "server/server_log.h"
 #include "server/update_document.h"
 
@@ -19,8 +20,8 @@ public:
     static constexpr std::string_view kUpdatePath = "/vorlenk2/update.xml";
     static constexpr size_t kMaxHeadBytes = 8192;
 
-    HttpSession(asio::ip::tcp::socket socket, const UpdateDocument& document, const ServerLog& log,
-                std::chrono::milliseconds timeout);
+    HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
+                const ServerLog& log, std::chrono::milliseconds timeout);
 
     void Start();
 
@@ -33,6 +34,7 @@ private:
     void Close();
 
     asio::ip::tcp::socket socket_;
+    ConnectionSlot slot_;
     asio::steady_timer deadline_;
     const UpdateDocument& document_;
     const ServerLog& log_;

@@ -11,11 +11,21 @@
 
 namespace server::testing {
 
-LoopbackClient::LoopbackClient(uint16_t port) {
+LoopbackClient::LoopbackClient(uint16_t port, const char* from) {
     socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
     if (socket_ < 0) return;
     int on = 1;
     setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    if (from) {
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        if (inet_pton(AF_INET, from, &source.sin_addr) != 1 ||
+            ::bind(socket_, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
+            ::close(socket_);
+            socket_ = -1;
+            return;
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);

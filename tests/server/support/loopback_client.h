@@ -10,12 +10,14 @@ namespace server::testing {
 
 class LoopbackClient {
 public:
-    explicit LoopbackClient(uint16_t port);
+    // Connects to 127.0.0.1; `from` picks another loopback address (127.0.0.2, …) to come from.
+    explicit LoopbackClient(uint16_t port, const char* from = nullptr);
     ~LoopbackClient();
     LoopbackClient(const LoopbackClient&) = delete;
     LoopbackClient& operator=(const LoopbackClient&) = delete;
 
     bool connected() const { return socket_ >= 0; }
+    int descriptor() const { return socket_; }
 
     // Sends the bytes with one send call, as the launcher does.
     bool Send(std::string_view bytes);
