@@ -76,7 +76,7 @@ std::string CommandLineHelp(const char* program) {
         "Limits against floods; what they refuse is logged as one summary line per interval:\n"
         "  --max-connections N     game and HTTP connections held at once (default 4096, lowered to fit\n"
         "                          the descriptor limit); more are closed at once\n"
-        "  --max-per-address N     connections held at once from one address, IPv6 by /64 (default 32;\n"
+        "  --max-per-address N     connections held at once from one address, IPv6 by /64 (default 64;\n"
         "                          0: no limit)\n"
         "  --login-rate N          logins per address per minute, up to N at once (default 20; 0: no limit)\n"
         "  --register-rate N       registrations per address per minute, likewise (default 10; 0: no limit)\n"

@@ -35,7 +35,7 @@ struct ServerConfig {
     size_t maxRequestBytes = 4096;  // for one request
     // Game and HTTP connections together; lowered at start to fit the descriptor limit.
     size_t maxConnections = 4096;
-    size_t maxConnectionsPerAddress = 32;  // 0: no limit; IPv6 addresses count by /64
+    size_t maxConnectionsPerAddress = 64;  // 0: no limit; IPv6 addresses count by /64
     unsigned loginsPerMinute = 20;         // per address, up to a minute's worth at once; 0: no limit
     unsigned registrationsPerMinute = 10;  // per address, as for logins
     size_t hashQueue = 64;                 // logins and registrations waiting for a hashing thread
