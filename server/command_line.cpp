@@ -14,6 +14,46 @@ bool ParseNumber(std::string_view text, long long minimum, long long maximum, lo
     return error == std::errc() && end == text.data() + text.size() && value >= minimum && value <= maximum;
 }
 
+using std::chrono::milliseconds;
+
+// Flags that take a whole number in a range.
+struct NumberFlag {
+    std::string_view name;
+    long long minimum;
+    long long maximum;
+    void (*set)(ServerConfig& config, long long value);
+};
+
+constexpr NumberFlag kNumberFlags[] = {
+    {"--port", 0, 65535, [](ServerConfig& c, long long n) { c.gamePort = static_cast<uint16_t>(n); }},
+    {"--http-port", 0, 65535, [](ServerConfig& c, long long n) { c.httpPort = static_cast<uint16_t>(n); }},
+    {"--draw-limit", 0, 1000000, [](ServerConfig& c, long long n) { c.drawLimit = static_cast<int>(n); }},
+    {"--hash-iterations", 1, 100000000,
+     [](ServerConfig& c, long long n) { c.passwordIterations = static_cast<int>(n); }},
+    {"--request-timeout", 1, 3600000, [](ServerConfig& c, long long n) { c.requestTimeout = milliseconds(n); }},
+    {"--idle-timeout", 0, 86400000, [](ServerConfig& c, long long n) { c.idleTimeout = milliseconds(n); }},
+    {"--max-request", 64, 1 << 20, [](ServerConfig& c, long long n) { c.maxRequestBytes = static_cast<size_t>(n); }},
+    {"--max-connections", 1, 10000000,
+     [](ServerConfig& c, long long n) { c.maxConnections = static_cast<size_t>(n); }},
+    {"--max-per-address", 0, 10000000,
+     [](ServerConfig& c, long long n) { c.maxConnectionsPerAddress = static_cast<size_t>(n); }},
+    {"--login-rate", 0, 1000000, [](ServerConfig& c, long long n) { c.loginsPerMinute = static_cast<unsigned>(n); }},
+    {"--register-rate", 0, 1000000,
+     [](ServerConfig& c, long long n) { c.registrationsPerMinute = static_cast<unsigned>(n); }},
+    {"--hash-threads", 1, 256, [](ServerConfig& c, long long n) { c.hashingThreads = static_cast<unsigned>(n); }},
+    {"--hash-queue", 1, 1000000, [](ServerConfig& c, long long n) { c.hashQueue = static_cast<size_t>(n); }},
+    {"--hash-queue-per-address", 1, 1000000,
+     [](ServerConfig& c, long long n) { c.hashQueuePerAddress = static_cast<size_t>(n); }},
+    {"--summary-interval", 100, 3600000, [](ServerConfig& c, long long n) { c.summaryInterval = milliseconds(n); }},
+};
+
+const NumberFlag* FindNumberFlag(std::string_view name) {
+    for (const NumberFlag& flag : kNumberFlags) {
+        if (flag.name == name) return &flag;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::string CommandLineHelp(const char* program) {
@@ -29,7 +69,23 @@ std::string CommandLineHelp(const char* program) {
         "  --draw-limit N          lucky draws per account per day, in local time (default 3)\n"
         "  --hash-iterations N     PBKDF2-HMAC-SHA256 iterations for new passwords (default 600000)\n"
         "  --request-timeout MS    drop a connection whose request stays unfinished this long (default 10000)\n"
-        "  --max-request BYTES     drop a connection whose request grows past this (default 4096)\n"
+        "  --idle-timeout MS       drop a game connection that completes no request this long after\n"
+        "                          connecting (default 300000; 0: never)\n"
+        "  --max-request BYTES     drop a connection when one request grows past this (default 4096)\n"
+        "\n"
+        "Limits against floods; what they refuse is logged as one summary line per interval:\n"
+        "  --max-connections N     game and HTTP connections held at once (default 4096, lowered to fit\n"
+        "                          the descriptor limit); more are closed at once\n"
+        "  --max-per-address N     connections held at once from one address, IPv6 by /64 (default 64;\n"
+        "                          0: no limit)\n"
+        "  --login-rate N          logins per address per minute, up to N at once (default 20; 0: no limit)\n"
+        "  --register-rate N       registrations per address per minute, likewise (default 10; 0: no limit)\n"
+        "  --hash-threads N        threads hashing passwords (default: one per core)\n"
+        "  --hash-queue N          logins and registrations waiting for a hashing thread (default 64)\n"
+        "  --hash-queue-per-address N  of those, from one address (default 4)\n"
+        "  --summary-interval MS   how often the summary line is written (default 10000)\n"
+        "  A login or registration over a rate or with the queue full is refused at once.\n"
+        "\n"
         "  --help                  print this text\n"
         "\n"
         "Prints one \"listening\" line on stdout when ready; logs one line per event on stderr.\n";
@@ -46,21 +102,16 @@ CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConf
             return CommandLineStatus::Error;
         }
         std::string_view value = argv[++i];
-        long long number = 0;
-        auto numberIn = [&](long long minimum, long long maximum) {
-            if (ParseNumber(value, minimum, maximum, number)) return true;
-            message = std::string(flag) + " takes a number from " + std::to_string(minimum) + " to " +
-                      std::to_string(maximum) + ", not \"" + std::string(value) + "\"";
-            return false;
-        };
-        if (flag == "--address") {
+        if (const NumberFlag* numeric = FindNumberFlag(flag)) {
+            long long number = 0;
+            if (!ParseNumber(value, numeric->minimum, numeric->maximum, number)) {
+                message = std::string(flag) + " takes a number from " + std::to_string(numeric->minimum) + " to " +
+                          std::to_string(numeric->maximum) + ", not \"" + std::string(value) + "\"";
+                return CommandLineStatus::Error;
+            }
+            numeric->set(config, number);
+        } else if (flag == "--address") {
             config.address = value;
-        } else if (flag == "--port") {
-            if (!numberIn(0, 65535)) return CommandLineStatus::Error;
-            config.gamePort = static_cast<uint16_t>(number);
-        } else if (flag == "--http-port") {
-            if (!numberIn(0, 65535)) return CommandLineStatus::Error;
-            config.httpPort = static_cast<uint16_t>(number);
         } else if (flag == "--db") {
             config.databasePath = value;
         } else if (flag == "--version" || flag == "--update-ini") {
@@ -80,18 +131,6 @@ CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConf
                 }
                 config.version = {VersionSource::Kind::Text, gbk};
             }
-        } else if (flag == "--draw-limit") {
-            if (!numberIn(0, 1000000)) return CommandLineStatus::Error;
-            config.drawLimit = static_cast<int>(number);
-        } else if (flag == "--hash-iterations") {
-            if (!numberIn(1, 100000000)) return CommandLineStatus::Error;
-            config.passwordIterations = static_cast<int>(number);
-        } else if (flag == "--request-timeout") {
-            if (!numberIn(1, 3600000)) return CommandLineStatus::Error;
-            config.requestTimeout = std::chrono::milliseconds(number);
-        } else if (flag == "--max-request") {
-            if (!numberIn(64, 1 << 20)) return CommandLineStatus::Error;
-            config.maxRequestBytes = static_cast<size_t>(number);
         } else {
             message = "unknown flag " + std::string(flag) + " (see --help)";
             return CommandLineStatus::Error;

@@ -1,5 +1,7 @@
 #include "server/game_server.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -11,11 +13,23 @@ namespace server {
 
 namespace {
 
-constexpr std::chrono::milliseconds kAcceptPause{100};
+constexpr std::chrono::milliseconds kFirstAcceptPause{10};
+constexpr std::chrono::milliseconds kLongestAcceptPause{1000};
+// Descriptors kept for the database, the log, the acceptors, the event loop and the
+// connection that is accepted only to be closed.
+constexpr size_t kReservedDescriptors = 32;
 
 unsigned HashingThreads(unsigned configured) {
     if (configured > 0) return configured;
     return std::max(1u, std::thread::hardware_concurrency());
+}
+
+size_t ConnectionsThatFit(size_t wanted) {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return wanted;
+    size_t descriptors = static_cast<size_t>(limit.rlim_cur);
+    size_t room = descriptors > 2 * kReservedDescriptors ? descriptors - kReservedDescriptors : descriptors / 2;
+    return std::max<size_t>(1, std::min(wanted, room));
 }
 
 bool Bind(asio::ip::tcp::acceptor& acceptor, const asio::ip::tcp::endpoint& endpoint, std::string& error) {
@@ -37,17 +51,28 @@ bool Bind(asio::ip::tcp::acceptor& acceptor, const asio::ip::tcp::endpoint& endp
 GameServer::GameServer(ServerConfig config)
     : config_(std::move(config)),
       log_(config_.log),
+      connections_(ConnectionsThatFit(config_.maxConnections), config_.maxConnectionsPerAddress),
       document_(config_.version),
-      hashing_(HashingThreads(config_.hashingThreads)),
-      gameAcceptor_(io_),
-      httpAcceptor_(io_),
-      gamePause_(io_),
-      httpPause_(io_) {}
+      hashing_(HashingThreads(config_.hashingThreads), config_.hashQueue, config_.hashQueuePerAddress),
+      game_(io_,
+            [this](asio::ip::tcp::socket socket, ConnectionSlot slot) {
+                SessionLimits limits{config_.requestTimeout, config_.idleTimeout, config_.maxRequestBytes};
+                std::make_shared<GameSession>(std::move(socket), std::move(slot), *service_, log_, limits,
+                                              connections_.open())
+                    ->Start();
+            }),
+      http_(io_,
+            [this](asio::ip::tcp::socket socket, ConnectionSlot slot) {
+                std::make_shared<HttpSession>(std::move(socket), std::move(slot), document_, log_,
+                                              config_.requestTimeout)
+                    ->Start();
+            }),
+      summary_(io_) {}
 
 GameServer::~GameServer() {
     Stop();
     // Hashing jobs refer to the service and post back to io_: finish them first.
-    hashing_.join();
+    hashing_.Stop();
 }
 
 bool GameServer::Open(std::string& error) {
@@ -59,62 +84,84 @@ bool GameServer::Open(std::string& error) {
     }
     store_ = AccountStore::Open(config_.databasePath, error);
     if (!store_) return false;
-    if (!Bind(gameAcceptor_, {address, config_.gamePort}, error)) return false;
-    if (!Bind(httpAcceptor_, {address, config_.httpPort}, error)) return false;
-    service_.emplace(io_, hashing_, *store_, DrawRules(config_.drawLimit), config_.passwordIterations,
-                     config_.clock, log_);
-    AcceptGame();
-    AcceptHttp();
+    if (!Bind(game_.acceptor, {address, config_.gamePort}, error)) return false;
+    if (!Bind(http_.acceptor, {address, config_.httpPort}, error)) return false;
+    if (connections_.maxTotal() < config_.maxConnections) {
+        log_.Write("connection limit lowered to " + std::to_string(connections_.maxTotal()) +
+                   " to fit the descriptor limit");
+    }
+    ServiceLimits limits{config_.passwordIterations, config_.loginsPerMinute, config_.registrationsPerMinute};
+    service_.emplace(io_, hashing_, *store_, DrawRules(config_.drawLimit), limits, config_.clock, log_, refusals_);
+    Accept(game_);
+    Accept(http_);
+    WriteSummaryEvery();
     return true;
 }
 
 asio::ip::tcp::endpoint GameServer::GameEndpoint() const {
     std::error_code ignored;
-    return gameAcceptor_.local_endpoint(ignored);
+    return game_.acceptor.local_endpoint(ignored);
 }
 
 asio::ip::tcp::endpoint GameServer::HttpEndpoint() const {
     std::error_code ignored;
-    return httpAcceptor_.local_endpoint(ignored);
+    return http_.acceptor.local_endpoint(ignored);
 }
 
 void GameServer::Run() { io_.run(); }
 
 void GameServer::Stop() { io_.stop(); }
 
-bool GameServer::PauseAfterAcceptError(const std::error_code& error, asio::steady_timer& pause,
-                                       void (GameServer::*resume)()) {
-    log_.Write("accept failed: " + error.message());
-    if (error == asio::error::connection_aborted) return false;
-    pause.expires_after(kAcceptPause);
-    pause.async_wait([this, resume](const std::error_code& waited) {
-        if (!waited) (this->*resume)();
-    });
-    return true;
-}
-
-void GameServer::AcceptGame() {
-    gameAcceptor_.async_accept([this](const std::error_code& error, asio::ip::tcp::socket socket) {
+void GameServer::Accept(Listener& listener) {
+    listener.acceptor.async_accept([this, &listener](const std::error_code& error, asio::ip::tcp::socket socket) {
         if (error == asio::error::operation_aborted) return;
-        if (error) {
-            if (PauseAfterAcceptError(error, gamePause_, &GameServer::AcceptGame)) return;
-        } else {
-            SessionLimits limits{config_.requestTimeout, config_.maxRequestBytes};
-            std::make_shared<GameSession>(std::move(socket), *service_, log_, limits, openSessions_)->Start();
-        }
-        AcceptGame();
+        if (error == asio::error::connection_aborted) return Accept(listener);
+        if (error) return PauseAfterAcceptError(listener, error);
+        listener.backoff = std::chrono::milliseconds(0);
+        Admit(listener, std::move(socket));
+        Accept(listener);
     });
 }
 
-void GameServer::AcceptHttp() {
-    httpAcceptor_.async_accept([this](const std::error_code& error, asio::ip::tcp::socket socket) {
-        if (error == asio::error::operation_aborted) return;
-        if (error) {
-            if (PauseAfterAcceptError(error, httpPause_, &GameServer::AcceptHttp)) return;
-        } else {
-            std::make_shared<HttpSession>(std::move(socket), document_, log_, config_.requestTimeout)->Start();
+// Connections over a limit are closed at once and counted, not logged one by one.
+void GameServer::Admit(Listener& listener, asio::ip::tcp::socket socket) {
+    std::error_code code;
+    asio::ip::tcp::endpoint remote = socket.remote_endpoint(code);
+    if (code) return;  // already gone
+    ConnectionSlot slot;
+    switch (connections_.Admit(AddressKey(remote.address()), slot)) {
+    case ConnectionLimiter::Verdict::Admitted:
+        return listener.start(std::move(socket), std::move(slot));
+    case ConnectionLimiter::Verdict::OverTotal:
+        refusals_.Count(Refusal::ConnectionOverTotal);
+        break;
+    case ConnectionLimiter::Verdict::OverAddress:
+        refusals_.Count(Refusal::ConnectionOverAddress);
+        break;
+    }
+    socket.close(code);
+}
+
+void GameServer::PauseAfterAcceptError(Listener& listener, const std::error_code& error) {
+    listener.backoff = std::clamp(listener.backoff * 2, kFirstAcceptPause, kLongestAcceptPause);
+    refusals_.Count(Refusal::AcceptFailed,
+                    error.message() + "; pausing up to " + std::to_string(listener.backoff.count()) + " ms");
+    listener.pause.expires_after(listener.backoff);
+    listener.pause.async_wait([this, &listener](const std::error_code& waited) {
+        if (!waited) Accept(listener);
+    });
+}
+
+void GameServer::WriteSummaryEvery() {
+    summary_.expires_after(config_.summaryInterval);
+    summary_.async_wait([this](const std::error_code& error) {
+        if (error) return;
+        std::string summary = refusals_.TakeSummary();
+        if (!summary.empty()) {
+            log_.Write("in the last " + std::to_string(config_.summaryInterval.count()) + " ms: " + summary);
         }
-        AcceptHttp();
+        service_->PruneRateLimits();
+        WriteSummaryEvery();
     });
 }
 

@@ -5,14 +5,18 @@
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
-#include <asio/thread_pool.hpp>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "server/account_store.h"
+#include "server/connection_limits.h"
 #include "server/game_service.h"
+#include "server/hashing_queue.h"
+#include "server/refusal_tally.h"
 #include "server/server_config.h"
 #include "server/server_log.h"
 #include "server/update_document.h"
@@ -39,25 +43,36 @@ public:
     void Stop();
 
 private:
-    void AcceptGame();
-    void AcceptHttp();
-    // Out of descriptors and the like: pause accepting instead of spinning on the error.
-    bool PauseAfterAcceptError(const std::error_code& error, asio::steady_timer& pause,
-                               void (GameServer::*resume)());
+    // One listening port: its acceptor, what starts a session, and the pause after a failed accept.
+    struct Listener {
+        using StartSession = std::function<void(asio::ip::tcp::socket, ConnectionSlot)>;
+        Listener(asio::io_context& io, StartSession start) : acceptor(io), pause(io), start(std::move(start)) {}
+        asio::ip::tcp::acceptor acceptor;
+        asio::steady_timer pause;
+        std::chrono::milliseconds backoff{0};
+        StartSession start;
+    };
+
+    void Accept(Listener& listener);
+    void Admit(Listener& listener, asio::ip::tcp::socket socket);
+    // Out of descriptors and the like: pause accepting, longer each time, instead of spinning.
+    void PauseAfterAcceptError(Listener& listener, const std::error_code& error);
+    // Logs what was refused as one line per interval.
+    void WriteSummaryEvery();
 
     // Declared so that io_ goes before what its pending handlers refer to.
     ServerConfig config_;
     ServerLog log_;
-    size_t openSessions_ = 0;
+    RefusalTally refusals_;
+    ConnectionLimiter connections_;
     std::unique_ptr<AccountStore> store_;
     UpdateDocument document_;
-    asio::thread_pool hashing_;
+    HashingQueue hashing_;
     asio::io_context io_;
     std::optional<GameService> service_;
-    asio::ip::tcp::acceptor gameAcceptor_;
-    asio::ip::tcp::acceptor httpAcceptor_;
-    asio::steady_timer gamePause_;
-    asio::steady_timer httpPause_;
+    Listener game_;
+    Listener http_;
+    asio::steady_timer summary_;
 };
 
 }  // namespace server

@@ -20,24 +20,54 @@ constexpr size_t kMaximumPasswordLength = 64;
 constexpr std::string_view kRoleClasses[] = {"剑客", "法师", "弓手"};
 
 bool HoldsControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
+// The ASCII space and the ideographic space that Chinese input methods type.
+constexpr std::string_view kBlanks[] = {" ", "　"};
+
+bool StartsWithBlank(std::string_view text) {
+    return std::any_of(std::begin(kBlanks), std::end(kBlanks),
+                       [&](std::string_view blank) { return text.starts_with(blank); });
+}
+
+bool EndsWithBlank(std::string_view text) {
+    return std::any_of(std::begin(kBlanks), std::end(kBlanks), [&](std::string_view blank) {
+        return text.ends_with(blank) && IsGbkCharacterBoundary(text, text.size() - blank.size());
+    });
+}
+
+// For a name already known to be GBK. A name of blanks only starts with one.
+bool IsAcceptableAccountName(std::string_view gbk) {
+    return gbk.size() >= kMinimumLength && gbk.size() <= kMaximumAccountLength && !HoldsControlCharacter(gbk) &&
+           !StartsWithBlank(gbk) && !EndsWithBlank(gbk);
 }
 
 int64_t UnixSeconds(std::chrono::system_clock::time_point moment) {
     return std::chrono::duration_cast<std::chrono::seconds>(moment.time_since_epoch()).count();
 }
 
+std::string LoginBusy() { return replies::Refusal(replies::kLoginError, replies::kServerBusy); }
+
+std::string RegistrationBusy() { return replies::Refusal(replies::kRegisterFailed, replies::kServerBusy); }
+
 }  // namespace
 
-GameService::GameService(asio::io_context& io, asio::thread_pool& hashing, AccountStore& store, DrawRules rules,
-                         int passwordIterations, Clock clock, const ServerLog& log)
+GameService::GameService(asio::io_context& io, HashingQueue& hashing, AccountStore& store, DrawRules rules,
+                         ServiceLimits limits, Clock clock, const ServerLog& log, RefusalTally& refusals)
     : io_(io),
       hashing_(hashing),
       store_(store),
       rules_(rules),
-      passwordIterations_(passwordIterations),
+      passwordIterations_(limits.passwordIterations),
       clock_(clock ? std::move(clock) : Clock([] { return std::chrono::system_clock::now(); })),
-      log_(log) {
+      log_(log),
+      refusals_(refusals),
+      loginRate_(limits.loginsPerMinute),
+      registrationRate_(limits.registrationsPerMinute) {
     for (std::string_view roleClass : kRoleClasses) {
         std::string utf8;
         if (converter_.ToUtf8(roleClass, utf8)) roleClasses_.push_back(std::move(utf8));
@@ -61,15 +91,24 @@ void GameService::Handle(PlayerSession& player, Request request, ReplyHandler do
     }
 }
 
+void GameService::PruneRateLimits() {
+    auto now = AddressRateLimiter::Clock::now();
+    loginRate_.Prune(now);
+    registrationRate_.Prune(now);
+}
+
 void GameService::Log(const PlayerSession& player, const std::string& event) {
     log_.Write(player.peer + " " + event);
 }
 
 void GameService::Register(PlayerSession& player, std::string account, std::string password, ReplyHandler done) {
+    if (!registrationRate_.Allow(player.address, AddressRateLimiter::Clock::now())) {
+        refusals_.Count(Refusal::RegistrationOverRate);
+        return done(RegistrationBusy());
+    }
     std::string name;
-    if (!converter_.ToUtf8(account, name) || HoldsControlCharacter(account) || account.size() < kMinimumLength ||
-        account.size() > kMaximumAccountLength || password.size() < kMinimumLength ||
-        password.size() > kMaximumPasswordLength) {
+    if (!converter_.ToUtf8(account, name) || !IsAcceptableAccountName(account) ||
+        password.size() < kMinimumLength || password.size() > kMaximumPasswordLength) {
         if (log_.Enabled()) Log(player, "register refused account=" + Field(account) + " (length or characters)");
         return done(replies::Refusal(replies::kRegisterFailed, replies::kBadAccountOrPassword));
     }
@@ -81,23 +120,27 @@ void GameService::Register(PlayerSession& player, std::string account, std::stri
     }
     if (found != StoreStatus::NotFound) {
         Log(player, "register failed: store: " + store_.LastError());
-        return done(replies::Refusal(replies::kRegisterFailed, replies::kServerBusy));
+        return done(RegistrationBusy());
     }
-    asio::post(hashing_, [this, &player, account = std::move(account), name = std::move(name),
-                          password = std::move(password), done = std::move(done)]() mutable {
+    bool queued = hashing_.Submit(player.address, [this, &player, account = std::move(account), name = std::move(name),
+                                                   password = std::move(password), done]() mutable {
         std::string record = MakePasswordRecord(password, passwordIterations_);
         asio::post(io_, [this, &player, account = std::move(account), name = std::move(name),
                          record = std::move(record), done = std::move(done)] {
             FinishRegister(player, account, name, record, done);
         });
     });
+    if (!queued) {
+        refusals_.Count(Refusal::HashingQueueFull);
+        done(RegistrationBusy());
+    }
 }
 
 void GameService::FinishRegister(PlayerSession& player, const std::string& account, const std::string& name,
                                  const std::string& record, const ReplyHandler& done) {
     if (record.empty()) {
         Log(player, "register failed: password hashing refused");
-        return done(replies::Refusal(replies::kRegisterFailed, replies::kServerBusy));
+        return done(RegistrationBusy());
     }
     std::vector<StoredRole> roles;
     StoreStatus created = store_.CreateAccount(name, record, roleClasses_, UnixSeconds(clock_()), roles);
@@ -107,7 +150,7 @@ void GameService::FinishRegister(PlayerSession& player, const std::string& accou
     }
     if (created != StoreStatus::Ok) {
         Log(player, "register failed: store: " + store_.LastError());
-        return done(replies::Refusal(replies::kRegisterFailed, replies::kServerBusy));
+        return done(RegistrationBusy());
     }
     if (log_.Enabled()) {
         Log(player, "register account=" + Field(account) + " roles=" + std::to_string(roles.size()));
@@ -118,6 +161,10 @@ void GameService::FinishRegister(PlayerSession& player, const std::string& accou
 void GameService::Login(PlayerSession& player, std::string account, std::string password, ReplyHandler done) {
     // A new attempt ends the previous login on this connection, whatever its outcome.
     player.LogOut();
+    if (!loginRate_.Allow(player.address, AddressRateLimiter::Clock::now())) {
+        refusals_.Count(Refusal::LoginOverRate);
+        return done(LoginBusy());
+    }
     std::string name;
     StoredAccount stored;
     StoreStatus found = StoreStatus::NotFound;
@@ -128,14 +175,18 @@ void GameService::Login(PlayerSession& player, std::string account, std::string 
     }
     bool known = found == StoreStatus::Ok;
     std::string record = known ? stored.passwordRecord : unknownAccountRecord_;
-    asio::post(hashing_, [this, &player, known, accountId = stored.id, account = std::move(account),
-                          password = std::move(password), record = std::move(record),
-                          done = std::move(done)]() mutable {
+    bool queued = hashing_.Submit(player.address, [this, &player, known, accountId = stored.id,
+                                                   account = std::move(account), password = std::move(password),
+                                                   record = std::move(record), done]() mutable {
         bool matches = CheckPassword(password, record) && known;
         asio::post(io_, [this, &player, accountId, matches, account = std::move(account), done = std::move(done)] {
             FinishLogin(player, account, accountId, matches, done);
         });
     });
+    if (!queued) {
+        refusals_.Count(Refusal::HashingQueueFull);
+        done(LoginBusy());
+    }
 }
 
 void GameService::FinishLogin(PlayerSession& player, const std::string& account, int64_t accountId, bool matches,

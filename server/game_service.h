@@ -3,7 +3,6 @@
 #pragma once
 
 #include <asio/io_context.hpp>
-#include <asio/thread_pool.hpp>
 
 #include <functional>
 #include <string>
@@ -12,7 +11,10 @@
 #include "server/account_store.h"
 #include "server/draw_rules.h"
 #include "server/gbk_converter.h"
+#include "server/hashing_queue.h"
 #include "server/player_session.h"
+#include "server/rate_limiter.h"
+#include "server/refusal_tally.h"
 #include "server/request_parser.h"
 #include "server/server_config.h"
 #include "server/server_log.h"
@@ -21,16 +23,25 @@ namespace server {
 
 using ReplyHandler = std::function<void(std::string reply)>;
 
+struct ServiceLimits {
+    int passwordIterations = 600000;
+    unsigned loginsPerMinute = 0;         // per address; 0: no limit
+    unsigned registrationsPerMinute = 0;  // per address; 0: no limit
+};
+
 class GameService {
 public:
     // Password hashing runs on `hashing`; everything else, and every call of a reply
-    // handler, on the thread that runs `io`.
-    GameService(asio::io_context& io, asio::thread_pool& hashing, AccountStore& store, DrawRules rules,
-                int passwordIterations, Clock clock, const ServerLog& log);
+    // handler, on the thread that runs `io`. Refusals under load are counted in `refusals`.
+    GameService(asio::io_context& io, HashingQueue& hashing, AccountStore& store, DrawRules rules,
+                ServiceLimits limits, Clock clock, const ServerLog& log, RefusalTally& refusals);
 
     // Calls `done` exactly once, possibly before returning. `player` must stay valid
     // until then.
     void Handle(PlayerSession& player, Request request, ReplyHandler done);
+
+    // Forgets the rate-limit state of addresses that have been quiet for a while.
+    void PruneRateLimits();
 
 private:
     void Register(PlayerSession& player, std::string account, std::string password, ReplyHandler done);
@@ -49,12 +60,15 @@ private:
     std::string Field(const std::string& gbk) { return LogField(converter_, gbk); }
 
     asio::io_context& io_;
-    asio::thread_pool& hashing_;
+    HashingQueue& hashing_;
     AccountStore& store_;
     DrawRules rules_;
     int passwordIterations_;
     Clock clock_;
     const ServerLog& log_;
+    RefusalTally& refusals_;
+    AddressRateLimiter loginRate_;
+    AddressRateLimiter registrationRate_;
     GbkConverter converter_;
     std::vector<std::string> roleClasses_;  // UTF-8
     std::string unknownAccountRecord_;      // checked against so unknown names cost the same time

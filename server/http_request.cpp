@@ -19,6 +19,16 @@ bool IsVisible(std::string_view text) {
 
 }  // namespace
 
+size_t FindHttpHeadEnd(std::string_view received) {
+    for (size_t lineFeed = received.find('\n'); lineFeed != std::string_view::npos;
+         lineFeed = received.find('\n', lineFeed + 1)) {
+        std::string_view next = received.substr(lineFeed + 1);
+        if (next.starts_with('\n')) return lineFeed + 2;
+        if (next.starts_with("\r\n")) return lineFeed + 3;
+    }
+    return 0;
+}
+
 HttpParseStatus ParseHttpRequestLine(std::string_view head, HttpRequestLine& line) {
     std::string_view first = head.substr(0, head.find('\n'));
     if (first.ends_with('\r')) first.remove_suffix(1);

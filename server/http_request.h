@@ -1,6 +1,7 @@
 // The request line of an HTTP/1.0 or HTTP/1.1 request.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace server {
@@ -12,6 +13,10 @@ struct HttpRequestLine {
     std::string_view path;     // without scheme, authority or query
     std::string_view version;  // "HTTP/1.0" or "HTTP/1.1"
 };
+
+// The length of the request head in `received` up to and including the empty line that
+// ends it, or 0 while that line has not arrived. Lines may end in CR LF or a bare LF.
+size_t FindHttpHeadEnd(std::string_view received);
 
 // Reads the first line of `head` (the bytes before the blank line). The views point into `head`.
 HttpParseStatus ParseHttpRequestLine(std::string_view head, HttpRequestLine& line);

@@ -1,7 +1,8 @@
 #include "server/http_session.h"
 
-#include <asio/read_until.hpp>
 #include <asio/write.hpp>
+
+#include <algorithm>
 
 #include "server/http_request.h"
 
@@ -26,10 +27,10 @@ constexpr std::string_view kTextPlain = "text/plain; charset=us-ascii";
 
 }  // namespace
 
-HttpSession::HttpSession(asio::ip::tcp::socket socket, const UpdateDocument& document, const ServerLog& log,
-                         std::chrono::milliseconds timeout)
-    : socket_(std::move(socket)), deadline_(socket_.get_executor()), document_(document), log_(log),
-      timeout_(timeout) {
+HttpSession::HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
+                         const ServerLog& log, std::chrono::milliseconds timeout)
+    : socket_(std::move(socket)), slot_(std::move(slot)), deadline_(socket_.get_executor()), document_(document),
+      log_(log), timeout_(timeout) {
     std::error_code ignored;
     auto remote = socket_.remote_endpoint(ignored);
     peer_ = ignored ? std::string("unknown") : remote.address().to_string() + ":" + std::to_string(remote.port());
@@ -42,17 +43,18 @@ void HttpSession::Start() {
         self->log_.Write(self->peer_ + " http closed: request not finished in time");
         self->Close();
     });
-    asio::async_read_until(socket_, asio::dynamic_buffer(head_, kMaxHeadBytes), "\r\n\r\n",
-                           [self = shared_from_this()](const std::error_code& error, size_t length) {
-                               self->OnHead(error, length);
-                           });
+    ReadHead();
 }
 
-void HttpSession::OnHead(const std::error_code& error, size_t length) {
-    if (error == asio::error::not_found) {
-        requestSummary_ = "(head too long)";
-        return Respond(431, kTextPlain, "Request head too long.\r\n", false);
-    }
+void HttpSession::ReadHead() {
+    size_t room = std::min(chunk_.size(), kMaxHeadBytes - head_.size());
+    socket_.async_read_some(asio::buffer(chunk_.data(), room),
+                            [self = shared_from_this()](const std::error_code& error, size_t length) {
+                                self->OnRead(error, length);
+                            });
+}
+
+void HttpSession::OnRead(const std::error_code& error, size_t length) {
     if (error) {
         if (error != asio::error::operation_aborted) {
             log_.Write(peer_ + " http closed: " + error.message());
@@ -60,6 +62,16 @@ void HttpSession::OnHead(const std::error_code& error, size_t length) {
         }
         return;
     }
+    head_.append(chunk_.data(), length);
+    if (size_t headLength = FindHttpHeadEnd(head_)) return OnHead(headLength);
+    if (head_.size() >= kMaxHeadBytes) {
+        requestSummary_ = "(head too long)";
+        return Respond(431, kTextPlain, "Request head too long.\r\n", false);
+    }
+    ReadHead();
+}
+
+void HttpSession::OnHead(size_t length) {
     HttpRequestLine line;
     HttpParseStatus parsed = ParseHttpRequestLine(std::string_view(head_).substr(0, length), line);
     if (parsed != HttpParseStatus::Ok) {

@@ -14,6 +14,7 @@ struct SessionRole {
 
 struct PlayerSession {
     std::string peer;          // "address:port", for the log
+    std::string address;       // what per-address limits count by
     int64_t accountId = 0;     // 0 while nobody is logged in on this connection
     std::string accountName;   // GBK, as the client sent it at login
     std::vector<SessionRole> roles;

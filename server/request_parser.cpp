@@ -24,7 +24,26 @@ ParseResult Malformed(std::string_view problem) {
     return result;
 }
 
-ParseResult NeedMore() { return ParseResult{}; }
+ParseResult NeedMore(size_t skipped) {
+    ParseResult result;
+    result.consumed = skipped;
+    return result;
+}
+
+// Line breaks before a request: what a client that ends each request with one leaves
+// when the break arrives apart from its request.
+size_t LeadingLineBreaks(std::string_view pending) {
+    size_t position = 0;
+    for (;;) {
+        if (pending.substr(position).starts_with(kLineBreak)) {
+            position += kLineBreak.size();
+        } else if (pending.substr(position).starts_with('\n')) {
+            position += 1;
+        } else {
+            return position;
+        }
+    }
+}
 
 // Length of the command word that `segment` ends with at a character boundary, or 0.
 size_t TrailingCommandWord(std::string_view segment) {
@@ -50,6 +69,14 @@ HeadMatch MatchHead(std::string_view pending, std::string_view word) {
     return compared == headLength ? HeadMatch::Full : HeadMatch::Partial;
 }
 
+// Whether `text` is empty, only line breaks, or the start of another request.
+bool StartsLikeRequest(std::string_view text) {
+    text.remove_prefix(LeadingLineBreaks(text));
+    if (text.empty() || text == "\r") return true;
+    return std::any_of(kShapes.begin(), kShapes.end(),
+                       [&](const CommandShape& shape) { return MatchHead(text, shape.word) != HeadMatch::None; });
+}
+
 bool HoldsNul(std::string_view field) { return field.find('\0') != std::string_view::npos; }
 
 }  // namespace
@@ -67,10 +94,14 @@ bool IsGbkCharacterBoundary(std::string_view text, size_t offset) {
 }
 
 ParseResult ParseRequest(std::string_view pending) {
+    size_t skipped = LeadingLineBreaks(pending);
+    std::string_view body = pending.substr(skipped);
+    if (body.empty() || body == "\r") return NeedMore(skipped);
+
     const CommandShape* shape = nullptr;
     for (const CommandShape& candidate : kShapes) {
-        HeadMatch match = MatchHead(pending, candidate.word);
-        if (match == HeadMatch::Partial) return NeedMore();
+        HeadMatch match = MatchHead(body, candidate.word);
+        if (match == HeadMatch::Partial) return NeedMore(skipped);
         if (match == HeadMatch::Full) {
             shape = &candidate;
             break;
@@ -82,24 +113,37 @@ ParseResult ParseRequest(std::string_view pending) {
     result.request.command = shape->command;
     size_t position = shape->word.size() + kLineBreak.size();
     for (int field = 0; field + 1 < shape->fieldCount; ++field) {
-        size_t end = pending.find(kLineBreak, position);
-        if (end == std::string_view::npos) return NeedMore();
-        result.request.fields.emplace_back(pending.substr(position, end - position));
+        size_t end = body.find(kLineBreak, position);
+        if (end == std::string_view::npos) return NeedMore(skipped);
+        result.request.fields.emplace_back(body.substr(position, end - position));
         position = end + kLineBreak.size();
     }
 
-    std::string_view rest = pending.substr(position);
-    size_t lineBreak = rest.find(kLineBreak);
-    if (lineBreak == std::string_view::npos) {
-        result.request.fields.emplace_back(rest);
-        result.consumed = pending.size();
-    } else {
-        std::string_view segment = rest.substr(0, lineBreak);
-        size_t nextWord = TrailingCommandWord(segment);
-        if (nextWord == 0) return Malformed("more fields than the command takes");
-        result.request.fields.emplace_back(segment.substr(0, segment.size() - nextWord));
-        result.consumed = position + segment.size() - nextWord;
+    // The last field runs to the end of what was received unless a line break ends it:
+    // one that a command word stands right before (the launcher's next request, sent
+    // without a separator), or one followed by nothing or by the next request.
+    std::string_view rest = body.substr(position);
+    size_t fieldLength = rest.size();
+    size_t used = rest.size();
+    for (size_t lineFeed = rest.find('\n'); lineFeed != std::string_view::npos;
+         lineFeed = rest.find('\n', lineFeed + 1)) {
+        bool crLf = lineFeed > 0 && rest[lineFeed - 1] == '\r';
+        std::string_view segment = rest.substr(0, crLf ? lineFeed - 1 : lineFeed);
+        size_t nextWord = crLf ? TrailingCommandWord(segment) : 0;
+        if (nextWord > 0) {
+            fieldLength = used = segment.size() - nextWord;
+            break;
+        }
+        if (StartsLikeRequest(rest.substr(lineFeed + 1))) {
+            fieldLength = segment.size();
+            used = lineFeed + 1;
+            break;
+        }
+        // A bare LF may be part of the field; a CR LF may not.
+        if (crLf) return Malformed("more fields than the command takes");
     }
+    result.request.fields.emplace_back(rest.substr(0, fieldLength));
+    result.consumed = skipped + position + used;
 
     for (const std::string& field : result.request.fields) {
         if (HoldsNul(field)) return Malformed("NUL byte in a field");

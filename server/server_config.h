@@ -30,7 +30,17 @@ struct ServerConfig {
     int passwordIterations = 600000;
     unsigned hashingThreads = 0;  // 0: one per core
     std::chrono::milliseconds requestTimeout{10000};  // for a game request or an HTTP request head
-    size_t maxRequestBytes = 4096;
+    // A game connection that has completed no request this long after connecting is closed.
+    std::chrono::milliseconds idleTimeout{300000};
+    size_t maxRequestBytes = 4096;  // for one request
+    // Game and HTTP connections together; lowered at start to fit the descriptor limit.
+    size_t maxConnections = 4096;
+    size_t maxConnectionsPerAddress = 64;  // 0: no limit; IPv6 addresses count by /64
+    unsigned loginsPerMinute = 20;         // per address, up to a minute's worth at once; 0: no limit
+    unsigned registrationsPerMinute = 10;  // per address, as for logins
+    size_t hashQueue = 64;                 // logins and registrations waiting for a hashing thread
+    size_t hashQueuePerAddress = 4;        // of those, from one address
+    std::chrono::milliseconds summaryInterval{10000};  // refusals are logged as one line per interval
     Clock clock;    // null: the system clock
     LogSink log;    // null: no log
 };

@@ -36,6 +36,35 @@ TEST(CommandLine, FlagsFillTheConfiguration) {
     EXPECT_EQ(config.version.value, "/game/update.ini");
 }
 
+TEST(CommandLine, FloodLimitFlagsFillTheConfiguration) {
+    server::ServerConfig config;
+    std::string message;
+    ASSERT_EQ(Parse({"--idle-timeout", "0", "--max-connections", "500", "--max-per-address", "0", "--login-rate", "7",
+                     "--register-rate", "3", "--hash-threads", "4", "--hash-queue", "9", "--hash-queue-per-address",
+                     "2", "--summary-interval", "1000"},
+                    config, message),
+              CommandLineStatus::Run)
+        << message;
+    EXPECT_EQ(config.idleTimeout.count(), 0);
+    EXPECT_EQ(config.maxConnections, 500u);
+    EXPECT_EQ(config.maxConnectionsPerAddress, 0u);
+    EXPECT_EQ(config.loginsPerMinute, 7u);
+    EXPECT_EQ(config.registrationsPerMinute, 3u);
+    EXPECT_EQ(config.hashingThreads, 4u);
+    EXPECT_EQ(config.hashQueue, 9u);
+    EXPECT_EQ(config.hashQueuePerAddress, 2u);
+    EXPECT_EQ(config.summaryInterval.count(), 1000);
+}
+
+TEST(CommandLine, HelpNamesEveryLimitFlag) {
+    std::string help = server::CommandLineHelp("lumadrel-server");
+    for (const char* flag : {"--idle-timeout MS", "--max-connections N", "--max-per-address N", "--login-rate N",
+                             "--register-rate N", "--hash-threads N", "--hash-queue N", "--hash-queue-per-address N",
+                             "--summary-interval MS", "--max-request BYTES", "--request-timeout MS"}) {
+        EXPECT_NE(help.find(flag), std::string::npos) << flag;
+    }
+}
+
 TEST(CommandLine, VersionTextIsStoredAsGbk) {
     server::ServerConfig config;
     std::string message;
@@ -52,6 +81,10 @@ TEST(CommandLine, MistakesAreRefused) {
         {"--port", "20x"},
         {"--draw-limit", ""},
         {"--hash-iterations", "0"},
+        {"--max-connections", "0"},
+        {"--hash-threads", "0"},
+        {"--hash-queue", "0"},
+        {"--summary-interval", "5"},
         {"--version", "1", "--update-ini", "a.ini"},
         {"--version", "\xFF"},
         {"--verbose", "1"},

@@ -120,6 +120,60 @@ TEST(JoinedRequests, AreAnsweredInOrder) {
         << replies;
 }
 
+TEST(JoinedRequests, AThousandInOneWriteAreAllAnsweredInOrder) {
+    TestServer server;
+    LoopbackClient client(server.gamePort());
+    ASSERT_EQ(client.Exchange(LoopbackClient::Request("注册账号", "player1", "secret1")), "注册成功");
+    std::string login = client.Exchange(LoopbackClient::Request("登陆商城", "player1", "secret1"));
+    size_t rolesStart = login.find("\r\n");
+    ASSERT_NE(rolesStart, std::string::npos) << login;
+    std::string role = login.substr(rolesStart + 2, login.find('/') - rolesStart - 2);
+
+    // Every third names the player's own role, so the replies show their order.
+    std::string requests, expected;
+    for (int i = 0; i < 1000; ++i) {
+        bool own = i % 3 == 0;
+        requests += LoopbackClient::Request(kLeave, own ? role : "R" + std::to_string(i));
+        expected += own ? std::string(replies::kLeftDungeon) : replies::Refusal(replies::kLeaveFailed, replies::kUnknownRole);
+    }
+    ASSERT_GT(requests.size(), 3 * 4096u);
+    ASSERT_TRUE(client.Send(requests));
+    EXPECT_EQ(client.ReceiveAtLeast(expected.size(), 20000ms), expected);
+    EXPECT_EQ(client.Exchange(LoopbackClient::Request(kLeave, role)), replies::kLeftDungeon);
+}
+
+TEST(JoinedRequests, TheSizeLimitAppliesToEachRequest) {
+    TestServer server;
+    LoopbackClient client(server.gamePort());
+    std::string atLimit = LoopbackClient::Request(kLeave, std::string(4096 - 10, 'r'));
+    ASSERT_EQ(atLimit.size(), 4096u);
+    ASSERT_TRUE(client.Send(atLimit + LoopbackClient::Request(kLeave, "R") + atLimit));
+    EXPECT_EQ(client.ReceiveAtLeast(3 * kNotLoggedIn.size()), kNotLoggedIn + kNotLoggedIn + kNotLoggedIn);
+    ASSERT_TRUE(client.Send(atLimit + "r"));
+    EXPECT_TRUE(client.ClosedByPeer());
+}
+
+TEST(LineBreaks, AfterARequestAreTolerated) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string replies;
+    } cases[] = {
+        {"crlf", "注册账号\r\nbob12345\r\npw123456\r\n", "注册成功"},
+        {"lf", "注册账号\r\nbob12346\r\npw123456\n", "注册成功"},
+        {"between joined requests", kLeave + "\r\nR\r\n" + kLeave + "\r\nR\r\n", kNotLoggedIn + kNotLoggedIn},
+        {"blank lines", "\r\n" + kLeave + "\r\nR\r\n\r\n", kNotLoggedIn},
+    };
+    TestServer server;
+    for (const Case& c : cases) {
+        LoopbackClient client(server.gamePort());
+        ASSERT_TRUE(client.Send(c.bytes)) << c.name;
+        EXPECT_EQ(client.ReceiveAtLeast(c.replies.size(), 3000ms), c.replies) << c.name;
+        // The connection stays usable.
+        EXPECT_EQ(client.Exchange(LoopbackClient::Request(kLeave, "R")), kNotLoggedIn) << c.name;
+    }
+}
+
 TEST(ManyClients, AreServedTogether) {
     TestServer server;
     std::vector<std::unique_ptr<LoopbackClient>> clients;

@@ -82,6 +82,38 @@ TEST(Registration, RefusesNamesAndPasswordsOutsideTheLimits) {
     EXPECT_EQ(client.Exchange(LoopbackClient::Request(kLogin, "abcde", "secret1")), "登陆错误");
 }
 
+TEST(Registration, RefusesNamesThatCouldNotBeToldApart) {
+    TestServer server;
+    LoopbackClient client(server.gamePort());
+    const std::string refused = Refusal(replies::kRegisterFailed, replies::kBadAccountOrPassword);
+    struct Case {
+        const char* why;
+        std::string account;
+        bool accepted;
+    } cases[] = {
+        {"Chinese", "玩家一号", true},
+        {"blank inside", "a b c d", true},
+        {"ideographic blank inside", "玩家　一号", true},
+        {"euro sign of the code page", "\x80" "abcde", true},
+        {"DEL", "player\x7F" "1", false},
+        {"tab", "player\t1", false},
+        {"six blanks", "      ", false},
+        {"three ideographic blanks", "　　　", false},
+        {"leading blank", " player1", false},
+        {"trailing blank", "player1 ", false},
+        {"leading ideographic blank", "　玩家一号", false},
+        {"trailing ideographic blank", "玩家一号　", false},
+        {"UTF-8 bytes", "\xE7\x8E\xA9\xE5\xAE\xB6", false},
+        {"cut last character", "player\xB0", false},
+        {"unassigned code", "\xAA\xA1player", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(client.Exchange(LoopbackClient::Request(kRegister, c.account, "secret1")),
+                  c.accepted ? "注册成功" : refused)
+            << c.why;
+    }
+}
+
 TEST(Login, RepliesWithTheAccountsRolesOnLineTwo) {
     TestServer server;
     LoopbackClient client(server.gamePort());

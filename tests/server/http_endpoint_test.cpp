@@ -105,6 +105,18 @@ TEST(UpdateDocument, WithoutAVersionIsUnavailable) {
     EXPECT_EQ(Header(reply, "Content-Length"), std::to_string(reply.body.size()));
 }
 
+TEST(HttpRequests, HeadsWithBareLineFeedsAreAnswered) {
+    TestServer server(WithVersion({VersionSource::Kind::Text, "1.0.7"}));
+    for (const char* request : {"GET /vorlenk2/update.xml HTTP/1.1\nHost: 127.0.0.1\nUser-Agent: test\n\n",
+                                "GET /vorlenk2/update.xml HTTP/1.0\n\n",
+                                "GET /vorlenk2/update.xml HTTP/1.1\r\nHost: 127.0.0.1\n\r\n",
+                                "GET /vorlenk2/update.xml HTTP/1.1\nHost: 127.0.0.1\r\n\n"}) {
+        HttpReply reply = Fetch(server.httpPort(), request);
+        EXPECT_EQ(reply.statusLine, "HTTP/1.1 200 OK") << request;
+        EXPECT_EQ(reply.body, kDocumentStart + "1.0.7" + kDocumentEnd) << request;
+    }
+}
+
 TEST(HttpRequests, HeadGivesTheHeadersOnly) {
     TestServer server(WithVersion({VersionSource::Kind::Text, "1.0.7"}));
     HttpReply reply = Fetch(server.httpPort(), "HEAD /vorlenk2/update.xml HTTP/1.1\r\n\r\n");

@@ -56,7 +56,20 @@ INSTANTIATE_TEST_SUITE_P(
         CompleteCase{"JoinedAfterEmptyField", kLeave + "\r\n" + kDraw + "\r\nacc\r\n3", Command::LeaveDungeon,
                      {""}, 10},
         CompleteCase{"JoinedTwoFieldRequests", kDraw + "\r\nacc\r\n7" + kDraw + "\r\nacc\r\n8", Command::LuckyDraw,
-                     {"acc", "7"}, 16}),
+                     {"acc", "7"}, 16},
+        // Clients other than the launcher end a request with a line break; it goes with the request.
+        CompleteCase{"TrailingCrLf", kLeave + "\r\nR1\r\n", Command::LeaveDungeon, {"R1"}, 14},
+        CompleteCase{"TrailingLf", "注册账号\r\nbob12345\r\npw123456\n", Command::RegisterAccount,
+                     {"bob12345", "pw123456"}, 29},
+        CompleteCase{"CrLfBeforeTheNextRequest", kLeave + "\r\nR1\r\n" + kLeave + "\r\nR2", Command::LeaveDungeon,
+                     {"R1"}, 14},
+        CompleteCase{"LfBeforeAPartOfTheNextRequest", kLeave + "\r\nR1\n" + kLeave.substr(0, 3), Command::LeaveDungeon,
+                     {"R1"}, 13},
+        CompleteCase{"BlankLinesBeforeTheNextRequest", kLeave + "\r\nR1\r\n\r\n\n" + kLeave, Command::LeaveDungeon,
+                     {"R1"}, 14},
+        CompleteCase{"LeadingLineBreaks", "\r\n\n" + kLeave + "\r\nR1", Command::LeaveDungeon, {"R1"}, 15},
+        // A bare LF that neither ends the data nor comes before a request stays in the field.
+        CompleteCase{"LfInsideTheLastField", kLeave + "\r\na\nb", Command::LeaveDungeon, {"a\nb"}, 13}),
     [](const ::testing::TestParamInfo<CompleteCase>& info) { return info.param.name; });
 
 TEST(RequestBoundaries, JoinedRequestsAreReadInTurn) {
@@ -98,10 +111,18 @@ INSTANTIATE_TEST_SUITE_P(
         IncompleteCase{"AsciiGarbage", "GET / HTTP/1.1\r\n\r\n", ParseStatus::Malformed},
         IncompleteCase{"WordWithoutCrLf", "离开副本\nR1", ParseStatus::Malformed},
         IncompleteCase{"LeadingBlank", " 离开副本\r\nR1", ParseStatus::Malformed},
-        IncompleteCase{"TrailingLineBreak", "离开副本\r\nR1\r\n", ParseStatus::Malformed},
+        IncompleteCase{"OnlyLineBreaks", "\r\n\n\r", ParseStatus::NeedMore},
+        IncompleteCase{"LineBreakThenAnotherField", "离开副本\r\nR1\r\nR2\r\n", ParseStatus::Malformed},
+        IncompleteCase{"LfThenGarbage", "离开副本\r\nR1\nx\r\ny", ParseStatus::Malformed},
         IncompleteCase{"ExtraField", "离开副本\r\nR1\r\nR2", ParseStatus::Malformed},
         IncompleteCase{"NulInField", std::string("离开副本\r\nR\0x", 13), ParseStatus::Malformed}),
     [](const ::testing::TestParamInfo<IncompleteCase>& info) { return info.param.name; });
+
+TEST(RequestBoundaries, LineBreaksBeforeARequestCanBeDropped) {
+    server::ParseResult result = ParseRequest("\r\n\n\r");
+    EXPECT_EQ(result.status, ParseStatus::NeedMore);
+    EXPECT_EQ(result.consumed, 3u);  // the last CR may begin another CR LF
+}
 
 TEST(RequestBoundaries, CommandWordMustStartOnACharacter) {
     // 0xB0 followed by the word's first byte is one character; the word's

@@ -11,11 +11,21 @@
 
 namespace server::testing {
 
-LoopbackClient::LoopbackClient(uint16_t port) {
+LoopbackClient::LoopbackClient(uint16_t port, const char* from) {
     socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
     if (socket_ < 0) return;
     int on = 1;
     setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    if (from) {
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        if (inet_pton(AF_INET, from, &source.sin_addr) != 1 ||
+            ::bind(socket_, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
+            ::close(socket_);
+            socket_ = -1;
+            return;
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -48,6 +58,21 @@ std::string LoopbackClient::Receive(std::chrono::milliseconds wait, std::chrono:
         if (length <= 0) break;
         received.append(buffer, static_cast<size_t>(length));
         timeout = quiet;
+    }
+    return received;
+}
+
+std::string LoopbackClient::ReceiveAtLeast(size_t length, std::chrono::milliseconds wait) {
+    std::string received;
+    auto deadline = std::chrono::steady_clock::now() + wait;
+    while (socket_ >= 0 && received.size() < length) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{socket_, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) break;
+        char buffer[8192];
+        ssize_t got = ::recv(socket_, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        received.append(buffer, static_cast<size_t>(got));
     }
     return received;
 }

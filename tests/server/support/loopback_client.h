@@ -10,12 +10,14 @@ namespace server::testing {
 
 class LoopbackClient {
 public:
-    explicit LoopbackClient(uint16_t port);
+    // Connects to 127.0.0.1; `from` picks another loopback address (127.0.0.2, …) to come from.
+    explicit LoopbackClient(uint16_t port, const char* from = nullptr);
     ~LoopbackClient();
     LoopbackClient(const LoopbackClient&) = delete;
     LoopbackClient& operator=(const LoopbackClient&) = delete;
 
     bool connected() const { return socket_ >= 0; }
+    int descriptor() const { return socket_; }
 
     // Sends the bytes with one send call, as the launcher does.
     bool Send(std::string_view bytes);
@@ -24,6 +26,9 @@ public:
     // nothing when no byte comes within `wait`.
     std::string Receive(std::chrono::milliseconds wait = std::chrono::milliseconds(3000),
                         std::chrono::milliseconds quiet = std::chrono::milliseconds(20));
+
+    // What arrives until `length` bytes are there, the peer closes, or `wait` has passed.
+    std::string ReceiveAtLeast(size_t length, std::chrono::milliseconds wait = std::chrono::milliseconds(10000));
 
     // Sends a request and returns the reply.
     std::string Exchange(std::string_view request) {
