@@ -70,7 +70,7 @@ std::string CommandLineHelp(const char* program) {
         "  --hash-iterations N     PBKDF2-HMAC-SHA256 iterations for new passwords (default 600000)\n"
         "  --request-timeout MS    drop a connection whose request stays unfinished this long (default 10000)\n"
         "  --idle-timeout MS       drop a game connection that completes no request this long after\n"
-        "                          connecting (default 300000; 0: never)\n"
+        "                          connecting (default 3600000; 0: never)\n"
         "  --max-request BYTES     drop a connection when one request grows past this (default 4096)\n"
         "\n"
         "Limits against floods; what they refuse is logged as one summary line per interval:\n"

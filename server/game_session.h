@@ -21,7 +21,7 @@ namespace server {
 
 struct SessionLimits {
     std::chrono::milliseconds requestTimeout{10000};  // from a request's first byte
-    std::chrono::milliseconds idleTimeout{300000};    // from accept to the first complete request
+    std::chrono::milliseconds idleTimeout{3600000};  // from accept to the first complete request
     size_t maxRequestBytes = 4096;                    // for one request
 };
 

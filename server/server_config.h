@@ -31,7 +31,7 @@ struct ServerConfig {
     unsigned hashingThreads = 0;  // 0: one per core
     std::chrono::milliseconds requestTimeout{10000};  // for a game request or an HTTP request head
     // A game connection that has completed no request this long after connecting is closed.
-    std::chrono::milliseconds idleTimeout{300000};
+    std::chrono::milliseconds idleTimeout{3600000};  // a player may leave the launcher open a while before logging in
     size_t maxRequestBytes = 4096;  // for one request
     // Game and HTTP connections together; lowered at start to fit the descriptor limit.
     size_t maxConnections = 4096;
