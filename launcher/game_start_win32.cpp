@@ -22,8 +22,6 @@ namespace {
 
 constexpr int32_t kDesktopFolder = 3;
 constexpr int32_t kOpenOperation = 4;
-constexpr char kGameTitle[] = "欢迎来到最爱Kestrova F7显示物品 F9隐藏窗口 F10恢复窗口";
-constexpr char kRenamedGameTitle[] = "Lumadrel-F9隐藏游戏-F10显示游戏";
 
 std::string InRunDirectory(const char* fileName) {
     Owned directory(GetRunDirectory());
@@ -42,9 +40,9 @@ void WriteWindowSize() {
 
 void HandOverToUpdater() {
     std::string parameters = std::string(kUpdateUrl) + " test";
-    RunFile(kOpenOperation, "tovrin.exe", parameters.c_str());
+    RunFile(kOpenOperation, kUpdaterFile, parameters.c_str());
     Delay(1000);
-    uint32_t launcher = FindProcessIdByName("Lumadrel.exe", false);
+    uint32_t launcher = FindProcessIdByName(kExecutableName, false);
     if (launcher != 0) {
         // The launcher normally finds itself here; its icon goes with it.
         if (launcher == GetCurrentProcessId()) RemoveTrayIcon();
@@ -55,7 +53,7 @@ void HandOverToUpdater() {
 void StartGameClient() {
     ProgramState& state = State();
     std::string commandLine = std::string(" 1 0 ") + kLaunchToken;
-    state.GameStartResult = static_cast<int32_t>(RunProgram("main.exe", commandLine.c_str(), ""));
+    state.GameStartResult = static_cast<int32_t>(RunProgram(kGameClientFile, commandLine.c_str(), ""));
     Delay(2000);
     state.GameWindow = rt::CallDllCommand(kFindWindowExA, rt::CallConvention::CalleeCleans,
                                           {0, 0, 0, rt::NativeArgument(kGameTitle)}, subroutine::kStartGame, 5);
@@ -70,8 +68,8 @@ void StartGameClient() {
 
 void CreateDesktopShortcut() {
     Owned desktop(GetSpecialFolder(kDesktopFolder));
-    std::string link = std::string(desktop.text()) + "\\Lumadrel.lnk";
-    std::string target = InRunDirectory("Lumadrel.exe");
+    std::string link = std::string(desktop.text()) + "\\" + kProductName + ".lnk";
+    std::string target = InRunDirectory(kExecutableName);
     CreateShortcut(link.c_str(), target.c_str());
 }
 

@@ -4,7 +4,7 @@
 
 namespace launcher {
 
-// Start-up: "Lumadrel.lnk" on the desktop, pointing at the launcher.
+// Start-up: "<product name>.lnk" on the desktop, pointing at the launcher.
 void CreateDesktopShortcut();
 // Start-up: CurrentVersion from update.ini, shown in the version label.
 void ShowInstalledVersion();

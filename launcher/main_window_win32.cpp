@@ -17,8 +17,8 @@ namespace launcher::handlers {
 
 int64_t MainWindowCreated(const uint32_t*, int) {
     // One copy only: a second one ends at once, silently.
-    if (CountProcessesByName("Lumadrel.exe") > 1) rt::EndProgram(0);
-    AddTrayIcon(main_window::kForm, "Lumadrel", TrayMouseHandler);
+    if (CountProcessesByName(kExecutableName) > 1) rt::EndProgram(0);
+    AddTrayIcon(main_window::kForm, kTrayTip, TrayMouseHandler);
     CreateDesktopShortcut();
     ShowInstalledVersion();
     ConnectToServer(kGameServerAddress, kGameServerPort);  // a failure shows up later, at the first request

@@ -9,9 +9,9 @@ from harness import E2ETestCase, paths
 
 # The title a message box gets when the launcher gives none.
 DEFAULT_TITLE = "信息："
-SETTINGS = paths.launcher_build_settings()
-UPDATE_URL = SETTINGS["kUpdateUrl"]
-LAUNCH_TOKEN = SETTINGS["kLaunchToken"]
+BRAND = paths.brand()
+UPDATE_URL = BRAND["update_url"]
+LAUNCH_TOKEN = BRAND["launch_token"]
 EM_GETPASSWORDCHAR = 0x00D2
 
 

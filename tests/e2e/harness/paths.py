@@ -1,7 +1,7 @@
 """Where the harness finds the repository, the builds and its own scratch space."""
 
+import json
 import os
-import re
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[3]
@@ -52,32 +52,38 @@ def fixture_template() -> Path:
     return windows_build() / "tools" / "uidriver" / "fixture.template"
 
 
-def launcher_exe() -> Path:
-    return windows_build() / "launcher" / "Lumadrel.exe"
+def brand(build: Path = None) -> dict:
+    """The brand a Windows build was made for: its checked values (scripts/brand.py's brand.json)."""
+    build = build or windows_build()
+    return json.loads(require(build / "brand" / "brand.json", "the build's brand").read_text(encoding="utf-8"))
 
 
-def launcher_template() -> Path:
-    return windows_build() / "launcher" / "launcher.template"
+def second_brand_build():
+    """The build of the tests' second brand (LUMADREL_E2E_SECOND_BRAND_BUILD, default build/<target>-second-brand
+    beside the tested build), or None when there is none."""
+    build = Path(os.environ.get("LUMADREL_E2E_SECOND_BRAND_BUILD", f"{windows_build()}-second-brand")).resolve()
+    return build if (build / "brand" / "brand.json").exists() else None
 
 
-def game_client_exe() -> Path:
-    """The stand-in game client (main.exe): records its command line and working directory."""
-    return windows_build() / "tools" / "fixtures" / "main.exe"
+def launcher_exe(build: Path = None) -> Path:
+    build = build or windows_build()
+    return build / "launcher" / brand(build)["executable"]
 
 
-def updater_exe() -> Path:
-    """The stand-in updater (tovrin.exe): records its command line."""
-    return windows_build() / "tools" / "fixtures" / "tovrin.exe"
+def launcher_template(build: Path = None) -> Path:
+    return (build or windows_build()) / "launcher" / "launcher.template"
 
 
-def launcher_build_settings() -> dict:
-    """The launcher's compiled-in settings (game server, update URL, launch token) as configured for the build."""
-    header = require(windows_build() / "launcher" / "generated" / "launcher" / "build_settings.h",
-                     "the launcher's build settings")
-    settings = {}
-    for name, value in re.findall(r'constexpr (?:char|int) (k\w+)(?:\[\])? = "?([^";]*)"?;', header.read_text()):
-        settings[name] = value
-    return settings
+def game_client_exe(build: Path = None) -> Path:
+    """The stand-in game client, named as the brand names the game client: records its command line."""
+    build = build or windows_build()
+    return build / "tools" / "fixtures" / brand(build)["game_client"]
+
+
+def updater_exe(build: Path = None) -> Path:
+    """The stand-in updater, named as the brand names the updater: records its command line."""
+    build = build or windows_build()
+    return build / "tools" / "fixtures" / brand(build)["updater"]
 
 
 def reference_server_exe() -> Path:

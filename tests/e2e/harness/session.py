@@ -205,26 +205,30 @@ def _ms(seconds):
 
 
 class LauncherSession(AppSession):
-    """The launcher in a game folder of its own: a copy of Lumadrel.exe with an
-    update.ini (GBK, section 更新配置, key 当前版本) and any other files a test
-    puts there."""
+    """The launcher in a game folder of its own: a copy of the launcher (Lumadrel.exe,
+    or the file name of the build's brand) with an update.ini (GBK, section 更新配置,
+    key 当前版本) and any other files a test puts there."""
 
     def __init__(self, testbed, artifacts: Path, version: str = "1.0.0", update_ini: bytes = None,
-                 stand_ins: bool = False, **options):
-        super().__init__(testbed, artifacts, template=paths.require(paths.launcher_template(), "the launcher's template"),
+                 stand_ins: bool = False, build: Path = None, **options):
+        super().__init__(testbed, artifacts,
+                         template=paths.require(paths.launcher_template(build), "the launcher's template"),
                          forms=launcher_forms(), **options)
+        self.brand = paths.brand(build)
         self.game = self.artifacts / "game"
         if self.game.exists():
             shutil.rmtree(self.game)
         self.game.mkdir(parents=True)
-        shutil.copy2(paths.require(paths.launcher_exe(), "the launcher"), self.game / "Lumadrel.exe")
+        self.exe_name = self.brand["executable"]
+        shutil.copy2(paths.require(paths.launcher_exe(build), "the launcher"), self.game / self.exe_name)
         if update_ini is None:
             update_ini = f"[更新配置]\r\n当前版本={version}\r\n".encode("gbk")
         if update_ini is not False:
             (self.game / "update.ini").write_bytes(update_ini)
         if stand_ins:  # the programs the launcher starts: the game client and the updater
-            shutil.copy2(paths.require(paths.game_client_exe(), "the stand-in game client"), self.game / "main.exe")
-            shutil.copy2(paths.require(paths.updater_exe(), "the stand-in updater"), self.game / "tovrin.exe")
+            for exe, what in ((paths.game_client_exe(build), "the stand-in game client"),
+                              (paths.updater_exe(build), "the stand-in updater")):
+                shutil.copy2(paths.require(exe, what), self.game / exe.name)
 
     def stand_in_starts(self, exe_name: str) -> list:
         """What a stand-in recorded at each start ("main.exe" or "tovrin.exe"), oldest first:
@@ -240,9 +244,9 @@ class LauncherSession(AppSession):
                     starts[-1][key] = value
         return starts
 
-    def start_launcher(self, *arguments, exe_name: str = "Lumadrel.exe") -> int:
+    def start_launcher(self, *arguments, exe_name: str = None) -> int:
         """Starts the launcher from the game folder (its own directory is its working directory)."""
-        exe = self.game / exe_name
+        exe = self.game / (exe_name or self.exe_name)
         if not exe.exists():
-            shutil.copy2(self.game / "Lumadrel.exe", exe)
+            shutil.copy2(self.game / self.exe_name, exe)
         return self.start(exe, *arguments, cwd=self.game)

@@ -1,0 +1,19 @@
+# The brand the launcher is built for: a folder with brand.toml and optional
+# art/ and forms/ overrides (default: brands/default). scripts/brand.py checks
+# it and writes what the build takes from it into build/<preset>/brand; a bad
+# value stops the configure with one line naming the file, line and key.
+set(LUMADREL_BRAND "${PROJECT_SOURCE_DIR}/brands/default" CACHE PATH "The brand folder the launcher is built for")
+get_filename_component(LUMADREL_BRAND_DIR "${LUMADREL_BRAND}" ABSOLUTE BASE_DIR "${PROJECT_SOURCE_DIR}")
+set(LUMADREL_BRAND_OUT ${CMAKE_BINARY_DIR}/brand)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+execute_process(
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/brand.py ${LUMADREL_BRAND_DIR} ${LUMADREL_BRAND_OUT}
+  RESULT_VARIABLE brand_result
+  ERROR_VARIABLE brand_error)
+if(NOT brand_result EQUAL 0)
+  # Printed as it is (error messages are re-wrapped), then the stop.
+  string(STRIP "${brand_error}" brand_error)
+  message(NOTICE "${brand_error}")
+  message(FATAL_ERROR "The brand ${LUMADREL_BRAND_DIR} is refused.")
+endif()
+include(${LUMADREL_BRAND_OUT}/brand.cmake)
