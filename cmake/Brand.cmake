@@ -4,10 +4,16 @@
 # value stops the configure with one line naming the file, line and key.
 set(LUMADREL_BRAND "${PROJECT_SOURCE_DIR}/brands/default" CACHE PATH "The brand folder the launcher is built for")
 get_filename_component(LUMADREL_BRAND_DIR "${LUMADREL_BRAND}" ABSOLUTE BASE_DIR "${PROJECT_SOURCE_DIR}")
+set(LUMADREL_RELEASE_VERSION "" CACHE STRING "A release's version, in place of the brand's own (X.Y.Z)")
 set(LUMADREL_BRAND_OUT ${CMAKE_BINARY_DIR}/brand)
+set(brand_version)
+if(LUMADREL_RELEASE_VERSION)
+  set(brand_version --version ${LUMADREL_RELEASE_VERSION})
+endif()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 execute_process(
   COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/brand.py ${LUMADREL_BRAND_DIR} ${LUMADREL_BRAND_OUT}
+          ${brand_version}
   RESULT_VARIABLE brand_result
   ERROR_VARIABLE brand_error)
 if(NOT brand_result EQUAL 0)

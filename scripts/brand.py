@@ -6,7 +6,7 @@ whose files replace the launcher's own files of the same name. Every value is
 checked here, before anything is built; a bad one stops the build with one
 line naming the file, the line and the key.
 
-    scripts/brand.py BRAND_DIR OUT_DIR
+    scripts/brand.py BRAND_DIR OUT_DIR [--version X.Y.Z]
     scripts/brand.py --compile OUT_DIR FORMC ARGUMENTS...
 
 The second form runs the form compiler on the prepared form sources and, when
@@ -162,6 +162,14 @@ def check(brand: Brand) -> dict:
     if not re.fullmatch(r"[A-Za-z0-9+/=]{144}", token):
         brand.fail("game", "launch_token", "must be Base64 characters (A-Z, a-z, 0-9, '+', '/', '=')")
     values["launch_token"] = token
+
+    values["installer_files"] = ""
+    if "installer" in brand.values:
+        files = brand.get("installer", "files")
+        folder = (brand.directory / files).resolve()
+        if not folder.is_dir():
+            brand.fail("installer", "files", f"{files} is not a folder beside brand.toml")
+        values["installer_files"] = str(folder)
     return values
 
 
@@ -290,8 +298,7 @@ constexpr char kTrayTip[] = {c_string(values["tray_tip"])};
              *(f'  "{p.resolve().as_posix()}"' for p in inputs),
              ")", ""]
     write_if_changed(out / "brand.cmake", "\n".join(cmake).encode("utf-8"))
-    record = dict(values, directory=str(brand.directory.resolve()), file=brand.shown(brand.file),
-                  installer=brand.values.get("installer", {}))
+    record = dict(values, directory=str(brand.directory.resolve()), file=brand.shown(brand.file))
     write_if_changed(out / "brand.json", (json.dumps(record, ensure_ascii=False, indent=2) + "\n").encode("utf-8"))
 
 
@@ -311,11 +318,18 @@ def compile_forms(out: Path, command: list) -> int:
 def main(argv) -> int:
     if len(argv) >= 4 and argv[1] == "--compile":
         return compile_forms(Path(argv[2]).resolve(), argv[3:])
-    if len(argv) != 3:
+    version = None
+    if len(argv) == 5 and argv[3] == "--version":
+        version = argv[4]
+    elif len(argv) != 3:
         print(__doc__, file=sys.stderr)
         return 2
     try:
         brand = Brand(Path(argv[1]))
+        if version is not None:
+            # A release's version replaces the brand's own, checked as it would be.
+            brand.values.setdefault("product", {})["version"] = version
+            brand.text = re.sub(r'(?m)^version\s*=.*$', f'version = "{version}"', brand.text)
         values = check(brand)
         prepare(brand, values, Path(argv[2]))
     except BrandError as error:

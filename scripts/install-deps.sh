@@ -12,6 +12,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libjpeg-dev zlib1g-dev
   clang libclang-rt-14-dev
+  nsis osslsigncode
   libasio-dev libsqlite3-dev sqlite3 libssl-dev
 )
 
