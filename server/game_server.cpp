@@ -112,7 +112,8 @@ void GameServer::AcceptHttp() {
         if (error) {
             if (PauseAfterAcceptError(error, httpPause_, &GameServer::AcceptHttp)) return;
         } else {
-            std::make_shared<HttpSession>(std::move(socket), document_, log_, config_.requestTimeout)->Start();
+            std::make_shared<HttpSession>(std::move(socket), document_, log_, config_.requestTimeout,
+                                          config_.wwwRoot)->Start();
         }
         AcceptHttp();
     });

@@ -4,6 +4,7 @@
 #include <asio/write.hpp>
 
 #include "server/http_request.h"
+#include "server/static_file_transfer.h"
 
 namespace server {
 
@@ -27,9 +28,9 @@ constexpr std::string_view kTextPlain = "text/plain; charset=us-ascii";
 }  // namespace
 
 HttpSession::HttpSession(asio::ip::tcp::socket socket, const UpdateDocument& document, const ServerLog& log,
-                         std::chrono::milliseconds timeout)
+                         std::chrono::milliseconds timeout, std::string wwwRoot)
     : socket_(std::move(socket)), deadline_(socket_.get_executor()), document_(document), log_(log),
-      timeout_(timeout) {
+      timeout_(timeout), wwwRoot_(std::move(wwwRoot)) {
     std::error_code ignored;
     auto remote = socket_.remote_endpoint(ignored);
     peer_ = ignored ? std::string("unknown") : remote.address().to_string() + ":" + std::to_string(remote.port());
@@ -73,6 +74,11 @@ void HttpSession::OnHead(const std::error_code& error, size_t length) {
     bool head = line.method == "HEAD";
     if (line.method != "GET" && !head) {
         return Respond(405, kTextPlain, "Only GET and HEAD.\r\n", false, "Allow: GET, HEAD\r\n");
+    }
+    if (!wwwRoot_.empty()) {
+        deadline_.cancel();
+        return StaticFileTransfer::Start(std::move(socket_), wwwRoot_, std::string_view(head_).substr(0, length),
+                                         line.method, line.path, log_, peer_);
     }
     if (line.path != kUpdatePath) return Respond(404, kTextPlain, "Not found.\r\n", head);
     std::string xml, problem;

@@ -19,7 +19,7 @@ public:
     static constexpr size_t kMaxHeadBytes = 8192;
 
     HttpSession(asio::ip::tcp::socket socket, const UpdateDocument& document, const ServerLog& log,
-                std::chrono::milliseconds timeout);
+                std::chrono::milliseconds timeout, std::string wwwRoot = {});
 
     void Start();
 
@@ -34,6 +34,7 @@ private:
     const UpdateDocument& document_;
     const ServerLog& log_;
     std::chrono::milliseconds timeout_;
+    std::string wwwRoot_;
     std::string peer_;
     std::string head_;
     std::string response_;
