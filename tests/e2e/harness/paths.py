@@ -70,6 +70,16 @@ def updater_exe() -> Path:
     return windows_build() / "tools" / "fixtures" / "tovrin.exe"
 
 
+def real_updater_exe() -> Path:
+    """The updater itself (tovrin.exe from updater/), as operators ship it."""
+    return windows_build() / "updater" / "tovrin.exe"
+
+
+def publish_exe() -> Path:
+    """The operators' publish tool (host)."""
+    return native_build() / "tools" / "publish" / "lumadrel-publish"
+
+
 def launcher_build_settings() -> dict:
     """The launcher's compiled-in settings (game server, update URL, launch token) as configured for the build."""
     header = require(windows_build() / "launcher" / "generated" / "launcher" / "build_settings.h",
