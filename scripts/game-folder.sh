@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prepares a game folder: the launcher, the stand-in game client and updater,
+# Prepares a game folder: the launcher, the updater, the stand-in game client,
 # and update.ini with the installed version (GBK, as the launcher reads it).
 #
 #   scripts/game-folder.sh FOLDER [VERSION] [win32|win64]
@@ -18,5 +18,6 @@ esac
 mkdir -p "$folder"
 # The shipped program carries no debug information (it would all be loaded).
 "$strip" -o "$folder/Lumadrel.exe" "$ROOT/build/$target/launcher/Lumadrel.exe"
-cp "$ROOT/build/$target/tools/fixtures/main.exe" "$ROOT/build/$target/tools/fixtures/tovrin.exe" "$folder/"
+"$strip" -o "$folder/tovrin.exe" "$ROOT/build/$target/updater/tovrin.exe"
+cp "$ROOT/build/$target/tools/fixtures/main.exe" "$folder/"
 printf '[更新配置]\r\n当前版本=%s\r\n' "$version" | iconv -f UTF-8 -t GBK >"$folder/update.ini"
