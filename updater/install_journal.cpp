@@ -1,6 +1,8 @@
 #include "updater/install_journal.h"
 
-#include <charconv>
+#include <algorithm>
+
+#include "updater/entry_paths.h"
 
 namespace updater {
 namespace {
@@ -19,14 +21,24 @@ std::string Hex(std::string_view bytes) {
     return out;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool IsHash(std::string_view text) {
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) { return HexDigit(c) >= 0; });
+}
+
+// Lower-case hex only: the one spelling that SerializeJournal writes.
 std::optional<std::string> FromHex(std::string_view hex) {
     if (hex.size() % 2) return std::nullopt;
     std::string out;
     for (size_t i = 0; i < hex.size(); i += 2) {
-        unsigned value = 0;
-        auto [end, error] = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
-        if (error != std::errc() || end != hex.data() + i + 2) return std::nullopt;
-        out += static_cast<char>(value);
+        int high = HexDigit(hex[i]), low = HexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
     }
     return out;
 }
@@ -84,10 +96,10 @@ std::optional<InstallJournal> ParseJournal(std::string_view text) {
         } else if (fields[0] == "previous" && fields.size() == 2 && !previous) {
             journal.previousVersion = *value;
             previous = true;
-        } else if (fields[0] == "folder" && fields.size() == 2 && !value->empty()) {
+        } else if (fields[0] == "folder" && fields.size() == 2 && CheckEntryPath(*value) == PathProblem::None) {
             journal.createdFolders.push_back(*value);
         } else if (fields[0] == "file" && fields.size() == 4 && (fields[1] == "0" || fields[1] == "1") &&
-                   fields[2].size() == 64 && !value->empty()) {
+                   IsHash(fields[2]) && CheckEntryPath(*value) == PathProblem::None) {
             journal.entries.push_back({*value, std::string(fields[2]), fields[1] == "1"});
         } else {
             return std::nullopt;

@@ -25,7 +25,8 @@ struct InstallJournal {
 };
 
 std::string SerializeJournal(const InstallJournal& journal);
-// Nothing when the text is not a whole journal.
+// Nothing when the text is not a whole journal, or names a path that the
+// update document could not have listed (it is a file anyone may edit).
 std::optional<InstallJournal> ParseJournal(std::string_view text);
 
 // What the next run finds of one entry.

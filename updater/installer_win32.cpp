@@ -22,6 +22,8 @@ bool Move(const std::wstring& from, const std::wstring& to, DWORD flags, DWORD* 
 }
 
 bool Delete(const std::wstring& path) {
+    // A read-only backup of a read-only game file must go too.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
@@ -31,7 +33,7 @@ void DeleteFilesIn(const std::wstring& folder) {
     HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) Delete(folder + L"\\" + found.cFileName);
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
@@ -127,7 +129,7 @@ InstallReport Installer::Recover() {
             ok = Move(installed, aside, kReplace, &error);
             break;
         case EntryAction::DeleteBackup:
-            DeleteFileW(backup.c_str());  // a running updater's own old program stays until a later run
+            Delete(backup);  // a running updater's own old program stays until a later run
             break;
         }
         if (!ok) {
@@ -204,7 +206,7 @@ InstallReport Installer::Install(const std::string& targetVersion, const std::ve
     if (!Point()) return Interrupted();
     for (size_t i = 0; i < items.size(); ++i) {
         if (!journal.entries[i].hadInstalled) continue;
-        DeleteFileW(folder_.Backup(i).c_str());
+        Delete(folder_.Backup(i));
         if (!Point()) return Interrupted();
     }
     Delete(folder_.Journal());

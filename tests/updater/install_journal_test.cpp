@@ -20,7 +20,7 @@ InstallJournal TwoFileJournal(const std::string& previous = "1.0.0") {
     journal.previousVersion = previous;
     journal.createdFolders = {"新", "新\\sub"};
     // An existing file is replaced, a new one is added.
-    journal.entries = {{"Lumadrel.exe", std::string(64, 'a'), true}, {"新\\sub\\x\t1.dat", std::string(64, 'b'), false}};
+    journal.entries = {{"Lumadrel.exe", std::string(64, 'a'), true}, {"新\\sub\\x 1.dat", std::string(64, 'b'), false}};
     return journal;
 }
 
@@ -51,6 +51,13 @@ TEST(InstallJournal, RefusesAnythingButAWholeJournal) {
              std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nfile\t2\t") + std::string(64, 'a') + "\t61\nend\n",
              std::string("tovrin-journal 1\ntarget\t3\nprevious\t30\nend\n"),
              std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nend\nfile\t1\t") + std::string(64, 'a') + "\t61\n",
+             // Edited by hand: a path out of the game folder, a hash that is no file name, upper-case hex.
+             std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nfile\t1\t") + std::string(64, 'a') +
+                 "\t2e2e5c78\nend\n",
+             std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nfolder\t2e2e\nend\n"),
+             std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nfile\t1\t") + std::string(61, 'a') +
+                 "\\..\t61\nend\n",
+             std::string("tovrin-journal 1\ntarget\t3A\nprevious\t30\nend\n"),
              whole + whole,
          })
         EXPECT_FALSE(updater::ParseJournal(bad).has_value()) << bad;
