@@ -154,3 +154,21 @@ class UpdaterInstallTest(UpdaterCase):
         self.assertEqual(second.wait(timeout=60), INSTALLED)
         self.kill_started_launcher(observer, game, starts_before=1)
         self.assertEqual(self.installed(game), self.expected_set(game, self.new_files(), "1.0.1"))
+
+    def test_the_updater_replaces_itself_and_its_old_program_goes_on_a_later_run(self):
+        observer = self.app()
+        game = self.game_folder()
+        files = self.new_files()
+        files["tovrin.exe"] = (game / "tovrin.exe").read_bytes() + b"\0another build"
+        www = self.publish_new_version(game, files=files)
+        self.reference_server(www=www)
+
+        self.assertEqual(observer.exit_code(self.run_updater(observer, game), timeout=60), INSTALLED)
+        self.kill_started_launcher(observer, game)
+        self.assertEqual(self.installed(game), self.expected_set(game, files, "1.0.1"))
+        self.assertEqual((game / "tovrin.exe").read_bytes(), files["tovrin.exe"])
+        # The new updater runs (nothing to do now) and removes what is left of the old one.
+        self.assertEqual(observer.exit_code(self.run_updater(observer, game), timeout=60), INSTALLED)
+        self.kill_started_launcher(observer, game, starts_before=1)
+        self.assertFalse((game / WORK_FOLDER).exists())
+        self.assertEqual(self.installed(game), self.expected_set(game, files, "1.0.1"))
