@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <map>
+#include <numeric>
 #include <set>
 #include <thread>
 #include <vector>
@@ -162,6 +163,10 @@ private:
         for (const auto& [hash, content] : needed_) {
             if (!content.staged) missing += content.listed->size - content.partial;
         }
+        // A second entry with the same content is installed from a copy of its own.
+        missing += std::accumulate(changed_.begin(), changed_.end(), uint64_t(0),
+                                   [](uint64_t sum, const ListedFile* file) { return sum + file->size; });
+        for (const auto& [hash, content] : needed_) missing -= content.listed->size;
         ULARGE_INTEGER available{};
         if (GetDiskFreeSpaceExW(folder_.Root().c_str(), &available, nullptr, nullptr) &&
             available.QuadPart < missing)

@@ -5,6 +5,7 @@ installed changes until a whole, verified version is in place."""
 
 import hashlib
 import os
+import shutil
 import signal
 import time
 
@@ -138,7 +139,13 @@ class UpdaterRefusalTest(UpdaterCase):
         game = self.game_folder()
         before = self.installed(game)
         short = b"too short"
+        # More than the disk holds, in files each within the size a list may give.
+        free = shutil.disk_usage(game).free
+        pieces = free // (60 * 2**30) + 1
+        too_big = "".join(entry(f"big{i}.dat", size=str(free // pieces + 2**30), sha256=f"{i:064x}")
+                          for i in range(pieces))
         cases = [
+            ("more than the disk holds", {DOCUMENT_PATH: document(too_big)}, "磁盘空间不足"),
             ("a file shorter than listed", {DOCUMENT_PATH: document(entry("data\\map01.dat", size="100")),
                                             FILES_PATH + "data/map01.dat": short}, "大小不同"),
             ("garbage instead of the document", {DOCUMENT_PATH: bytes(range(256)) * 20}, "无法解析"),

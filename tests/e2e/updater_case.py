@@ -33,6 +33,9 @@ class UpdaterCase(LauncherCase):
         files["Lumadrel.exe"] = files["Lumadrel.exe"] + b"\0version 1.0.1"
         files["data/map01.dat"] = b"map of 1.0.1, larger\n" * 120
         files["新/地图.dat"] = "新的地图".encode("utf-8") * 50
+        # Two new files with the same content, and an empty one.
+        files["新/地图副本.dat"] = files["新/地图.dat"]
+        files["data/empty.dat"] = b""
         return files
 
     def game_folder(self, name: str = "game", files: dict = None, version: str = "1.0.0"):
