@@ -48,7 +48,7 @@ public:
         if (!FetchDocument()) return result_;
         if (!CheckLocalLayout()) return result_;
         if (!FindChangedFiles()) return result_;
-        if (changed_.empty() && ReadInstalledVersion(folder_) == document_.version) return StartLauncher();
+        if (changed_.empty() && ReadInstalledVersion(folder_) == document_.version) return NothingToInstall();
         if (!PrepareStaging()) return result_;
         if (!DownloadAll()) return result_;
         if (!VerifyAll()) return result_;
@@ -70,7 +70,9 @@ private:
     bool FinishEarlierInstall() {
         progress_.Begin("正在检查上次的更新…");
         if (installer_.JournalPresent() && !WaitForLauncher()) return false;
+        Changing(true);
         InstallReport report = installer_.Recover();
+        Changing(false);
         if (report.status == InstallStatus::Done) return true;
         if (report.journalUnreadable) return Fail("上次中断的更新留下的记录无法读取，无法确认游戏文件是否完整");
         return Fail("无法完成上次中断的更新：" + FileProblem(report.file, report.systemError));
@@ -267,9 +269,13 @@ private:
         }
     }
 
+    void Changing(bool changing) {
+        if (hooks_.changingInstalledFiles) hooks_.changingInstalledFiles(changing);
+    }
+
     bool InstallChanged() {
         if (cancel_.load()) return Cancelled();
-        if (hooks_.installStarts) hooks_.installStarts();
+        Changing(true);
         progress_.Begin("正在安装更新 " + document_.version + "…");
         std::vector<InstallItem> items;
         std::map<std::string, int> uses;
@@ -288,6 +294,18 @@ private:
         if (report.status == InstallStatus::Interrupted) return Fail("安装在测试设定的步骤停止");
         if (report.status == InstallStatus::Failed) return Fail(InstallProblem(report));
         return true;
+    }
+
+    // The published version is installed already. A launcher that just handed
+    // over ends by itself; one that still runs was started by the player.
+    RunResult NothingToInstall() {
+        progress_.Begin("游戏已是最新版本");
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (LauncherRunsFrom(folder_.Root())) {
+            if (std::chrono::steady_clock::now() >= deadline) return {RunOutcome::Installed, std::string()};
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return StartLauncher();
     }
 
     RunResult StartLauncher() {

@@ -32,8 +32,9 @@ struct RunSettings {
 struct RunHooks {
     // Asks the player to close the launcher; true for retry, false for cancel.
     std::function<bool()> askToCloseLauncher;
-    // The install is about to start: from here on it is not cancelled.
-    std::function<void()> installStarts;
+    // True while installed files are being changed (an install, or finishing
+    // an interrupted one): the run is not cancelled then.
+    std::function<void(bool)> changingInstalledFiles;
 };
 
 RunResult RunUpdate(const RunSettings& settings, UpdateProgress& progress, const std::atomic<bool>& cancel,

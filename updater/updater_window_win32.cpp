@@ -66,10 +66,7 @@ struct UpdaterWindow {
                 PostMessageW(target, kAskLauncher, 0, reinterpret_cast<LPARAM>(&answer));
                 return future.get();
             };
-            hooks.installStarts = [this, target] {
-                installing = true;
-                PostMessageW(target, WM_NULL, 0, 0);
-            };
+            hooks.changingInstalledFiles = [this](bool changing) { installing = changing; };
             auto result = std::make_unique<RunResult>(RunUpdate(settings, progress, cancel, hooks));
             PostMessageW(target, kWorkerDone, 0, reinterpret_cast<LPARAM>(result.release()));
         });
@@ -131,7 +128,7 @@ struct UpdaterWindow {
         SetTimer(window, kCancelGraceTimer, kCancelGraceMilliseconds, nullptr);
     }
 
-    // Nothing installed has changed before the install starts, so a blocked worker may be left behind.
+    // Outside an install nothing installed is half changed, so a blocked worker may be left behind.
     void CancelGraceOver() {
         KillTimer(window, kCancelGraceTimer);
         if (working && !installing) DestroyWindow(window);
