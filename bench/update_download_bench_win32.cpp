@@ -93,7 +93,8 @@ double UpdaterPeak(const std::wstring& folder, const std::wstring& documentUrl, 
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: update_download_bench FILE_URL SIZE SCRATCH_FOLDER GAME_FOLDER DOCUMENT_URL [ROUNDS]\n");
+        std::fprintf(stderr,
+                     "usage: update_download_bench FILE_URL SIZE SCRATCH_FOLDER GAME_FOLDER DOCUMENT_URL [ROUNDS]\n");
         return 2;
     }
     const std::string url = Narrow(argv[1]);
@@ -133,8 +134,9 @@ int wmain(int argc, wchar_t** argv) {
     DeleteFileW((scratch + L"\\plain.bin").c_str());
     DeleteFileW((scratch + L"\\updater.bin").c_str());
     if (updaterRates.empty()) return 1;
-    std::printf("median download of %.0f MB: updater %.1f MB/s, plain WinINet loop %.1f MB/s, ratio %.2f (target >= 0.8)\n",
-                megabytes, Median(updaterRates), Median(plainRates), Median(updaterRates) / Median(plainRates));
+    std::printf(
+        "median download of %.0f MB: updater %.1f MB/s, plain WinINet loop %.1f MB/s, ratio %.2f (target >= 0.8)\n",
+        megabytes, Median(updaterRates), Median(plainRates), Median(updaterRates) / Median(plainRates));
 
     double seconds = 0;
     double peak = UpdaterPeak(argv[4], argv[5], &seconds);

@@ -94,13 +94,15 @@ void StaticFileTransfer::WriteHead(int status, uint64_t length, std::string_view
     status_ = status;
     response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(ReasonPhrase(status)) + "\r\n";
     response_ += extraHeaders;
-    response_ += "Content-Length: " + std::to_string(length) + "\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n";
+    response_ +=
+        "Content-Length: " + std::to_string(length) + "\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n";
     response_ += body;
     ArmDeadline();
-    asio::async_write(socket_, asio::buffer(response_), [self = shared_from_this()](const std::error_code& error, size_t) {
-        if (error) return self->Finish("aborted: " + error.message());
-        self->WriteNextChunk();
-    });
+    asio::async_write(socket_, asio::buffer(response_),
+                      [self = shared_from_this()](const std::error_code& error, size_t) {
+                          if (error) return self->Finish("aborted: " + error.message());
+                          self->WriteNextChunk();
+                      });
 }
 
 void StaticFileTransfer::WriteNextChunk() {
@@ -114,13 +116,14 @@ void StaticFileTransfer::WriteNextChunk() {
     if (read <= 0) return Finish("aborted: the file ended early after " + std::to_string(sent_));
     chunk_.resize(static_cast<size_t>(read));
     ArmDeadline();
-    asio::async_write(socket_, asio::buffer(chunk_), [self = shared_from_this()](const std::error_code& error, size_t n) {
-        self->sent_ += n;
-        if (error) return self->Finish("aborted after " + std::to_string(self->sent_) + ": " + error.message());
-        self->next_ += n;
-        self->remaining_ -= n;
-        self->WriteNextChunk();
-    });
+    asio::async_write(
+        socket_, asio::buffer(chunk_), [self = shared_from_this()](const std::error_code& error, size_t n) {
+            self->sent_ += n;
+            if (error) return self->Finish("aborted after " + std::to_string(self->sent_) + ": " + error.message());
+            self->next_ += n;
+            self->remaining_ -= n;
+            self->WriteNextChunk();
+        });
 }
 
 void StaticFileTransfer::Finish(const std::string& how) {

@@ -93,7 +93,8 @@ std::optional<std::string_view> FindHeader(std::string_view head, std::string_vi
     while (lineStart != std::string_view::npos) {
         ++lineStart;
         size_t lineEnd = head.find('\n', lineStart);
-        std::string_view line = head.substr(lineStart, lineEnd == std::string_view::npos ? lineEnd : lineEnd - lineStart);
+        std::string_view line =
+            head.substr(lineStart, lineEnd == std::string_view::npos ? lineEnd : lineEnd - lineStart);
         if (line.ends_with('\r')) line.remove_suffix(1);
         size_t colon = line.find(':');
         if (colon == name.size()) {

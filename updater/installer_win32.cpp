@@ -24,7 +24,8 @@ bool Move(const std::wstring& from, const std::wstring& to, DWORD flags, DWORD* 
 bool Delete(const std::wstring& path) {
     // A read-only backup of a read-only game file must go too.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+           GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
 // Deletes the files directly in a folder; what cannot go (a running program) stays.

@@ -31,8 +31,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     updater::RunSettings settings;
     settings.folder = updater::GameFolder::OfThisProgram();
     if (arguments && count > 1) {
-        for (const wchar_t* c = arguments[1]; *c; ++c)
-            settings.documentUrl += *c < 0x80 ? static_cast<char>(*c) : '?';  // a URL is ASCII; anything else fails its check
+        // A URL is ASCII; anything else makes it fail its check.
+        for (const wchar_t* c = arguments[1]; *c; ++c) settings.documentUrl += *c < 0x80 ? static_cast<char>(*c) : '?';
     }
     if (arguments) LocalFree(arguments);
 

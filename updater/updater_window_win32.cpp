@@ -93,7 +93,8 @@ struct UpdaterWindow {
         }
         SetText(control::kBytes, now.total ? Wide(ProgressLine(now.done, now.total, bytesPerSecond)) : std::wstring());
         uint64_t done = now.done < now.total ? now.done : now.total;
-        SendMessageW(Control(control::kProgressBar), PBM_SETPOS, now.total ? static_cast<WPARAM>(done * 1000 / now.total) : 0, 0);
+        SendMessageW(Control(control::kProgressBar), PBM_SETPOS,
+                     now.total ? static_cast<WPARAM>(done * 1000 / now.total) : 0, 0);
     }
 
     void WorkerDone(RunResult* raw) {
@@ -147,12 +148,12 @@ struct UpdaterWindow {
         metrics.cbSize = sizeof metrics;
         if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
             font = CreateFontIndirectW(&metrics.lfMessageFont);
-        struct Spec {
+        struct ControlLayout {
             int id;
             const wchar_t* type;
             DWORD style;
             int x, y, w, h;
-        } specs[] = {
+        } layouts[] = {
             {control::kActivity, L"STATIC", SS_LEFT | SS_NOPREFIX, 16, 12, 408, 40},
             {control::kFile, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, 16, 56, 408, 18},
             {control::kProgressBar, PROGRESS_CLASSW, 0, 16, 78, 408, 18},
@@ -160,9 +161,10 @@ struct UpdaterWindow {
             {control::kRetry, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 244, 130, 84, 26},
             {control::kCancel, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 340, 130, 84, 26},
         };
-        for (const Spec& spec : specs) {
-            HWND child = CreateWindowExW(0, spec.type, L"", WS_CHILD | WS_VISIBLE | spec.style, spec.x, spec.y, spec.w,
-                                         spec.h, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+        for (const ControlLayout& layout : layouts) {
+            HWND child = CreateWindowExW(0, layout.type, L"", WS_CHILD | WS_VISIBLE | layout.style, layout.x, layout.y,
+                                         layout.w, layout.h, window,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
                                          GetModuleHandleW(nullptr), nullptr);
             if (font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }

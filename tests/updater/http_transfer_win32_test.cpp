@@ -133,7 +133,8 @@ TEST(HttpTransfer, DocumentsAreLimitedInSize) {
         std::string document;
         EXPECT_EQ(HttpTransfer().Fetch(server.Url("/update.xml"), 1000, &document).error, TransferError::TooLarge);
     }
-    ScriptedHttpServer server([](const std::string&) { return std::string("HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n"); });
+    ScriptedHttpServer server(
+        [](const std::string&) { return std::string("HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n"); });
     std::string document;
     TransferResult result = HttpTransfer().Fetch(server.Url("/update.xml"), 1000, &document);
     EXPECT_EQ(result.error, TransferError::HttpStatus);
@@ -143,7 +144,8 @@ TEST(HttpTransfer, DocumentsAreLimitedInSize) {
 TEST(HttpTransfer, CancellingStopsTheDownload) {
     ScriptedHttpServer server([](const std::string& head) { return ScriptedHttpServer::ServeBytes(head, kBody); });
     ScratchFolder folder;
-    TransferResult result = DownloadInto(folder, server.Url("/a.dat"), "", kBody.size(), [](uint64_t) { return false; });
+    TransferResult result =
+        DownloadInto(folder, server.Url("/a.dat"), "", kBody.size(), [](uint64_t) { return false; });
     EXPECT_EQ(result.error, TransferError::Cancelled);
     EXPECT_LT(folder.Read("download").size(), kBody.size());
 }

@@ -48,9 +48,11 @@ TEST(InstallJournal, RefusesAnythingButAWholeJournal) {
     for (const std::string& bad : {
              std::string("tovrin-journal 2\ntarget\t31\nprevious\t30\nend\n"),
              std::string("tovrin-journal 1\nprevious\t30\nend\n"),
-             std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nfile\t2\t") + std::string(64, 'a') + "\t61\nend\n",
+             std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nfile\t2\t") + std::string(64, 'a') +
+                 "\t61\nend\n",
              std::string("tovrin-journal 1\ntarget\t3\nprevious\t30\nend\n"),
-             std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nend\nfile\t1\t") + std::string(64, 'a') + "\t61\n",
+             std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nend\nfile\t1\t") + std::string(64, 'a') +
+                 "\t61\n",
              // Edited by hand: a path out of the game folder, a hash that is no file name, upper-case hex.
              std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nfile\t1\t") + std::string(64, 'a') +
                  "\t2e2e5c78\nend\n",
@@ -78,17 +80,22 @@ TEST(InstallJournal, RecoveryFinishesOrRollsBackEveryInterruptedState) {
         EntryAction action0, action1;
         size_t unexplained;
     } cases[] = {
-        {"journal written, nothing moved", false, "1.0.0", true, false, false, false, RecoveryOutcome::RollBack, N, N, 0},
-        {"first file renamed to its backup", false, "1.0.0", false, true, false, false, RecoveryOutcome::RollBack, R, N, 0},
+        {"journal written, nothing moved", false, "1.0.0", true, false, false, false, RecoveryOutcome::RollBack, N, N,
+         0},
+        {"first file renamed to its backup", false, "1.0.0", false, true, false, false, RecoveryOutcome::RollBack, R, N,
+         0},
         {"first new file in place", false, "1.0.0", true, true, false, false, RecoveryOutcome::RollBack, A, N, 0},
         {"second new file in place", false, "1.0.0", true, true, true, false, RecoveryOutcome::RollBack, A, S, 0},
-        {"update.ini written under its new name", false, "1.0.0", true, true, true, false, RecoveryOutcome::RollBack, A, S, 0},
+        {"update.ini written under its new name", false, "1.0.0", true, true, true, false, RecoveryOutcome::RollBack, A,
+         S, 0},
         {"update.ini replaced: committed", false, "1.0.1", true, true, true, false, RecoveryOutcome::Finish, D, N, 0},
         {"marker written", true, "1.0.1", true, true, true, false, RecoveryOutcome::Finish, D, N, 0},
         {"backup deleted", true, "1.0.1", true, false, true, false, RecoveryOutcome::Finish, N, N, 0},
-        {"no update.ini before or after", false, std::nullopt, true, true, true, false, RecoveryOutcome::RollBack, A, S, 0},
+        {"no update.ini before or after", false, std::nullopt, true, true, true, false, RecoveryOutcome::RollBack, A, S,
+         0},
         // Someone removed files meanwhile: what can be done still is.
-        {"installed file gone, no backup", false, "1.0.0", false, false, false, false, RecoveryOutcome::RollBack, N, N, 1},
+        {"installed file gone, no backup", false, "1.0.0", false, false, false, false, RecoveryOutcome::RollBack, N, N,
+         1},
         {"new file gone after commit", false, "1.0.1", true, false, false, false, RecoveryOutcome::Finish, N, N, 1},
     };
     for (const Case& c : cases) {

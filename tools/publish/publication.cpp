@@ -59,15 +59,22 @@ bool CollectSources(const PublishRequest& request, std::vector<Source>* sources,
         *error = "cannot read " + request.gameFolder + ": " + code.message();
         return false;
     }
-    std::sort(sources->begin(), sources->end(), [](const Source& a, const Source& b) { return a.relative < b.relative; });
+    std::sort(sources->begin(), sources->end(),
+              [](const Source& a, const Source& b) { return a.relative < b.relative; });
     return true;
 }
 
+// Hidden, so that the server never hands it out.
+fs::path HiddenTemporary(const fs::path& target) {
+    return target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".tmp");
+}
+
 // Copies a file to `target` (through a hidden temporary name) and hashes it on the way.
-bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, std::string* sha256, std::string* error) {
+bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, std::string* sha256,
+                 std::string* error) {
     std::error_code code;
     fs::create_directories(target.parent_path(), code);
-    fs::path temporary = target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".tmp");
+    fs::path temporary = HiddenTemporary(target);
     int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     int out = in < 0 ? -1 : open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
@@ -107,7 +114,7 @@ bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, s
 bool WriteWhole(const fs::path& target, const std::string& bytes, std::string* error) {
     std::error_code code;
     fs::create_directories(target.parent_path(), code);
-    fs::path temporary = target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".tmp");
+    fs::path temporary = HiddenTemporary(target);
     int out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     bool ok = out >= 0 && ::write(out, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
               fsync(out) == 0;
