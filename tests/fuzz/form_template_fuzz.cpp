@@ -1,4 +1,4 @@
-// fuzz-sources: runtime/unit_record.cpp runtime/unit_fields.cpp runtime/form_record.cpp runtime/form_template.cpp components/*_data.cpp components/property_layout.cpp components/log_font.cpp
+// fuzz-sources: runtime/unit_record.cpp runtime/unit_fields.cpp runtime/form_record.cpp runtime/template_slot.cpp runtime/form_template.cpp components/*_data.cpp components/property_layout.cpp components/log_font.cpp
 // fuzz-libraries:
 // fuzz-seeds: tests/data/forms/seeds/*.bin
 #include <cstddef>
