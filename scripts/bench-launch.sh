@@ -6,7 +6,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 source scripts/steps.sh
-step "build" build_preset win32 Lumadrel launch_bench bare_png_window fixture_game_client fixture_updater
+step "build" build_preset win32 Lumadrel tovrin launch_bench bare_png_window fixture_game_client
 scripts/game-folder.sh build/bench-game 1.0.0
 scripts/testbed.sh start >/dev/null
 trap 'scripts/testbed.sh stop >/dev/null 2>&1 || true' EXIT

@@ -149,6 +149,7 @@ def check(brand: Brand) -> dict:
     path = matching(brand, "update", "path", r"/[A-Za-z0-9._~/-]*", "a path of URL characters starting with '/'",
                     200)
     values["update_url"] = f"http://{update_host}{path}"
+    values["update_path"] = path
     values["updater"] = matching(brand, "update", "updater", FILE_NAME,
                                  "a file name of letters, digits, '_', '.' and '-' ending in .exe")
 

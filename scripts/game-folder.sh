@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prepares a game folder: the launcher, the stand-in game client and updater
+# Prepares a game folder: the launcher, the updater, the stand-in game client
 # (named as the build's brand names them), and update.ini with the installed
 # version (GBK, as the launcher reads it).
 #
@@ -24,5 +24,6 @@ launcher=$(brand executable)
 mkdir -p "$folder"
 # The shipped program carries no debug information (it would all be loaded).
 "$strip" -o "$folder/$launcher" "$build/launcher/$launcher"
-cp "$build/tools/fixtures/$(brand game_client)" "$build/tools/fixtures/$(brand updater)" "$folder/"
+"$strip" -o "$folder/$(brand updater)" "$build/updater/$(brand updater)"
+cp "$build/tools/fixtures/$(brand game_client)" "$folder/"
 printf '[更新配置]\r\n当前版本=%s\r\n' "$version" | iconv -f UTF-8 -t GBK >"$folder/update.ini"

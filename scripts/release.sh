@@ -2,9 +2,9 @@
 # One command from a brand to what players download: builds the launcher and
 # the updater for the brand (i686, stripped), signs them when a certificate is
 # given, builds the installer and signs it too, and writes
-# dist/<brand>-<version>/ with the installer, the bare programs, the update
-# document (the published file tree where the publish tool is built) and
-# SHA256SUMS.
+# dist/<brand>-<version>/ with the installer, the bare programs, the publish
+# tree (the files and the update document, as the update server serves them)
+# and SHA256SUMS.
 #
 #   scripts/release.sh [--brand DIR] [--version X.Y.Z] [--target win32|win64]
 #                      [--build DIR] [--out DIR]
@@ -72,9 +72,9 @@ EXE=$(brand executable)
 UPDATER=$(brand updater)
 NAME=$(brand name)
 OUT=$(realpath -m "${OUT:-dist/$BRAND_NAME-$VERSION}")
-updater_target=tovrin
-grep -q "^build updater/$(brand updater)" "$BUILD/build.ninja" 2>/dev/null || updater_target=fixture_updater
-step "build the launcher and the updater" ninja -C "$BUILD" -j"${LUMADREL_JOBS:-2}" Lumadrel "$updater_target"
+step "build the launcher and the updater" ninja -C "$BUILD" -j"${LUMADREL_JOBS:-2}" Lumadrel tovrin
+PUBLISH=$REPO/build/native/tools/publish/lumadrel-publish
+step "build the publish tool (host)" build_preset native lumadrel-publish
 
 STAGE=$BUILD/release-stage
 sign() {
@@ -94,9 +94,7 @@ stage() {
   rm -rf "$STAGE"
   mkdir -p "$STAGE/files"
   "$TRIPLET-strip" -o "$STAGE/files/$EXE" "$BUILD/launcher/$EXE"
-  local updater_file=$BUILD/updater/$UPDATER
-  [ -f "$updater_file" ] || updater_file=$BUILD/tools/fixtures/$UPDATER
-  "$TRIPLET-strip" -o "$STAGE/files/$UPDATER" "$updater_file"
+  "$TRIPLET-strip" -o "$STAGE/files/$UPDATER" "$BUILD/updater/$UPDATER"
   sign "$STAGE/files/$EXE" "$NAME"
   sign "$STAGE/files/$UPDATER" "$NAME"
   local files
@@ -142,13 +140,11 @@ collect() {
   rm -rf "$OUT"
   mkdir -p "$OUT"
   cp "$STAGE/$INSTALLER_NAME" "$STAGE/files/$EXE" "$STAGE/files/$UPDATER" "$OUT/"
-  if [ -x "$BUILD/host-tools/tools/publish" ]; then
-    "$BUILD/host-tools/tools/publish" --version "$VERSION" "$STAGE/files" "$OUT/publish" >"$STAGE/publish.log" 2>&1 ||
-      { cat "$STAGE/publish.log" >&2; return 1; }
-  else
-    printf '<?xml version="1.0" encoding="gb2312"?>\r\n<Info><Version>%s</Version></Info>\r\n' "$VERSION" |
-      iconv -f UTF-8 -t GBK >"$OUT/update.xml"
-  fi
+  local path
+  path=$(brand update_path)
+  # The publish tree: the files and the update document at the brand's path.
+  "$PUBLISH" --version "$VERSION" --from "$STAGE/files" --www "$OUT/publish" --document "${path#/}" \
+    >"$STAGE/publish.log" 2>&1 || { cat "$STAGE/publish.log" >&2; return 1; }
   find "$OUT" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   (cd "$OUT" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs -d '\n' sha256sum >SHA256SUMS)
 }

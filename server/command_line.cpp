@@ -1,6 +1,7 @@
 #include "server/command_line.h"
 
 #include <charconv>
+#include <filesystem>
 #include <string_view>
 
 #include "server/gbk_converter.h"
@@ -66,6 +67,8 @@ std::string CommandLineHelp(const char* program) {
         "  --db FILE               SQLite file for accounts, roles and draws (default lumadrel-server.db)\n"
         "  --version TEXT          version published in /vorlenk2/update.xml\n"
         "  --update-ini FILE       publish the version from the launcher's update.ini, read per request\n"
+        "  --www DIR               serve the files below DIR (update.xml and files from the publish tool)\n"
+        "                          instead of the generated document\n"
         "  --draw-limit N          lucky draws per account per day, in local time (default 3)\n"
         "  --hash-iterations N     PBKDF2-HMAC-SHA256 iterations for new passwords (default 600000)\n"
         "  --request-timeout MS    drop a connection whose request stays unfinished this long (default 10000)\n"
@@ -131,6 +134,12 @@ CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConf
                 }
                 config.version = {VersionSource::Kind::Text, gbk};
             }
+        } else if (flag == "--www") {
+            if (!std::filesystem::is_directory(std::string(value))) {
+                message = "--www " + std::string(value) + " is not a folder";
+                return CommandLineStatus::Error;
+            }
+            config.wwwRoot = value;
         } else {
             message = "unknown flag " + std::string(flag) + " (see --help)";
             return CommandLineStatus::Error;

@@ -64,7 +64,7 @@ GameServer::GameServer(ServerConfig config)
       http_(io_,
             [this](asio::ip::tcp::socket socket, ConnectionSlot slot) {
                 std::make_shared<HttpSession>(std::move(socket), std::move(slot), document_, log_,
-                                              config_.requestTimeout)
+                                              config_.requestTimeout, config_.wwwRoot)
                     ->Start();
             }),
       summary_(io_) {}

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "server/http_request.h"
+#include "server/static_file_transfer.h"
 
 namespace server {
 
@@ -28,9 +29,9 @@ constexpr std::string_view kTextPlain = "text/plain; charset=us-ascii";
 }  // namespace
 
 HttpSession::HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
-                         const ServerLog& log, std::chrono::milliseconds timeout)
+                         const ServerLog& log, std::chrono::milliseconds timeout, std::string wwwRoot)
     : socket_(std::move(socket)), slot_(std::move(slot)), deadline_(socket_.get_executor()), document_(document),
-      log_(log), timeout_(timeout) {
+      log_(log), timeout_(timeout), wwwRoot_(std::move(wwwRoot)) {
     std::error_code ignored;
     auto remote = socket_.remote_endpoint(ignored);
     peer_ = ignored ? std::string("unknown") : remote.address().to_string() + ":" + std::to_string(remote.port());
@@ -85,6 +86,13 @@ void HttpSession::OnHead(size_t length) {
     bool head = line.method == "HEAD";
     if (line.method != "GET" && !head) {
         return Respond(405, kTextPlain, "Only GET and HEAD.\r\n", false, "Allow: GET, HEAD\r\n");
+    }
+    if (!wwwRoot_.empty()) {
+        deadline_.cancel();
+        // The transfer keeps the connection's place under the caps while it runs.
+        return StaticFileTransfer::Start(std::move(socket_), std::move(slot_), wwwRoot_,
+                                         std::string_view(head_).substr(0, length), line.method, line.path, log_,
+                                         peer_);
     }
     if (line.path != kUpdatePath) return Respond(404, kTextPlain, "Not found.\r\n", head);
     std::string xml, problem;

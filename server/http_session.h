@@ -21,7 +21,7 @@ public:
     static constexpr size_t kMaxHeadBytes = 8192;
 
     HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
-                const ServerLog& log, std::chrono::milliseconds timeout);
+                const ServerLog& log, std::chrono::milliseconds timeout, std::string wwwRoot = {});
 
     void Start();
 
@@ -39,6 +39,7 @@ private:
     const UpdateDocument& document_;
     const ServerLog& log_;
     std::chrono::milliseconds timeout_;
+    std::string wwwRoot_;
     std::string peer_;
     std::string head_;
     std::array<char, 2048> chunk_;

@@ -26,6 +26,7 @@ struct ServerConfig {
     uint16_t httpPort = 8080;  // 0 picks a free port
     std::string databasePath = "lumadrel-server.db";
     VersionSource version;
+    std::string wwwRoot;  // --www: static files below this folder instead of the generated document
     int drawLimit = 3;
     int passwordIterations = 600000;
     unsigned hashingThreads = 0;  // 0: one per core

@@ -86,6 +86,17 @@ def updater_exe(build: Path = None) -> Path:
     return build / "tools" / "fixtures" / brand(build)["updater"]
 
 
+def real_updater_exe(build: Path = None) -> Path:
+    """The updater itself (tovrin.exe from updater/, named as the brand names it), as operators ship it."""
+    build = build or windows_build()
+    return build / "updater" / brand(build)["updater"]
+
+
+def publish_exe() -> Path:
+    """The operators' publish tool (host)."""
+    return native_build() / "tools" / "publish" / "lumadrel-publish"
+
+
 def reference_server_exe() -> Path:
     return native_build() / "server" / "lumadrel-server"
 

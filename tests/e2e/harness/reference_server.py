@@ -1,6 +1,8 @@
 """The reference game server (build/native/server/lumadrel-server) for tests
 that need a real one: started on the launcher's compiled-in ports with a fresh
-database in the test's folder, stopped (SIGTERM, then SIGKILL) at the end."""
+database in the test's folder, stopped (SIGTERM, then SIGKILL) at the end.
+With `www` it serves the files below that folder (the publish tool's output);
+`log_lines()` gives what it logged, one line per HTTP answer."""
 
 import re
 import signal
@@ -15,7 +17,7 @@ _LISTENING = re.compile(r"listening: game \S+:(\d+), http \S+:(\d+)")
 
 class ReferenceServer:
     def __init__(self, folder: Path, port: int = 2013, http_port: int = 8080, version: str = None,
-                 update_ini: Path = None, draw_limit: int = None, extra_arguments=()):
+                 update_ini: Path = None, draw_limit: int = None, www: Path = None, extra_arguments=()):
         self.folder = Path(folder)
         self.folder.mkdir(parents=True, exist_ok=True)
         arguments = [str(paths.require(paths.reference_server_exe(), "the reference server")),
@@ -27,6 +29,8 @@ class ReferenceServer:
             arguments += ["--update-ini", str(update_ini)]
         if draw_limit is not None:
             arguments += ["--draw-limit", str(draw_limit)]
+        if www is not None:
+            arguments += ["--www", str(www)]
         self.arguments = arguments + list(extra_arguments)
         self.process = None
         self.port = None
@@ -51,6 +55,9 @@ class ReferenceServer:
         match = _LISTENING.search(first_line[0])
         self.port, self.http_port = int(match.group(1)), int(match.group(2))
         return self
+
+    def log_lines(self) -> list:
+        return (self.folder / "server.log").read_text(encoding="utf-8", errors="replace").splitlines()
 
     def stop(self):
         if self.process is None:

@@ -1,0 +1,147 @@
+#include "server/static_file_transfer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <asio/write.hpp>
+#include <climits>
+#include <cstdlib>
+
+#include "server/static_files.h"
+
+namespace server {
+namespace {
+
+std::string_view ReasonPhrase(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 206: return "Partial Content";
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    case 416: return "Range Not Satisfiable";
+    default: return "Error";
+    }
+}
+
+std::string_view ContentType(std::string_view path) {
+    if (path.ends_with(".xml")) return "text/xml; charset=gbk";
+    if (path.ends_with(".ini") || path.ends_with(".txt")) return "text/plain; charset=gbk";
+    return "application/octet-stream";
+}
+
+// The file's real path lies below the root's: a link may not lead elsewhere.
+bool InsideRoot(const std::string& root, const std::string& file) {
+    char rootReal[PATH_MAX], fileReal[PATH_MAX];
+    if (!realpath(root.c_str(), rootReal) || !realpath(file.c_str(), fileReal)) return false;
+    std::string prefix = std::string(rootReal) + (std::string_view(rootReal) == "/" ? "" : "/");
+    return std::string_view(fileReal).starts_with(prefix);
+}
+
+}  // namespace
+
+void StaticFileTransfer::Start(asio::ip::tcp::socket socket, ConnectionSlot slot, std::string root,
+                               std::string_view head, std::string_view method, std::string_view path,
+                               const ServerLog& log, std::string peer) {
+    auto transfer = std::make_shared<StaticFileTransfer>(std::move(socket), std::move(slot), std::move(root), log,
+                                                         std::move(peer));
+    transfer->summary_ = std::string(method) + " " + std::string(path);
+    transfer->Answer(head, method == "HEAD", path);
+}
+
+StaticFileTransfer::StaticFileTransfer(asio::ip::tcp::socket socket, ConnectionSlot slot, std::string root,
+                                       const ServerLog& log, std::string peer)
+    : socket_(std::move(socket)), slot_(std::move(slot)), deadline_(socket_.get_executor()), root_(std::move(root)),
+      log_(log), peer_(std::move(peer)) {}
+
+StaticFileTransfer::~StaticFileTransfer() {
+    if (file_ >= 0) close(file_);
+}
+
+void StaticFileTransfer::Answer(std::string_view head, bool headOnly, std::string_view path) {
+    std::string file;
+    StaticPathStatus found = StaticFilePath(root_, path, &file);
+    if (found == StaticPathStatus::Malformed) return Refuse(400, "Bad request.\r\n", headOnly);
+    if (found != StaticPathStatus::Ok) return Refuse(404, "Not found.\r\n", headOnly);
+    file_ = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat facts {};
+    if (file_ < 0 || fstat(file_, &facts) != 0 || !S_ISREG(facts.st_mode) || !InsideRoot(root_, file))
+        return Refuse(404, "Not found.\r\n", headOnly);
+
+    const uint64_t size = static_cast<uint64_t>(facts.st_size);
+    ByteRange range{0, size == 0 ? 0 : size - 1};
+    std::optional<std::string_view> rangeHeader = FindHeader(head, "Range");
+    RangeStatus ranged = rangeHeader ? ParseRange(*rangeHeader, size, &range) : RangeStatus::Whole;
+    std::string extra = "Content-Type: " + std::string(ContentType(path)) + "\r\nAccept-Ranges: bytes\r\n";
+    if (ranged == RangeStatus::Unsatisfiable) {
+        return WriteHead(416, 0, "Content-Range: bytes */" + std::to_string(size) + "\r\n");
+    }
+    uint64_t length = size == 0 ? 0 : range.last - range.first + 1;
+    if (ranged == RangeStatus::Partial) {
+        extra += "Content-Range: bytes " + std::to_string(range.first) + "-" + std::to_string(range.last) + "/" +
+                 std::to_string(size) + "\r\n";
+        summary_ += " bytes=" + std::to_string(range.first) + "-" + std::to_string(range.last);
+    }
+    next_ = range.first;
+    remaining_ = headOnly ? 0 : length;
+    WriteHead(ranged == RangeStatus::Partial ? 206 : 200, length, extra);
+}
+
+void StaticFileTransfer::Refuse(int status, std::string_view body, bool headOnly) {
+    WriteHead(status, body.size(), "Content-Type: text/plain; charset=us-ascii\r\n",
+              headOnly ? std::string() : std::string(body));
+}
+
+void StaticFileTransfer::WriteHead(int status, uint64_t length, std::string_view extraHeaders, std::string body) {
+    status_ = status;
+    response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(ReasonPhrase(status)) + "\r\n";
+    response_ += extraHeaders;
+    response_ +=
+        "Content-Length: " + std::to_string(length) + "\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n";
+    response_ += body;
+    ArmDeadline();
+    asio::async_write(socket_, asio::buffer(response_),
+                      [self = shared_from_this()](const std::error_code& error, size_t) {
+                          if (error) return self->Finish("aborted: " + error.message());
+                          self->WriteNextChunk();
+                      });
+}
+
+void StaticFileTransfer::WriteNextChunk() {
+    if (remaining_ == 0) {
+        std::error_code ignored;
+        socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
+        return Finish("sent " + std::to_string(sent_));
+    }
+    chunk_.resize(static_cast<size_t>(std::min<uint64_t>(remaining_, kChunkBytes)));
+    ssize_t read = pread(file_, chunk_.data(), chunk_.size(), static_cast<off_t>(next_));
+    if (read <= 0) return Finish("aborted: the file ended early after " + std::to_string(sent_));
+    chunk_.resize(static_cast<size_t>(read));
+    ArmDeadline();
+    asio::async_write(
+        socket_, asio::buffer(chunk_), [self = shared_from_this()](const std::error_code& error, size_t n) {
+            self->sent_ += n;
+            if (error) return self->Finish("aborted after " + std::to_string(self->sent_) + ": " + error.message());
+            self->next_ += n;
+            self->remaining_ -= n;
+            self->WriteNextChunk();
+        });
+}
+
+void StaticFileTransfer::Finish(const std::string& how) {
+    if (finished_) return;
+    finished_ = true;
+    deadline_.cancel();
+    log_.Write(peer_ + " http " + summary_ + " " + std::to_string(status_) + " " + how);
+    std::error_code ignored;
+    socket_.close(ignored);
+}
+
+void StaticFileTransfer::ArmDeadline() {
+    deadline_.expires_after(kIdleLimit);
+    deadline_.async_wait([self = shared_from_this()](const std::error_code& error) {
+        if (!error) self->Finish("aborted after " + std::to_string(self->sent_) + ": the client took nothing in time");
+    });
+}
+
+}  // namespace server

@@ -1,0 +1,115 @@
+#include "server/static_files.h"
+
+#include <charconv>
+
+namespace server {
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool Decode(std::string_view segment, std::string* decoded) {
+    decoded->clear();
+    for (size_t i = 0; i < segment.size(); ++i) {
+        char c = segment[i];
+        if (c == '%') {
+            if (i + 2 >= segment.size()) return false;
+            int high = HexValue(segment[i + 1]), low = HexValue(segment[i + 2]);
+            if (high < 0 || low < 0) return false;
+            c = static_cast<char>(high * 16 + low);
+            i += 2;
+        }
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '\\') return false;
+        decoded->push_back(c);
+    }
+    return true;
+}
+
+bool ParseNumber(std::string_view text, uint64_t* value) {
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+StaticPathStatus StaticFilePath(std::string_view root, std::string_view requestPath, std::string* file) {
+    if (requestPath.empty() || requestPath.front() != '/') return StaticPathStatus::Malformed;
+    std::string path(root);
+    std::string segment;
+    size_t start = 1;
+    for (;;) {
+        size_t slash = requestPath.find('/', start);
+        std::string_view raw = requestPath.substr(start, slash == std::string_view::npos ? slash : slash - start);
+        if (!Decode(raw, &segment)) return StaticPathStatus::Malformed;
+        // A "/" decoded from "%2F" would join two segments past these checks.
+        if (segment.empty() || segment.front() == '.' || segment.find('/') != std::string::npos)
+            return StaticPathStatus::Refused;
+        path += "/" + segment;
+        if (slash == std::string_view::npos) break;
+        start = slash + 1;
+    }
+    *file = path;
+    return StaticPathStatus::Ok;
+}
+
+RangeStatus ParseRange(std::string_view header, uint64_t size, ByteRange* range) {
+    if (!header.starts_with("bytes=")) return RangeStatus::Whole;
+    header.remove_prefix(6);
+    while (!header.empty() && header.front() == ' ') header.remove_prefix(1);
+    while (!header.empty() && header.back() == ' ') header.remove_suffix(1);
+    size_t dash = header.find('-');
+    if (dash == std::string_view::npos || header.find(',') != std::string_view::npos) return RangeStatus::Whole;
+    std::string_view firstText = header.substr(0, dash), lastText = header.substr(dash + 1);
+    uint64_t first = 0, last = 0;
+    if (firstText.empty()) {
+        uint64_t suffix = 0;
+        if (!ParseNumber(lastText, &suffix)) return RangeStatus::Whole;
+        if (suffix == 0 || size == 0) return RangeStatus::Unsatisfiable;
+        range->first = suffix >= size ? 0 : size - suffix;
+        range->last = size - 1;
+        return RangeStatus::Partial;
+    }
+    if (!ParseNumber(firstText, &first)) return RangeStatus::Whole;
+    if (lastText.empty()) {
+        last = size == 0 ? 0 : size - 1;
+    } else if (!ParseNumber(lastText, &last) || last < first) {
+        return RangeStatus::Whole;
+    }
+    if (first >= size) return RangeStatus::Unsatisfiable;
+    range->first = first;
+    range->last = last >= size ? size - 1 : last;
+    return RangeStatus::Partial;
+}
+
+std::optional<std::string_view> FindHeader(std::string_view head, std::string_view name) {
+    size_t lineStart = head.find('\n');
+    while (lineStart != std::string_view::npos) {
+        ++lineStart;
+        size_t lineEnd = head.find('\n', lineStart);
+        std::string_view line =
+            head.substr(lineStart, lineEnd == std::string_view::npos ? lineEnd : lineEnd - lineStart);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        size_t colon = line.find(':');
+        if (colon == name.size()) {
+            bool same = true;
+            for (size_t i = 0; i < name.size() && same; ++i) same = Lower(line[i]) == Lower(name[i]);
+            if (same) {
+                std::string_view value = line.substr(colon + 1);
+                while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+                while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+                return value;
+            }
+        }
+        lineStart = lineEnd;
+    }
+    return std::nullopt;
+}
+
+}  // namespace server

@@ -1,0 +1,194 @@
+// --www DIR: files below the folder with their length, byte ranges as 206,
+// and no way out of the folder or into a listing.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "server/command_line.h"
+#include "server/static_files.h"
+#include "support/loopback_client.h"
+#include "support/test_server.h"
+
+namespace {
+
+using server::ByteRange;
+using server::RangeStatus;
+using server::StaticPathStatus;
+using server::testing::LoopbackClient;
+using server::testing::TemporaryFolder;
+using server::testing::TestServer;
+
+struct Reply {
+    std::string statusLine;
+    std::string head;
+    std::string body;
+};
+
+Reply Fetch(uint16_t port, const std::string& request) {
+    LoopbackClient client(port);
+    client.Send(request);
+    std::string bytes = client.Receive(std::chrono::milliseconds(3000), std::chrono::milliseconds(200));
+    Reply reply;
+    size_t headEnd = bytes.find("\r\n\r\n");
+    if (headEnd == std::string::npos) return reply;
+    reply.head = bytes.substr(0, headEnd + 2);
+    reply.body = bytes.substr(headEnd + 4);
+    reply.statusLine = reply.head.substr(0, reply.head.find("\r\n"));
+    return reply;
+}
+
+std::string Get(const std::string& path, const std::string& extra = "") {
+    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extra + "\r\n";
+}
+
+std::string Header(const Reply& reply, const std::string& name) {
+    size_t at = reply.head.find("\r\n" + name + ": ");
+    if (at == std::string::npos) return {};
+    size_t start = at + name.size() + 4;
+    return reply.head.substr(start, reply.head.find("\r\n", start) - start);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Pattern(size_t length) {
+    std::string bytes(length, '\0');
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>((i * 131) ^ (i >> 9));
+    return bytes;
+}
+
+class StaticFiles : public ::testing::Test {
+protected:
+    StaticFiles() {
+        www_ = folder_.path() + "/www";
+        WriteFile(www_ + "/vorlenk2/update.xml", "<Info><Version>1.0.1</Version><Files/></Info>");
+        WriteFile(www_ + "/vorlenk2/files/1.0.1/data/map01.dat", "0123456789");
+        WriteFile(www_ + "/vorlenk2/files/1.0.1/\xE6\x96\xB0.dat", "new");
+        WriteFile(www_ + "/vorlenk2/files/1.0.1/big.dat", Pattern(5 * 1024 * 1024 + 3));
+        WriteFile(www_ + "/vorlenk2/.update.xml.123.tmp", "half a docu");
+        WriteFile(folder_.path() + "/secret.txt", "outside");
+        std::filesystem::create_symlink(folder_.path() + "/secret.txt", www_ + "/vorlenk2/link.txt");
+        server::ServerConfig config = TestServer::DefaultConfig();
+        config.wwwRoot = www_;
+        server_ = std::make_unique<TestServer>(config);
+    }
+
+    uint16_t port() const { return server_->httpPort(); }
+
+    TemporaryFolder folder_;
+    std::string www_;
+    std::unique_ptr<TestServer> server_;
+};
+
+TEST_F(StaticFiles, ServeFilesWithTheirLength) {
+    Reply document = Fetch(port(), Get("/vorlenk2/update.xml"));
+    EXPECT_EQ(document.statusLine, "HTTP/1.1 200 OK");
+    EXPECT_EQ(document.body, "<Info><Version>1.0.1</Version><Files/></Info>");
+    EXPECT_EQ(Header(document, "Content-Type"), "text/xml; charset=gbk");
+    EXPECT_EQ(Header(document, "Content-Length"), std::to_string(document.body.size()));
+
+    Reply named = Fetch(port(), Get("/vorlenk2/files/1.0.1/%E6%96%B0.dat"));
+    EXPECT_EQ(named.statusLine, "HTTP/1.1 200 OK");
+    EXPECT_EQ(named.body, "new");
+
+    // Streamed in chunks, whole.
+    Reply big = Fetch(port(), Get("/vorlenk2/files/1.0.1/big.dat"));
+    EXPECT_EQ(Header(big, "Content-Length"), std::to_string(5 * 1024 * 1024 + 3));
+    EXPECT_TRUE(big.body == Pattern(5 * 1024 * 1024 + 3));
+    EXPECT_EQ(Header(big, "Accept-Ranges"), "bytes");
+
+    Reply head = Fetch(port(), "HEAD /vorlenk2/files/1.0.1/data/map01.dat HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(head.statusLine, "HTTP/1.1 200 OK");
+    EXPECT_EQ(Header(head, "Content-Length"), "10");
+    EXPECT_EQ(head.body, "");
+}
+
+TEST_F(StaticFiles, ServeByteRanges) {
+    struct Case {
+        std::string range;
+        std::string statusLine;
+        std::string contentRange;
+        std::string body;
+    } cases[] = {
+        {"bytes=3-", "HTTP/1.1 206 Partial Content", "bytes 3-9/10", "3456789"},
+        {"bytes=2-4", "HTTP/1.1 206 Partial Content", "bytes 2-4/10", "234"},
+        {"bytes=-3", "HTTP/1.1 206 Partial Content", "bytes 7-9/10", "789"},
+        {"bytes=5-100", "HTTP/1.1 206 Partial Content", "bytes 5-9/10", "56789"},
+        {"bytes=9-9", "HTTP/1.1 206 Partial Content", "bytes 9-9/10", "9"},
+        {"bytes=10-", "HTTP/1.1 416 Range Not Satisfiable", "bytes */10", ""},
+        {"bytes=0-1,4-5", "HTTP/1.1 200 OK", "", "0123456789"},
+        {"items=0-1", "HTTP/1.1 200 OK", "", "0123456789"},
+        {"bytes=4-2", "HTTP/1.1 200 OK", "", "0123456789"},
+    };
+    for (const Case& c : cases) {
+        Reply reply = Fetch(port(), Get("/vorlenk2/files/1.0.1/data/map01.dat", "Range: " + c.range + "\r\n"));
+        EXPECT_EQ(reply.statusLine, c.statusLine) << c.range;
+        EXPECT_EQ(Header(reply, "Content-Range"), c.contentRange) << c.range;
+        EXPECT_EQ(reply.body, c.body) << c.range;
+        EXPECT_EQ(Header(reply, "Content-Length"), std::to_string(c.body.size())) << c.range;
+    }
+    Reply tail = Fetch(port(), Get("/vorlenk2/files/1.0.1/big.dat", "range:  bytes=5242000- \r\n"));
+    EXPECT_EQ(tail.statusLine, "HTTP/1.1 206 Partial Content");
+    EXPECT_TRUE(tail.body == Pattern(5 * 1024 * 1024 + 3).substr(5242000));
+}
+
+TEST_F(StaticFiles, NothingOutsideTheFolderNoListingsNoHalfWrittenFiles) {
+    struct Case {
+        std::string path;
+        std::string statusLine;
+    } cases[] = {
+        {"/vorlenk2/../../secret.txt", "HTTP/1.1 404 Not Found"},
+        {"/vorlenk2/%2e%2e/%2e%2e/secret.txt", "HTTP/1.1 404 Not Found"},
+        {"/vorlenk2/..%2F..%2Fsecret.txt", "HTTP/1.1 404 Not Found"},
+        {"/vorlenk2/%5C..%5Csecret.txt", "HTTP/1.1 400 Bad Request"},
+        {"/vorlenk2/files/1.0.1/data/map01.dat%00.xml", "HTTP/1.1 400 Bad Request"},
+        {"/vorlenk2/%zz", "HTTP/1.1 400 Bad Request"},
+        {"/vorlenk2/link.txt", "HTTP/1.1 404 Not Found"},
+        {"/vorlenk2/.update.xml.123.tmp", "HTTP/1.1 404 Not Found"},
+        {"/vorlenk2/", "HTTP/1.1 404 Not Found"},
+        {"/vorlenk2", "HTTP/1.1 404 Not Found"},
+        {"/", "HTTP/1.1 404 Not Found"},
+        {"//etc/passwd", "HTTP/1.1 404 Not Found"},
+        {"/vorlenk2/missing.dat", "HTTP/1.1 404 Not Found"},
+    };
+    for (const Case& c : cases) {
+        Reply reply = Fetch(port(), Get(c.path));
+        EXPECT_EQ(reply.statusLine, c.statusLine) << c.path;
+        EXPECT_EQ(reply.body.find("outside"), std::string::npos) << c.path;
+        EXPECT_EQ(reply.body.find("map01"), std::string::npos) << c.path;
+        EXPECT_EQ(Header(reply, "Content-Length"), std::to_string(reply.body.size())) << c.path;
+    }
+}
+
+TEST(StaticFilePaths, MapRequestSegmentsBelowTheRoot) {
+    std::string file;
+    EXPECT_EQ(server::StaticFilePath("/srv", "/a/b%20c.dat", &file), StaticPathStatus::Ok);
+    EXPECT_EQ(file, "/srv/a/b c.dat");
+    EXPECT_EQ(server::StaticFilePath("/srv", "/a/%E6%96%B0", &file), StaticPathStatus::Ok);
+    EXPECT_EQ(file, "/srv/a/\xE6\x96\xB0");
+    EXPECT_EQ(server::StaticFilePath("/srv", "/a/%2", &file), StaticPathStatus::Malformed);
+    EXPECT_EQ(server::StaticFilePath("/srv", "/a/b%1f", &file), StaticPathStatus::Malformed);
+    EXPECT_EQ(server::StaticFilePath("/srv", "/a//b", &file), StaticPathStatus::Refused);
+    EXPECT_EQ(server::StaticFilePath("/srv", "/a/%2E", &file), StaticPathStatus::Refused);
+}
+
+TEST(StaticFilesFlag, NamesAFolderThatExists) {
+    TemporaryFolder folder;
+    server::ServerConfig config;
+    std::string message;
+    const char* good[] = {"server", "--www", folder.path().c_str()};
+    EXPECT_EQ(server::ParseCommandLine(3, good, config, message), server::CommandLineStatus::Run);
+    EXPECT_EQ(config.wwwRoot, folder.path());
+    std::string missing = folder.path() + "/missing";
+    const char* bad[] = {"server", "--www", missing.c_str()};
+    EXPECT_EQ(server::ParseCommandLine(3, bad, config, message), server::CommandLineStatus::Error);
+    EXPECT_NE(message.find("--www"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+// A loopback HTTP server on its own thread whose answers a test scripts: each
+// request head goes to the answer function, whose bytes are sent as they are
+// before the connection closes. An answer of kSilent sends nothing and keeps
+// the connection open until the server stops.
+#pragma once
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace updater::testing {
+
+inline const std::string kSilent = "\x01silent";
+
+class ScriptedHttpServer {
+public:
+    using Answer = std::function<std::string(const std::string& head)>;
+
+    explicit ScriptedHttpServer(Answer answer);
+    ~ScriptedHttpServer();
+
+    std::string Url(const std::string& path) const;
+    std::vector<std::string> Heads();
+
+    // A 200 with Content-Length, or the 206 a Range header asks for.
+    static std::string ServeBytes(const std::string& head, const std::string& body);
+
+private:
+    void Serve();
+
+    Answer answer_;
+    SOCKET listener_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::mutex mutex_;
+    std::vector<std::string> heads_;
+    std::vector<SOCKET> held_;
+    std::thread thread_;
+};
+
+// Bytes that differ at every position from a simple pattern.
+std::string PatternBytes(size_t length, unsigned seed = 1);
+
+}  // namespace updater::testing

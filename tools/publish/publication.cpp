@@ -1,0 +1,182 @@
+#include "tools/publish/publication.h"
+
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <unistd.h>
+
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "server/gbk_converter.h"
+#include "updater/entry_paths.h"
+#include "updater/file_urls.h"
+#include "updater/update_document.h"
+
+namespace publish {
+
+const std::vector<std::string> kAlwaysExcluded = {"update.ini", "duzo.ini", "tovrin.update"};
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Source {
+    std::string relative;  // UTF-8, "/" between names
+    fs::path path;
+};
+
+bool Excluded(const std::string& relative, const std::vector<std::string>& patterns) {
+    std::string name = relative.substr(relative.find_last_of('/') + 1);
+    std::string first = relative.substr(0, relative.find('/'));
+    return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+        return fnmatch(pattern.c_str(), relative.c_str(), 0) == 0 || fnmatch(pattern.c_str(), name.c_str(), 0) == 0 ||
+               fnmatch(pattern.c_str(), first.c_str(), 0) == 0;
+    });
+}
+
+bool CollectSources(const PublishRequest& request, std::vector<Source>* sources, std::string* error) {
+    std::vector<std::string> patterns = kAlwaysExcluded;
+    patterns.insert(patterns.end(), request.excluded.begin(), request.excluded.end());
+    std::error_code code;
+    fs::path root = request.gameFolder;
+    if (!fs::is_directory(root, code)) {
+        *error = request.gameFolder + " is not a folder";
+        return false;
+    }
+    for (auto it = fs::recursive_directory_iterator(root, code); !code && it != fs::recursive_directory_iterator();
+         it.increment(code)) {
+        std::string relative = fs::relative(it->path(), root, code).generic_string();
+        if (Excluded(relative, patterns)) {
+            if (it->is_directory(code)) it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file(code)) sources->push_back({relative, it->path()});
+    }
+    if (code) {
+        *error = "cannot read " + request.gameFolder + ": " + code.message();
+        return false;
+    }
+    std::sort(sources->begin(), sources->end(),
+              [](const Source& a, const Source& b) { return a.relative < b.relative; });
+    return true;
+}
+
+// Hidden, so that the server never hands it out.
+fs::path HiddenTemporary(const fs::path& target) {
+    return target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".tmp");
+}
+
+// Copies a file to `target` (through a hidden temporary name) and hashes it on the way.
+bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, std::string* sha256,
+                 std::string* error) {
+    std::error_code code;
+    fs::create_directories(target.parent_path(), code);
+    fs::path temporary = HiddenTemporary(target);
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    int out = in < 0 ? -1 : open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    bool ok = in >= 0 && out >= 0 && context && EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) == 1;
+    std::vector<char> buffer(1 << 20);
+    *size = 0;
+    while (ok) {
+        ssize_t read = ::read(in, buffer.data(), buffer.size());
+        if (read <= 0) {
+            ok = read == 0;
+            break;
+        }
+        ok = EVP_DigestUpdate(context.get(), buffer.data(), static_cast<size_t>(read)) == 1 &&
+             ::write(out, buffer.data(), static_cast<size_t>(read)) == read;
+        *size += static_cast<uint64_t>(read);
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned digestLength = 0;
+    ok = ok && EVP_DigestFinal_ex(context.get(), digest, &digestLength) == 1 && fsync(out) == 0;
+    if (in >= 0) close(in);
+    if (out >= 0 && close(out) != 0) ok = false;
+    if (ok) fs::rename(temporary, target, code);
+    if (!ok || code) {
+        fs::remove(temporary, code);
+        *error = "cannot copy " + from.string() + " to " + target.string();
+        return false;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    sha256->clear();
+    for (unsigned i = 0; i < digestLength; ++i) {
+        *sha256 += kDigits[digest[i] >> 4];
+        *sha256 += kDigits[digest[i] & 15];
+    }
+    return true;
+}
+
+bool WriteWhole(const fs::path& target, const std::string& bytes, std::string* error) {
+    std::error_code code;
+    fs::create_directories(target.parent_path(), code);
+    fs::path temporary = HiddenTemporary(target);
+    int out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok = out >= 0 && ::write(out, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
+              fsync(out) == 0;
+    if (out >= 0 && close(out) != 0) ok = false;
+    if (ok) fs::rename(temporary, target, code);
+    if (!ok || code) {
+        fs::remove(temporary, code);
+        *error = "cannot write " + target.string();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Publish(const PublishRequest& request, PublishSummary* summary, std::string* error) {
+    server::GbkConverter converter;
+    updater::UpdateDocument document;
+    if (!converter.ToGbk(request.version, document.version) ||
+        updater::CheckEntryPath(document.version) != updater::PathProblem::None ||
+        document.version.find_first_of("\\/") != std::string::npos || request.version.starts_with(".")) {
+        *error = "the version \"" + request.version + "\" cannot name a folder of the published files";
+        return false;
+    }
+    std::vector<Source> sources;
+    if (!CollectSources(request, &sources, error)) return false;
+
+    const fs::path documentPath = fs::path(request.wwwFolder) / request.documentPath;
+    const std::string filesFolder = "files/" + request.version + "/";
+    document.base = updater::FileUrl("files/", request.version) + "/";
+    for (const Source& source : sources) {
+        updater::ListedFile file;
+        if (!converter.ToGbk(source.relative, file.path)) {
+            *error = source.relative + ": the name cannot be written in GBK";
+            return false;
+        }
+        file.path = updater::NormalisedEntryPath(file.path);
+        if (updater::CheckEntryPath(file.path) != updater::PathProblem::None) {
+            *error = source.relative + ": the updater refuses this name on Windows";
+            return false;
+        }
+        if (!CopyAndHash(source.path, documentPath.parent_path() / filesFolder / source.relative, &file.size,
+                         &file.sha256, error))
+            return false;
+        summary->bytes += file.size;
+        document.files.push_back(std::move(file));
+    }
+
+    std::string xml = updater::WriteUpdateDocument(document);
+    // What the updater would make of it: a document it refuses is never published.
+    updater::UpdateDocument check;
+    updater::DocumentProblem problem = updater::ParseUpdateDocument(xml, &check);
+    if (problem.status != updater::DocumentStatus::Ok) {
+        std::string reason;
+        converter.ToUtf8(updater::DescribeDocumentProblem(problem), reason);
+        *error = "the updater would refuse this document: " + reason;
+        return false;
+    }
+    if (!WriteWhole(documentPath, xml, error)) return false;
+    summary->files = document.files.size();
+    summary->document = documentPath.string();
+    return true;
+}
+
+}  // namespace publish

@@ -1,0 +1,145 @@
+#include "updater/install_journal.h"
+
+#include <algorithm>
+
+#include "updater/entry_paths.h"
+
+namespace updater {
+namespace {
+
+constexpr std::string_view kFirstLine = "tovrin-journal 1";
+constexpr std::string_view kLastLine = "end";
+
+std::string Hex(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (char c : bytes) {
+        auto byte = static_cast<unsigned char>(c);
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 15];
+    }
+    return out;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool IsHash(std::string_view text) {
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) { return HexDigit(c) >= 0; });
+}
+
+// Lower-case hex only: the one spelling that SerializeJournal writes.
+std::optional<std::string> FromHex(std::string_view hex) {
+    if (hex.size() % 2) return std::nullopt;
+    std::string out;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        int high = HexDigit(hex[i]), low = HexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+    }
+    return out;
+}
+
+// Splits a line at tabs.
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+}  // namespace
+
+// Texts are written as hex: a version or a path may hold any byte but NUL.
+std::string SerializeJournal(const InstallJournal& journal) {
+    std::string text = std::string(kFirstLine) + "\n";
+    text += "target\t" + Hex(journal.targetVersion) + "\n";
+    text += "previous\t" + Hex(journal.previousVersion) + "\n";
+    for (const std::string& folder : journal.createdFolders) text += "folder\t" + Hex(folder) + "\n";
+    for (const JournalEntry& entry : journal.entries) {
+        text += std::string("file\t") + (entry.hadInstalled ? "1" : "0") + "\t" + entry.sha256 + "\t" +
+                Hex(entry.path) + "\n";
+    }
+    return text + std::string(kLastLine) + "\n";
+}
+
+std::optional<InstallJournal> ParseJournal(std::string_view text) {
+    InstallJournal journal;
+    bool first = true, target = false, previous = false, ended = false;
+    while (!text.empty()) {
+        size_t newline = text.find('\n');
+        if (newline == std::string_view::npos || ended) return std::nullopt;
+        std::string_view line = text.substr(0, newline);
+        text.remove_prefix(newline + 1);
+        if (first) {
+            if (line != kFirstLine) return std::nullopt;
+            first = false;
+            continue;
+        }
+        if (line == kLastLine) {
+            ended = true;
+            continue;
+        }
+        std::vector<std::string_view> fields = Fields(line);
+        std::optional<std::string> value = FromHex(fields.back());
+        if (!value) return std::nullopt;
+        if (fields[0] == "target" && fields.size() == 2 && !target) {
+            journal.targetVersion = *value;
+            target = true;
+        } else if (fields[0] == "previous" && fields.size() == 2 && !previous) {
+            journal.previousVersion = *value;
+            previous = true;
+        } else if (fields[0] == "folder" && fields.size() == 2 && CheckEntryPath(*value) == PathProblem::None) {
+            journal.createdFolders.push_back(*value);
+        } else if (fields[0] == "file" && fields.size() == 4 && (fields[1] == "0" || fields[1] == "1") &&
+                   IsHash(fields[2]) && CheckEntryPath(*value) == PathProblem::None) {
+            journal.entries.push_back({*value, std::string(fields[2]), fields[1] == "1"});
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!ended || !target || !previous) return std::nullopt;
+    return journal;
+}
+
+RecoveryPlan PlanRecovery(const InstallJournal& journal, const InstallState& state) {
+    RecoveryPlan plan;
+    bool versionWritten = state.installedVersion && *state.installedVersion == journal.targetVersion &&
+                          journal.previousVersion != journal.targetVersion;
+    plan.outcome = state.commitMarkerPresent || versionWritten ? RecoveryOutcome::Finish : RecoveryOutcome::RollBack;
+
+    for (size_t i = 0; i < journal.entries.size(); ++i) {
+        const JournalEntry& entry = journal.entries[i];
+        EntryState found = i < state.entries.size() ? state.entries[i] : EntryState{};
+        EntryAction action = EntryAction::Nothing;
+        bool explained = true;
+        if (plan.outcome == RecoveryOutcome::Finish) {
+            // Every file was in place before the version was written.
+            if (found.backupPresent) action = EntryAction::DeleteBackup;
+            explained = found.installedPresent;
+        } else if (entry.hadInstalled) {
+            // Renamed to its backup, then the new file moved in: either step may be missing.
+            if (found.backupPresent) {
+                action = found.installedPresent ? EntryAction::SetNewAsideAndRestore : EntryAction::RestoreBackup;
+            } else {
+                explained = found.installedPresent;
+            }
+        } else if (found.installedPresent) {
+            action = EntryAction::SetNewAside;
+        } else {
+            explained = !found.backupPresent;
+        }
+        plan.actions.push_back(action);
+        if (!explained) plan.unexplained.push_back(i);
+    }
+    return plan;
+}
+
+}  // namespace updater

@@ -1,0 +1,48 @@
+// tovrin.exe: the game's updater. The launcher starts it with the update
+// document's URL (and the word "test", which is accepted and ignored) when
+// the published version differs from the installed one.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "updater/updater_window_win32.h"
+
+namespace {
+
+// Test hooks, read from the environment: the install ends the process at
+// step N, as a crash or a kill there would; and a shorter wait for the launcher.
+constexpr wchar_t kCrashAtVariable[] = L"LUMADREL_UPDATER_CRASH_AT";
+constexpr wchar_t kLauncherWaitVariable[] = L"LUMADREL_UPDATER_LAUNCHER_WAIT_MS";
+constexpr UINT kCrashExitCode = 3;
+
+long EnvironmentNumber(const wchar_t* name) {
+    wchar_t text[32] = {};
+    if (GetEnvironmentVariableW(name, text, 32) == 0) return 0;
+    return std::wcstol(text, nullptr, 10);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    updater::RunSettings settings;
+    settings.folder = updater::GameFolder::OfThisProgram();
+    if (arguments && count > 1) {
+        // A URL is ASCII; anything else makes it fail its check.
+        for (const wchar_t* c = arguments[1]; *c; ++c) settings.documentUrl += *c < 0x80 ? static_cast<char>(*c) : '?';
+    }
+    if (arguments) LocalFree(arguments);
+
+    if (long crashAt = EnvironmentNumber(kCrashAtVariable); crashAt > 0) {
+        settings.installHook = [crashAt](int point) {
+            if (point == crashAt) TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+            return true;
+        };
+    }
+    if (long wait = EnvironmentNumber(kLauncherWaitVariable); wait > 0)
+        settings.launcherWait = std::chrono::milliseconds(wait);
+    return updater::RunUpdaterWindow(settings);
+}

@@ -1,0 +1,72 @@
+// The update document: the launcher reads only Info/Version; the updater also
+// reads the file list of the published version.
+//
+//   <Info>
+//     <Version>1.0.1</Version>
+//     <Files base="files/1.0.1/">
+//       <File path="data\map01.dat" size="1234" sha256="...64 hex..."/>
+//     </Files>
+//   </Info>
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "updater/entry_paths.h"
+
+namespace updater {
+
+struct ListedFile {
+    std::string path;    // GBK, normalised to backslashes
+    uint64_t size = 0;
+    std::string sha256;  // 64 lower-case hex digits
+};
+
+struct UpdateDocument {
+    std::string version;  // GBK, exactly as the launcher reads it
+    std::string base;     // as written; empty means the document's own folder
+    std::vector<ListedFile> files;
+};
+
+// Limits that a hostile document could otherwise push the updater past.
+constexpr size_t kLargestDocument = 16 << 20;
+constexpr size_t kMostFiles = 50000;
+constexpr uint64_t kLargestFile = uint64_t(1) << 36;
+constexpr size_t kLongestVersion = 64;
+
+enum class DocumentStatus {
+    Ok,
+    TooLarge,
+    NotXml,
+    NoVersion,
+    BadVersion,
+    NoFileList,
+    TooManyFiles,
+    MissingAttribute,
+    BadPath,
+    BadSize,
+    BadHash,
+    DuplicatePath,
+    PathConflict,  // one entry's folder is another entry's file
+};
+
+struct DocumentProblem {
+    DocumentStatus status = DocumentStatus::Ok;
+    size_t entry = 0;          // 1-based index of the File element at fault, 0 for the document
+    std::string detail;        // the offending value as written (cut to a readable length)
+    PathProblem pathProblem = PathProblem::None;
+};
+
+// Parses and checks the whole document; one bad entry refuses all of it.
+DocumentProblem ParseUpdateDocument(std::string_view bytes, UpdateDocument* document);
+
+// The document as the publish tool writes it (GBK, CR LF lines).
+std::string WriteUpdateDocument(const UpdateDocument& document);
+
+// One line of plain Chinese (GBK) that names what is wrong.
+std::string DescribeDocumentProblem(const DocumentProblem& problem);
+
+}  // namespace updater
