@@ -57,10 +57,8 @@ step "cross-build libpng and libjpeg for Windows ($TARGET)" scripts/build-window
 
 configure() {
   mkdir -p "$BUILD"
-  # No link time in the programs and no build folder in what the compiler records.
   cmake -S "$REPO" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$REPO/cmake/mingw-${TRIPLET%%-*}.cmake" \
     -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-Release}" -DLUMADREL_BRAND="$BRAND" \
-    -DCMAKE_EXE_LINKER_FLAGS="-Wl,--no-insert-timestamp" -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$REPO=." \
     -DLUMADREL_RELEASE_VERSION="$VERSION" -DLUMADREL_TESTS=OFF -DLUMADREL_BENCHMARKS=OFF \
     >"$BUILD/configure.log" 2>&1 || { grep -v '^--' "$BUILD/configure.log" >&2; return 1; }
 }

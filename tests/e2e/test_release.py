@@ -125,7 +125,7 @@ class ReleaseTest(unittest.TestCase):
 
 
 class InstallerTest(E2ETestCase):
-    time_limit = 240
+    time_limit = 600  # the first test to use the release makes it
 
     def test_silent_install_then_uninstall_keeps_what_the_player_made(self):
         made = release()
