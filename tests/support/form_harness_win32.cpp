@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <map>
-#include <thread>
 #include <utility>
 
 #include "runtime/entry_points.h"
@@ -105,17 +104,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
         }
     }
     return true;
-}
-
-void PumpFor(DWORD milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}
-
-void AfterDelay(DWORD delay, std::function<void()> action) {
-    std::thread([delay, action = std::move(action)] {
-        Sleep(delay);
-        action();
-    }).detach();
 }
 
 namespace {

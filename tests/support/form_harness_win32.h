@@ -55,7 +55,7 @@ void StartRuntime(const std::vector<uint8_t>& templateBytes, std::vector<const r
 // Dispatches messages until `done` holds or the time runs out; false on time-out.
 // For events from outside the queue (a timer tick, a socket arrival): give a
 // deadline that a loaded machine meets.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
+[[nodiscard]] bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
 
 // Dispatches what is posted to this thread, what those messages post in turn,
 // and the paints they cause, until nothing but timer ticks and input from the
@@ -63,12 +63,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
 // run dry in time. After it, whatever the test set off through the queue has
 // happened.
 [[nodiscard]] ::testing::AssertionResult Drain(DWORD milliseconds = 10000);
-
-// Dispatches the messages that are waiting, then for about `milliseconds` more.
-void PumpFor(DWORD milliseconds);
-
-// Runs `action` on a helper thread after `delay` ms (to act on a modal loop).
-void AfterDelay(DWORD delay, std::function<void()> action);
 
 // Runs `action` on this thread from the next message loop that turns (a
 // modal loop included) once `ready` holds. After `milliseconds` it reports a
