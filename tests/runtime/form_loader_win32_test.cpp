@@ -38,6 +38,11 @@ constexpr uint32_t kThirdForm = 0x52010200;
 
 std::vector<std::pair<int, uint32_t>> g_calls;  // (handler index, event source unit)
 int g_nestedDepthSeen = 0;
+bool g_mainDisabledUnderThird = false;
+
+HWND WindowOf(uint32_t formId, uint32_t unitId) { return rt::WindowOfComponent(formId, unitId); }
+
+void CloseForm(uint32_t formId) { PostMessageW(WindowOf(formId, 0), WM_CLOSE, 0, 0); }
 
 int64_t Record(int index) {
     g_calls.emplace_back(index, rt::EventSourceUnit());
@@ -65,8 +70,9 @@ bool g_secondMayClose = false;
 int64_t CloseSelfUnderThird(const uint32_t*, int) {
     if (g_secondMayClose) return 1;
     g_secondMayClose = true;
-    PostMessageW(rt::WindowOfComponent(kSecondForm, 0), WM_CLOSE, 0, 0);
-    testing_support::AfterDelay(600, [] { PostMessageW(rt::WindowOfComponent(kThirdForm, 0), WM_CLOSE, 0, 0); });
+    CloseForm(kSecondForm);
+    testing_support::WhenReadyOnTheLoop([] { return !WindowOf(kSecondForm, 0) && WindowOf(kThirdForm, 0); },
+                                        [] { CloseForm(kThirdForm); });
     rt::FormLoadRequest request{kThirdForm, nullptr, 1};
     rt::LoadFormForCommand(request);
     return 0;
@@ -76,8 +82,9 @@ int64_t OpenThirdModally(const uint32_t*, int) {
     Record(3);
     rt::FormLoadRequest request{kThirdForm, nullptr, 1};
     g_nestedDepthSeen = rt::Runtime().currentModalFormId == kSecondForm ? 1 : 0;
-    testing_support::AfterDelay(300, [] {
-        PostMessageW(rt::WindowOfComponent(kThirdForm, 0), WM_CLOSE, 0, 0);
+    testing_support::WhenReadyOnTheLoop([] { return WindowOf(kThirdForm, 0) != nullptr; }, [] {
+        g_mainDisabledUnderThird = !IsWindowEnabled(WindowOf(kMainForm, 0));
+        CloseForm(kThirdForm);
     });
     rt::LoadFormForCommand(request);
     return 0;
@@ -89,8 +96,6 @@ void Start(const std::vector<FormBuilder>& forms) {
     testing_support::StartRuntime(testing_support::BuildTemplate(forms), {loader_testing::TestLibrary()}, kHandlers,
                                   static_cast<int>(std::size(kHandlers)));
 }
-
-HWND WindowOf(uint32_t formId, uint32_t unitId) { return rt::WindowOfComponent(formId, unitId); }
 
 TEST(FormLoader, CreatesWindowFirstThenComponentsLastToFirstWithControlIds) {
     FormBuilder form(kMainForm, kWindowType, 300, 200);
@@ -245,14 +250,19 @@ TEST(ModalForms, DisableOthersUntilClosedAndNest) {
     rt::LoadStartupWindow(kMainForm);
     HWND mainWindow = WindowOf(kMainForm, 0);
     bool mainWasDisabled = false;
-    testing_support::AfterDelay(200, [&] { mainWasDisabled = !IsWindowEnabled(mainWindow); });
-    testing_support::AfterDelay(900, [] { PostMessageW(rt::WindowOfComponent(kSecondForm, 0), WM_CLOSE, 0, 0); });
+    // From the second form's own loop, once the third came and went in its created handler.
+    testing_support::WhenReadyOnTheLoop([] { return !g_calls.empty() && WindowOf(kSecondForm, 0) && !WindowOf(kThirdForm, 0); },
+                                        [&] {
+                                            mainWasDisabled = !IsWindowEnabled(mainWindow);
+                                            CloseForm(kSecondForm);
+                                        });
     rt::FormLoadRequest request{kSecondForm, nullptr, 1};
     // Returns only when the second form is gone (its loop ended); the third
     // form ran its own loop inside the second's created handler.
     EXPECT_EQ(rt::LoadFormForCommand(request), 1);
     EXPECT_EQ(WindowOf(kSecondForm, 0), nullptr);
     EXPECT_EQ(WindowOf(kThirdForm, 0), nullptr);
+    EXPECT_TRUE(g_mainDisabledUnderThird);
     EXPECT_TRUE(mainWasDisabled);
     EXPECT_TRUE(IsWindowEnabled(mainWindow));
     EXPECT_EQ(rt::Runtime().currentModalFormId, 0u);
@@ -267,7 +277,8 @@ TEST(ModalForms, AFormClosedUnderALaterModalFormStillEndsItsLoop) {
     second.Bind(0, 12, 4);
     Start({main, second, third});
     rt::LoadStartupWindow(kMainForm);
-    testing_support::AfterDelay(300, [] { PostMessageW(rt::WindowOfComponent(kSecondForm, 0), WM_CLOSE, 0, 0); });
+    testing_support::WhenReadyOnTheLoop([] { return WindowOf(kSecondForm, 0) != nullptr; },
+                                        [] { CloseForm(kSecondForm); });
     rt::FormLoadRequest request{kSecondForm, nullptr, 1};
     EXPECT_EQ(rt::LoadFormForCommand(request), 1);  // would never return if the second's loop kept waiting
     EXPECT_EQ(WindowOf(kSecondForm, 0), nullptr);
@@ -379,7 +390,7 @@ TEST(StartupWindow, LastWindowClosedEndsTheLoop) {
     FormBuilder form(kMainForm, kWindowType, 300, 200);
     Start({form});
     rt::LoadStartupWindow(kMainForm);
-    testing_support::AfterDelay(200, [] { PostMessageW(rt::WindowOfComponent(kMainForm, 0), WM_CLOSE, 0, 0); });
+    testing_support::WhenReadyOnTheLoop([] { return true; }, [] { CloseForm(kMainForm); });
     rt::RunMessageLoop();  // returns once the window is gone
     EXPECT_FALSE(rt::AnyFormWindowExists());
 }

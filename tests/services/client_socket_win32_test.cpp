@@ -5,7 +5,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -73,10 +73,12 @@ void StartForm() {
 }
 
 // A one-connection server on 127.0.0.1 whose behaviour is a function of the
-// accepted socket, run on its own thread.
+// accepted socket, run on its own thread. A behaviour that keeps the
+// connection open holds it until the test releases it (or the server goes).
 class LoopbackServer {
 public:
-    explicit LoopbackServer(std::function<void(SOCKET)> behaviour, u_short port = 0) : behaviour_(std::move(behaviour)) {
+    using Behaviour = std::function<void(LoopbackServer& self, SOCKET peer)>;
+    explicit LoopbackServer(Behaviour behaviour, u_short port = 0) : behaviour_(std::move(behaviour)) {
         WSADATA data;
         WSAStartup(0x0202, &data);
         listener_ = socket(AF_INET, SOCK_STREAM, 0);
@@ -92,50 +94,55 @@ public:
         if (bound_) thread_ = std::thread([this] { Serve(); });
     }
     ~LoopbackServer() {
+        Release();
         closesocket(listener_);
         if (thread_.joinable()) thread_.join();
+        CloseHandle(released_);
+        CloseHandle(done_);
         WSACleanup();
     }
     bool Bound() const { return bound_; }
     int Port() const { return port_; }
-    bool Accepted() const { return accepted_; }
+    // What the behaviour read, once it has finished with the connection.
     std::string Received() {
-        for (int i = 0; i < 100 && !done_; ++i) Sleep(20);
+        EXPECT_EQ(WaitForSingleObject(done_, kPatience), WAIT_OBJECT_0) << "the server did not finish its connection";
         return received_;
     }
+    void Release() { SetEvent(released_); }
 
-private:
-    void Serve() {
-        SOCKET peer = accept(listener_, nullptr, nullptr);
-        if (peer == INVALID_SOCKET) return;
-        accepted_ = true;
-        behaviour_(peer);
-        done_ = true;
-    }
-
-public:
-    // Reads until the peer has been quiet for a while.
+    // For behaviours: reads until the peer closes the connection or the test releases it.
     void ReadAll(SOCKET peer) {
-        char buffer[256];
-        fd_set readable;
-        for (;;) {
+        char buffer[4096];
+        for (DWORD start = GetTickCount(); GetTickCount() - start < kPatience && !Released();) {
+            fd_set readable;
             FD_ZERO(&readable);
             FD_SET(peer, &readable);
-            timeval wait{0, 300000};
-            if (select(0, &readable, nullptr, nullptr, &wait) != 1) break;
+            timeval wait{0, 20000};
+            int ready = select(0, &readable, nullptr, nullptr, &wait);
+            if (ready < 0) break;
+            if (ready == 0) continue;
             int count = recv(peer, buffer, sizeof buffer, 0);
             if (count <= 0) break;
             received_.append(buffer, static_cast<size_t>(count));
         }
     }
+    void WaitForRelease() { WaitForSingleObject(released_, kPatience); }
 
 private:
-    std::function<void(SOCKET)> behaviour_;
+    static constexpr DWORD kPatience = 15000;
+    bool Released() const { return WaitForSingleObject(released_, 0) == WAIT_OBJECT_0; }
+    void Serve() {
+        SOCKET peer = accept(listener_, nullptr, nullptr);
+        if (peer != INVALID_SOCKET) behaviour_(*this, peer);
+        SetEvent(done_);
+    }
+
+    Behaviour behaviour_;
     SOCKET listener_ = INVALID_SOCKET;
     bool bound_ = false;
     int port_ = 0;
-    std::atomic<bool> accepted_{false};
-    std::atomic<bool> done_{false};
+    HANDLE released_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::string received_;
     std::thread thread_;
 };
@@ -152,9 +159,7 @@ bool Send(const rt::ValueRecord& value) {
 
 TEST(ClientSocket, SendsExactlyTheBytesOfEachValue) {
     StartForm();
-    LoopbackServer* serverPointer = nullptr;
-    LoopbackServer server([&](SOCKET peer) { serverPointer->ReadAll(peer); closesocket(peer); });
-    serverPointer = &server;
+    LoopbackServer server([](LoopbackServer& self, SOCKET peer) { self.ReadAll(peer); closesocket(peer); });
     ASSERT_TRUE(server.Bound());
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
     EXPECT_TRUE(Client()->connected());
@@ -164,21 +169,36 @@ TEST(ClientSocket, SendsExactlyTheBytesOfEachValue) {
     uint8_t* set = rt::CopyBytes("\x00\xFF", 2);
     EXPECT_TRUE(Send(rt::MakeByteSetValue(set)));
     rt::Free(set);
+    Client()->Disconnect();  // the server reads up to the end of the connection
     EXPECT_EQ(server.Received(), std::string("abc\x01\x02\x03\x04\x00\xFF", 9));
+}
+
+// Connects a plain socket of the test, sends `bytes` and closes.
+void ConnectAndSend(int port, const std::string& bytes) {
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    ASSERT_EQ(connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(send(probe, bytes.data(), static_cast<int>(bytes.size()), 0), static_cast<int>(bytes.size()));
+    closesocket(probe);
 }
 
 TEST(ClientSocket, EmptyAddressFailsWithoutAnAttempt) {
     StartForm();
-    LoopbackServer server([](SOCKET peer) { closesocket(peer); });
+    LoopbackServer server([](LoopbackServer& self, SOCKET peer) { self.ReadAll(peer); closesocket(peer); });
+    ASSERT_TRUE(server.Bound());
     EXPECT_FALSE(ConnectTo("", server.Port()));
-    Sleep(200);
-    EXPECT_FALSE(server.Accepted());
+    // Connecting blocks until the handshake, so an attempt would have been accepted before this probe.
+    ConnectAndSend(server.Port(), "probe");
+    EXPECT_EQ(server.Received(), "probe") << "the first connection the server took was not the probe";
     EXPECT_FALSE(Send(rt::MakeText("x"))) << "no connection, nothing sent";
 }
 
 TEST(ClientSocket, PortBelowOneConnectsToPortOne) {
     StartForm();
-    LoopbackServer server([](SOCKET peer) { closesocket(peer); }, 1);
+    LoopbackServer server([](LoopbackServer&, SOCKET peer) { closesocket(peer); }, 1);
     if (!server.Bound()) GTEST_SKIP() << "port 1 needs privileges this run does not have";
     EXPECT_TRUE(ConnectTo("127.0.0.1", 0));
     EXPECT_TRUE(ConnectTo("127.0.0.1", -5));
@@ -189,7 +209,7 @@ TEST(ClientSocket, SendFailsBeforeConnectAndAfterAFailedOne) {
     EXPECT_FALSE(Send(rt::MakeText("abc")));
     int freePort;
     {
-        LoopbackServer closed([](SOCKET peer) { closesocket(peer); });
+        LoopbackServer closed([](LoopbackServer&, SOCKET peer) { closesocket(peer); });
         freePort = closed.Port();
     }  // nothing listens there any more
     EXPECT_FALSE(ConnectTo("127.0.0.1", freePort));
@@ -201,16 +221,15 @@ TEST(ClientSocket, PeerResetMakesSendFailWhileConnectedStaysSet) {
     StartForm();
     // The reset comes once the client watches the connection: Wine posts no close
     // notice for a reset that happened before the watch was set up.
-    std::atomic<bool> watched{false};
-    LoopbackServer server([&](SOCKET peer) {
-        for (int waited = 0; !watched && waited < 3000; waited += 10) Sleep(10);
+    LoopbackServer server([](LoopbackServer& self, SOCKET peer) {
+        self.WaitForRelease();
         linger hard{1, 0};
         setsockopt(peer, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
         closesocket(peer);
     });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
-    watched = true;
-    testing_support::PumpUntil([] { return g_closedEvents > 0; }, 3000);
+    server.Release();
+    ASSERT_TRUE(testing_support::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
     EXPECT_EQ(g_closedEvents, 1);
     EXPECT_FALSE(Send(rt::MakeText("late")));
     EXPECT_TRUE(Client()->connected());
@@ -219,35 +238,46 @@ TEST(ClientSocket, PeerResetMakesSendFailWhileConnectedStaysSet) {
 
 TEST(ClientSocket, AfterAnOrderlyCloseTheFirstSendAlreadyFails) {
     StartForm();
-    LoopbackServer server([](SOCKET peer) { closesocket(peer); });
+    LoopbackServer server([](LoopbackServer&, SOCKET peer) { closesocket(peer); });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
-    testing_support::PumpUntil([] { return g_closedEvents > 0; }, 3000);
+    ASSERT_TRUE(testing_support::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
     ASSERT_EQ(g_closedEvents, 1);
     // The local stack would take these bytes; the peer would never read them.
     EXPECT_FALSE(Send(rt::MakeText("request")));
     EXPECT_TRUE(Client()->connected());
     // A new connection sends again.
-    LoopbackServer next([](SOCKET peer) { Sleep(500); closesocket(peer); });
+    LoopbackServer next([](LoopbackServer& self, SOCKET peer) { self.ReadAll(peer); closesocket(peer); });
     ASSERT_TRUE(ConnectTo("127.0.0.1", next.Port()));
     EXPECT_TRUE(Send(rt::MakeText("request")));
+    Client()->Disconnect();
+    EXPECT_EQ(next.Received(), "request");
+}
+
+// The bytes the client's socket holds unread.
+u_long Waiting() {
+    u_long waiting = 0;
+    if (ioctlsocket(Client()->socket(), FIONREAD, &waiting) == SOCKET_ERROR) return 0;
+    return waiting;
 }
 
 TEST(ClientSocket, PacketsWaitingTogetherArriveAsOneEvent) {
     StartForm();
-    std::atomic<bool> sent{false};
-    LoopbackServer server([&](SOCKET peer) {
+    LoopbackServer server([](LoopbackServer& self, SOCKET peer) {
         send(peer, "first|", 6, 0);
-        Sleep(50);
+        Sleep(50);  // two packets on the wire
         send(peer, "second", 6, 0);
-        sent = true;
-        Sleep(1500);
+        self.WaitForRelease();
         closesocket(peer);
     });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
-    while (!sent) Sleep(10);
-    Sleep(200);  // both packets are waiting before any notification is handled
-    testing_support::PumpUntil([] { return !g_arrivals.empty(); }, 3000);
-    testing_support::PumpFor(300);
+    // Both packets are waiting before any notification is handled.
+    DWORD start = GetTickCount();
+    while (Waiting() < 12 && GetTickCount() - start < 10000) Sleep(10);
+    ASSERT_EQ(Waiting(), 12u) << "both packets waiting";
+    ASSERT_TRUE(testing_support::PumpUntil([] { return !g_arrivals.empty(); })) << "the data event";
+    // The close comes after every notice about the data sent before it.
+    server.Release();
+    ASSERT_TRUE(testing_support::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
     ASSERT_EQ(g_arrivals.size(), 1u);
     EXPECT_EQ(g_arrivals[0], "first|second");
     EXPECT_EQ(Received(), "") << "received data is only there during the handler";
@@ -255,10 +285,10 @@ TEST(ClientSocket, PacketsWaitingTogetherArriveAsOneEvent) {
 
 TEST(ClientSocket, SpuriousReadNotificationRaisesNothing) {
     StartForm();
-    LoopbackServer server([](SOCKET peer) { Sleep(1500); closesocket(peer); });
+    LoopbackServer server([](LoopbackServer& self, SOCKET peer) { self.WaitForRelease(); closesocket(peer); });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
     PostMessageW(Client()->Window(), components::kSocketNotify, static_cast<WPARAM>(Client()->socket()), FD_READ);
-    testing_support::PumpFor(300);
+    ASSERT_TRUE(testing_support::Drain()) << "the posted notice";
     EXPECT_TRUE(g_arrivals.empty());
 }
 
@@ -266,18 +296,19 @@ TEST(ClientSocket, LargeReplyIsDrainedWhole) {
     StartForm();
     std::string big(50000, 'x');
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
-    LoopbackServer server([&](SOCKET peer) {
+    LoopbackServer server([&big](LoopbackServer& self, SOCKET peer) {
         send(peer, big.data(), static_cast<int>(big.size()), 0);
-        Sleep(1500);
+        self.WaitForRelease();
         closesocket(peer);
     });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
     std::string all;
-    testing_support::PumpUntil([&] {
+    bool whole = testing_support::PumpUntil([&] {
         all.clear();
         for (const std::string& part : g_arrivals) all += part;
         return all.size() >= big.size();
-    }, 5000);
+    });
+    EXPECT_TRUE(whole) << all.size() << " of " << big.size() << " bytes arrived";
     EXPECT_EQ(all, big) << "bytes lost or reordered";
 }
 

@@ -1,8 +1,11 @@
 // Builds a window template in a test, starts the runtime with it and with
-// the component types under test, and drives the message loop for a while.
+// the component types under test, and drives the message loop until what a
+// test waits for has happened.
 #pragma once
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
@@ -50,12 +53,21 @@ void StartRuntime(const std::vector<uint8_t>& templateBytes, std::vector<const r
                   const rt::EventHandler* handlers, int handlerCount);
 
 // Dispatches messages until `done` holds or the time runs out; false on time-out.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
-// Dispatches the messages that are waiting, then for about `milliseconds` more.
-void PumpFor(DWORD milliseconds);
+// For events from outside the queue (a timer tick, a socket arrival): give a
+// deadline that a loaded machine meets.
+[[nodiscard]] bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
 
-// Runs `action` on a helper thread after `delay` ms (to act on a modal loop).
-void AfterDelay(DWORD delay, std::function<void()> action);
+// Dispatches what is posted to this thread, what those messages post in turn,
+// and the paints they cause, until nothing but timer ticks and input from the
+// devices is left; a failure saying what kept it busy when the queue did not
+// run dry in time. After it, whatever the test set off through the queue has
+// happened.
+[[nodiscard]] ::testing::AssertionResult Drain(DWORD milliseconds = 10000);
+
+// Runs `action` on this thread from the next message loop that turns (a
+// modal loop included) once `ready` holds. After `milliseconds` it reports a
+// failure and runs `action` anyway, so that the loop it was meant to end ends.
+void WhenReadyOnTheLoop(std::function<bool()> ready, std::function<void()> action, DWORD milliseconds = 10000);
 
 // The pixel at client (x, y) of a window as it is on the display.
 COLORREF ClientPixel(HWND window, int x, int y);

@@ -1,5 +1,7 @@
 #include "support/control_test_library_win32.h"
 
+#include <gtest/gtest.h>
+
 #include "components/common/component_types_win32.h"
 #include "runtime/component_object_win32.h"
 #include "runtime/entry_points.h"
@@ -43,7 +45,7 @@ const rt::SupportLibrary* ControlLibrary() { return &kLibrary; }
 void LoadControls(const testing_support::FormBuilder& form, const rt::EventHandler* handlers, int handlerCount) {
     testing_support::StartRuntime(testing_support::BuildTemplate({form}), {ControlLibrary()}, handlers, handlerCount);
     rt::LoadStartupWindow(form.FormId());
-    testing_support::PumpFor(50);
+    EXPECT_TRUE(testing_support::Drain()) << "the form's first paint";
 }
 
 HWND ControlWindow(uint32_t unitId) { return rt::WindowOfComponent(kForm, unitId); }

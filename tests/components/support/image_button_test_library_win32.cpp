@@ -1,5 +1,7 @@
 #include "support/image_button_test_library_win32.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "components/common/component_types_win32.h"
@@ -26,6 +28,13 @@ const rt::SupportLibrary kButtonLibrary = {
     rt::kLibraryRecordFormat, "4BB4003860154917BC7D8230BF4FA58A", 2, 0, 0, "扩展界面支持库二", 0, nullptr, 1,
     kButtonTypes, nullptr,
 };
+
+// The window whose mouse leaving the system still watches for (null: none).
+HWND LeaveTracked() {
+    TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
+    if (!TrackMouseEvent(&query) || !(query.dwFlags & TME_LEAVE)) return nullptr;
+    return query.hwndTrack;
+}
 
 }  // namespace
 
@@ -77,7 +86,7 @@ void Load(testing_support::FormBuilder form, const rt::EventHandler* handlers, i
     rt::LoadStartupWindow(form.FormId());
     HWND window = rt::WindowOfComponent(form.FormId(), form.WindowUnitId());
     if (GetForegroundWindow() != window) SetForegroundWindow(window);
-    testing_support::PumpFor(50);
+    EXPECT_TRUE(testing_support::Drain()) << "the form's first paint";
 }
 
 HWND ButtonWindow(uint32_t unitId) { return rt::WindowOfComponent(kForm, unitId); }
@@ -106,23 +115,24 @@ void Hover(HWND button) {
     POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     // A window of another test program may have come to the front meanwhile.
     HWND root = GetAncestor(button, GA_ROOT);
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    bool over = testing_support::PumpUntil([&] {
         if (GetForegroundWindow() != root) SetForegroundWindow(root);
         SetCursorPos(centre.x, centre.y);
-        testing_support::PumpFor(10);
-        if (WindowFromPoint(centre) == button && GetActiveWindow() == root) break;
-        Sleep(50);
-    }
+        return WindowFromPoint(centre) == button && GetActiveWindow() == root;
+    });
+    EXPECT_TRUE(over) << "the mouse over the button, its window active";
     POINT client = centre;
     ScreenToClient(button, &client);
     SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-    testing_support::PumpFor(30);
+    EXPECT_TRUE(testing_support::Drain()) << "the repaint of the hot button";
 }
 
 void MoveMouseAway() {
     SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) - 2);
-    // The system notices the mouse leaving a tracked window on its own time.
-    testing_support::PumpFor(500);
+    // The system notices the mouse leaving on a timer of its own, then posts the leave notice.
+    bool noticed = testing_support::PumpUntil([] { return LeaveTracked() == nullptr; });
+    EXPECT_TRUE(noticed) << "the system noticed the mouse leaving";
+    EXPECT_TRUE(testing_support::Drain()) << "the mouse-leave notice";
 }
 
 }  // namespace image_button_testing

@@ -55,7 +55,8 @@ Pixels Render(HWND button);
 
 // Puts the mouse over the centre of the button and lets it see the move.
 void Hover(HWND button);
-// Moves the mouse away from every test window.
+// Moves the mouse away from every test window and waits until the button it
+// was over has heard that it left.
 void MoveMouseAway();
 
 }  // namespace image_button_testing

@@ -82,16 +82,16 @@ std::vector<rt::ComponentType> ExtendedTypes() {
 }
 
 std::vector<HandlerCall> g_calls;
-int64_t g_results[kHandlerCount] = {1, 1, 1, 1, 1, 1, 1, 1};
+int64_t g_results[kHandlerCount] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
 
 template <int N>
 int64_t Record(const uint32_t* arguments, int count) {
-    g_calls.push_back({N, rt::EventSourceUnit(), count > 0 ? arguments[0] : 0, GetTickCount()});
+    g_calls.push_back({N, rt::EventSourceUnit(), count > 0 ? arguments[0] : 0});
     return g_results[N];
 }
 
-const rt::EventHandler kHandlers[kHandlerCount] = {Record<0>, Record<1>, Record<2>, Record<3>,
-                                                  Record<4>, Record<5>, Record<6>, Record<7>};
+const rt::EventHandler kHandlers[kHandlerCount] = {Record<0>, Record<1>, Record<2>, Record<3>, Record<4>,
+                                                  Record<5>, Record<6>, Record<7>, Record<8>};
 
 }  // namespace
 

@@ -31,18 +31,17 @@ std::vector<const rt::SupportLibrary*> Libraries();
 // Control ids of the test controls' clicks, in order.
 std::vector<int>& Clicks();
 
-// Handlers 0..7 record their index, the event source and the first argument,
-// and return HandlerResult(index) (1 unless set).
+// Handlers 0..8 record their index, the event source and the first argument,
+// in the order they are called, and return HandlerResult(index) (1 unless set).
 struct HandlerCall {
     int handler;
     uint32_t unit;
     uint32_t argument;
-    DWORD tick;
 };
 std::vector<HandlerCall>& HandlerCalls();
 int64_t& HandlerResult(int handler);
 const rt::EventHandler* Handlers();
-constexpr int kHandlerCount = 8;
+constexpr int kHandlerCount = 9;
 int CallsOf(int handler);
 
 // Starts the runtime with the test libraries and the recording handlers.

@@ -44,13 +44,13 @@ LabelForm LoadLabel(const std::function<void(TransparentLabelData&)>& change, RE
                               place.bottom - place.top, testing_support::kVisible, data.Write());
     Start(testing_support::BuildTemplate({form}));
     EXPECT_EQ(rt::LoadStartupWindow(kForm), 1);
-    testing_support::PumpFor(100);
+    EXPECT_TRUE(testing_support::Drain()) << "the form's first paint";
     return {rt::WindowOfComponent(kForm, 0), label};
 }
 
 void SetCaption(uint32_t label, const char* text) {
     rt::WriteProperty(kForm, label, 8 + components::kTransLabelCaption, -1, reinterpret_cast<uintptr_t>(text));
-    testing_support::PumpFor(50);
+    EXPECT_TRUE(testing_support::Drain()) << "the repaint for the caption " << text;
 }
 
 TEST(TransparentLabel, DrawsOnlyItsTextOverThePicture) {
@@ -75,7 +75,7 @@ TEST(TransparentLabel, ShorterCaptionLeavesNoRemnants) {
 TEST(TransparentLabel, MovingRepaintsTheOldAndTheNewPlace) {
     LabelForm f = LoadLabel([](TransparentLabelData&) {});
     rt::WriteProperty(kForm, f.label, 1, -1, 120);  // top
-    testing_support::PumpFor(100);
+    ASSERT_TRUE(testing_support::Drain()) << "the repaint after the move";
     EXPECT_EQ(PixelsOtherThan(f.window, RECT{20, 20, 220, 50}, kGreen), 0);
     EXPECT_GT(PixelsOf(f.window, RECT{20, 120, 220, 150}, kRed), 20);
     EXPECT_EQ(PixelsOf(f.window, RECT{20, 120, 220, 150}, kBlue), 0);

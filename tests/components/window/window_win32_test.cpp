@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "components/window/shape/window_shape.h"
 #include "components/window/window_component_win32.h"
 #include "runtime/entry_points.h"
@@ -28,11 +32,40 @@ constexpr uint32_t kForm = 0x52010001;
 constexpr uint32_t kSecondForm = 0x52010100;
 constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
 
+// The handlers as these tests bind them.
+enum : int {
+    kOnCreated = 0,
+    kOnMoved = 1,
+    kOnClosing = 2,
+    kOnCloseQuery = 3,
+    kOnResized = 4,
+    kOnDestroyed = 5,
+    kOnMenu = 6,
+    kOnIdle = 7,
+    kOnTray = 8,
+};
+
+using Sequence = std::vector<std::string>;
+
+// The events the handlers saw, in the order they came ("tray 1": with its argument).
+Sequence Events() {
+    static const char* const kNames[] = {"created", "moved", "closing", "close query", "resized",
+                                         "destroyed", "menu", "idle", "tray"};
+    static_assert(std::size(kNames) == kHandlerCount);
+    Sequence events;
+    for (const HandlerCall& call : HandlerCalls()) {
+        std::string event = kNames[call.handler];
+        if (call.handler == kOnIdle || call.handler == kOnTray) event += " " + std::to_string(call.argument);
+        events.push_back(event);
+    }
+    return events;
+}
+
 HWND Load(const FormBuilder& form) {
     Start(testing_support::BuildTemplate({form}));
     EXPECT_EQ(rt::LoadStartupWindow(form.FormId()), 1);
     HWND window = rt::WindowOfComponent(form.FormId(), 0);
-    testing_support::PumpFor(50);
+    EXPECT_TRUE(testing_support::Drain()) << "the new window's messages";
     return window;
 }
 
@@ -286,38 +319,41 @@ TEST(WindowBackgroundColour, DefaultColourIsTheButtonFace) {
 
 FormBuilder ClosingForm(const std::function<void(WindowData&)>& change = [](WindowData&) {}) {
     FormBuilder form = PlainForm(200, 100, change);
-    form.Bind(0, rt::kWindowClosing, 2);
-    form.Bind(0, rt::kWindowCloseQuery, 3);
+    form.Bind(0, rt::kWindowClosing, kOnClosing);
+    form.Bind(0, rt::kWindowCloseQuery, kOnCloseQuery);
+    form.Bind(0, rt::kWindowDestroyed, kOnDestroyed);
     return form;
 }
 
 TEST(WindowClose, ClosingEventRefusingKeepsTheWindowAndSkipsTheQuery) {
     HWND window = Load(ClosingForm());
-    HandlerResult(2) = 0;
+    HandlerResult(kOnClosing) = 0;
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ(CallsOf(2), 1);
-    EXPECT_EQ(CallsOf(3), 0);
+    EXPECT_EQ(Events(), (Sequence{"closing"})) << "refused while closing: no query";
 
-    HandlerResult(2) = 1;
-    HandlerResult(3) = 0;
+    HandlerCalls().clear();
+    HandlerResult(kOnClosing) = 1;
+    HandlerResult(kOnCloseQuery) = 0;
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ(CallsOf(3), 1);
+    EXPECT_EQ(Events(), (Sequence{"closing", "close query"}));
 
-    HandlerResult(3) = 1;
+    HandlerCalls().clear();
+    HandlerResult(kOnCloseQuery) = 1;
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(Events(), (Sequence{"closing", "close query", "destroyed"}));
     EXPECT_EQ(rt::WindowOfComponent(kForm, 0), nullptr);  // the runtime heard of it
 }
 
 TEST(WindowClose, QueryEndSessionAsksTheCloseQueryOnly) {
     HWND window = Load(ClosingForm());
-    HandlerResult(3) = 0;
+    HandlerResult(kOnCloseQuery) = 0;
     EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), FALSE);
-    HandlerResult(3) = 1;
+    HandlerResult(kOnCloseQuery) = 1;
     EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
-    EXPECT_EQ(CallsOf(2), 0);
+    EXPECT_EQ(Events(), (Sequence{"close query", "close query"}));
     EXPECT_TRUE(IsWindow(window));
 }
 
@@ -325,8 +361,9 @@ TEST(WindowKeys, EscClosesOnlyWhenAsked) {
     for (bool escCloses : {false, true}) {
         HWND window = Load(ClosingForm([&](WindowData& d) { d.EscCloses = escCloses; }));
         PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
-        testing_support::PumpFor(100);
-        EXPECT_EQ(CallsOf(2), escCloses ? 1 : 0);
+        ASSERT_TRUE(testing_support::Drain()) << "the Esc key";
+        EXPECT_EQ(Events(), escCloses ? (Sequence{"closing", "close query", "destroyed"}) : Sequence{})
+            << "EscCloses " << escCloses;
         EXPECT_EQ(IsWindow(window) != FALSE, !escCloses);
         if (IsWindow(window)) DestroyWindow(window);
     }
@@ -352,7 +389,7 @@ KeyboardForm ThreeControls(bool enterMovesFocus) {
 void Key(HWND focus, WPARAM key) {
     SetFocus(focus);
     PostMessageW(focus, WM_KEYDOWN, key, 0);
-    testing_support::PumpFor(50);
+    EXPECT_TRUE(testing_support::Drain()) << "the key " << key;
 }
 
 TEST(WindowKeys, TabMovesFocusAndEnterPressesTheDefaultButton) {
@@ -398,7 +435,7 @@ TEST(WindowKeys, ArrowsMoveWithinTheGroupAndAltMnemonicsPress) {
     EXPECT_EQ(GetFocus(), edit);
     SetWindowTextW(first, L"确定(&O)");
     PostMessageW(edit, WM_SYSCHAR, L'o', 0x20000000);
-    testing_support::PumpFor(50);
+    ASSERT_TRUE(testing_support::Drain()) << "Alt+O";
     ASSERT_EQ(Clicks().size(), 1u);
     EXPECT_EQ(Clicks()[0], GetDlgCtrlID(first));
 }
@@ -410,35 +447,25 @@ TEST(WindowEvents, MenuCommandsTrayNoticesAndIdle) {
     unit.id = 0x26000000u | (item & 0xFFFFFF);
     unit.menuFlags = 1;
     unit.caption = "文件";
-    unit.clickHandler = rt::HandlerOffsetOf(0);
-    form.Bind(0, rt::kWindowTrayNotice, 1);
-    form.Bind(0, rt::kWindowIdle, 7);
+    unit.clickHandler = rt::HandlerOffsetOf(kOnMenu);
+    form.Bind(0, rt::kWindowTrayNotice, kOnTray);
+    form.Bind(0, rt::kWindowIdle, kOnIdle);
     HWND window = Load(form);
     uint32_t position = 1;
     SendMessageW(window, WM_COMMAND, 20000 + position, 0);
     SendMessageW(window, WM_COMMAND, 57600 + position, 0);  // beyond the menu range: ignored
-    ASSERT_EQ(CallsOf(0), 1);
+    ASSERT_EQ(Events(), (Sequence{"menu"}));
     EXPECT_EQ(HandlerCalls().back().unit, 0x26000000u | (item & 0xFFFFFF));
 
-    const std::pair<UINT, uint32_t> notices[] = {
-        {WM_LBUTTONUP, 1}, {WM_LBUTTONDBLCLK, 2}, {WM_RBUTTONUP, 3}, {WM_CONTEXTMENU, 3}, {WM_MOUSEMOVE, 0}};
-    for (const auto& [mouse, kind] : notices) {
-        size_t before = HandlerCalls().size();
+    for (UINT mouse : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_CONTEXTMENU, WM_MOUSEMOVE})
         SendMessageW(window, components::kTrayNoticeMessage, 0, mouse);
-        if (kind == 0) {
-            EXPECT_EQ(HandlerCalls().size(), before);
-        } else {
-            ASSERT_EQ(HandlerCalls().size(), before + 1);
-            EXPECT_EQ(HandlerCalls().back().argument, kind);
-        }
-    }
 
-    HandlerResult(7) = 1;
+    HandlerResult(kOnIdle) = 1;
     EXPECT_TRUE(rt::RunFormIdleWork(25));
-    EXPECT_EQ(HandlerCalls().back().argument, 25u);
-    HandlerResult(7) = 0;
+    HandlerResult(kOnIdle) = 0;
     EXPECT_FALSE(rt::RunFormIdleWork(40));
-    EXPECT_EQ(CallsOf(7), 2);
+    // A mouse move over the tray icon raises nothing.
+    EXPECT_EQ(Events(), (Sequence{"menu", "tray 1", "tray 2", "tray 3", "tray 3", "idle 25", "idle 40"}));
 }
 
 // --- Properties, positions, ownership ---
@@ -487,19 +514,17 @@ TEST(WindowPosition, MaximizedIntoTheWorkAreaThenCentredAtRunTime) {
 
 TEST(WindowPosition, CentredAtCreationAndMovesRaiseEventThree) {
     FormBuilder form = FormBuilder(kForm, kWindowType, 300, 200, WindowBytes([](WindowData& d) { d.border = 0; }));
-    form.Bind(0, rt::kWindowCreated, 0);
-    form.Bind(0, rt::kWindowMoved, 1);
-    form.Bind(0, rt::kWindowResized, 4);
+    form.Bind(0, rt::kWindowCreated, kOnCreated);
+    form.Bind(0, rt::kWindowMoved, kOnMoved);
+    form.Bind(0, rt::kWindowResized, kOnResized);
     HWND window = Load(form);
     RECT rect;
     GetWindowRect(window, &rect);
     EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - 300) / 2);
-    // The loader raises 0, 3 and 4 once each; the window does not repeat them.
-    EXPECT_EQ(CallsOf(0), 1);
-    EXPECT_EQ(CallsOf(1), 1);
-    EXPECT_EQ(CallsOf(4), 1);
+    // The loader raises them once each; the window does not repeat them.
+    EXPECT_EQ(Events(), (Sequence{"created", "moved", "resized"}));
     rt::WriteProperty(kForm, form.WindowUnitId(), 0, -1, 10);
-    EXPECT_EQ(CallsOf(1), 2);
+    EXPECT_EQ(Events(), (Sequence{"created", "moved", "resized", "moved"}));
 }
 
 TEST(WindowOwner, OffTheTaskbarAndModalWindowsBelongToTheHiddenOwner) {
@@ -540,16 +565,17 @@ TEST(WindowTopMost, SetAtCreationAndClearedAtRunTime) {
 
 TEST(WindowDestroy, PendingDestroyRunsFromTheLoopOrAtOnce) {
     FormBuilder main = PlainForm(100, 100);
-    main.Bind(0, rt::kWindowDestroyed, 5);
+    main.Bind(0, rt::kWindowDestroyed, kOnDestroyed);
     Start(testing_support::BuildTemplate({main, FormBuilder(kSecondForm, kWindowType, 100, 100)}));
     ASSERT_EQ(rt::LoadStartupWindow(kForm), 1);
     ASSERT_EQ(rt::LoadForm(*rt::FindForm(kSecondForm), false, false, nullptr), 1);
     HWND window = rt::WindowOfComponent(kForm, 0);
     components::RequestWindowDestroy(rt::ComponentOf(kForm, 0), false);
     EXPECT_TRUE(IsWindow(window));
-    testing_support::PumpUntil([&] { return !IsWindow(window); }, 2000);
+    EXPECT_EQ(Events(), Sequence{});
+    ASSERT_TRUE(testing_support::Drain()) << "the loop's turn for the pending destroy";
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(CallsOf(5), 1);
+    EXPECT_EQ(Events(), (Sequence{"destroyed"}));
     HWND second = rt::WindowOfComponent(kSecondForm, 0);
     components::RequestWindowDestroy(rt::ComponentOf(kSecondForm, 0), true);
     EXPECT_FALSE(IsWindow(second));
