@@ -16,9 +16,9 @@ namespace {
 using updater::HttpTransfer;
 using updater::TransferError;
 using updater::TransferResult;
-using updater::testing::PatternBytes;
+using testing_support::PatternBytes;
+using testing_support::ScriptedHttpServer;
 using updater::testing::ScratchFolder;
-using updater::testing::ScriptedHttpServer;
 
 const std::string kBody = PatternBytes(3 * 1024 * 1024 + 17);
 
@@ -163,7 +163,7 @@ TEST(HttpTransfer, NoServerIsReported) {
 }
 
 TEST(HttpTransfer, ASilentServerIsReportedWithinTheHttpTimeOuts) {
-    ScriptedHttpServer server([](const std::string&) { return updater::testing::kSilent; });
+    ScriptedHttpServer server([](const std::string&) { return testing_support::kSilent; });
     auto start = std::chrono::steady_clock::now();
     std::string document;
     TransferResult result = HttpTransfer().Fetch(server.Url("/update.xml"), 1000, &document);

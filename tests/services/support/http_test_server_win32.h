@@ -6,13 +6,10 @@
 //   /silent        accepts, reads the request, never answers
 #pragma once
 
-#include <winsock2.h>
-
-#include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/scripted_http_server_win32.h"
 
 namespace services::testing {
 
@@ -21,24 +18,16 @@ inline char BodyByte(size_t i) { return static_cast<char>('a' + i % 23); }
 
 class HttpTestServer {
 public:
-    HttpTestServer();
-    ~HttpTestServer();
-    bool Started() const { return listener_ != INVALID_SOCKET; }
-    std::string Url(const std::string& path) const;
+    HttpTestServer() : server_(Answer) {}
+    bool Started() const { return server_.Started(); }
+    std::string Url(const std::string& path) const { return server_.Url(path); }
     // Request heads received so far, in arrival order.
-    std::vector<std::string> Requests();
+    std::vector<std::string> Requests() { return server_.Heads(); }
 
 private:
-    void Serve();
-    void Answer(SOCKET client, const std::string& head);
+    static std::string Answer(const std::string& head);
 
-    SOCKET listener_ = INVALID_SOCKET;
-    unsigned short port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::mutex mutex_;
-    std::vector<std::string> requests_;
-    std::vector<SOCKET> held_;
-    std::thread thread_;
+    testing_support::ScriptedHttpServer server_;
 };
 
 }  // namespace services::testing

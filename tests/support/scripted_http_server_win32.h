@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-namespace updater::testing {
+namespace testing_support {
 
 inline const std::string kSilent = "\x01silent";
 
@@ -24,7 +24,9 @@ public:
     explicit ScriptedHttpServer(Answer answer);
     ~ScriptedHttpServer();
 
+    bool Started() const { return listener_ != INVALID_SOCKET; }
     std::string Url(const std::string& path) const;
+    // Request heads received so far, in arrival order.
     std::vector<std::string> Heads();
 
     // A 200 with Content-Length, or the 206 a Range header asks for.
@@ -46,4 +48,4 @@ private:
 // Bytes that differ at every position from a simple pattern.
 std::string PatternBytes(size_t length, unsigned seed = 1);
 
-}  // namespace updater::testing
+}  // namespace testing_support

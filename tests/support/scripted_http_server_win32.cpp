@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace updater::testing {
+namespace testing_support {
 namespace {
 
 void SendAll(SOCKET client, const std::string& data) {
@@ -15,7 +15,8 @@ void SendAll(SOCKET client, const std::string& data) {
 }
 
 std::string ReadHead(SOCKET client) {
-    DWORD wait = 5000;
+    // A client that never completes its head (a secure handshake) is given up.
+    DWORD wait = 2000;
     setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
     std::string head;
     char buffer[1024];
@@ -25,6 +26,19 @@ std::string ReadHead(SOCKET client) {
         head.append(buffer, static_cast<size_t>(n));
     }
     return head;
+}
+
+// Whatever the client still sends is read before closing, so that the close
+// does not reset the connection and lose the answer on its way. A client that
+// keeps the connection for another request is not waited for long.
+void CloseAfterAnswer(SOCKET client) {
+    shutdown(client, SD_SEND);
+    DWORD wait = 250;
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
+    char drain[1024];
+    while (recv(client, drain, sizeof drain, 0) > 0) {
+    }
+    closesocket(client);
 }
 
 }  // namespace
@@ -94,8 +108,7 @@ void ScriptedHttpServer::Serve() {
             continue;
         }
         SendAll(client, answer);
-        shutdown(client, SD_SEND);
-        closesocket(client);
+        CloseAfterAnswer(client);
     }
 }
 
@@ -113,4 +126,4 @@ std::string ScriptedHttpServer::ServeBytes(const std::string& head, const std::s
            body.substr(first);
 }
 
-}  // namespace updater::testing
+}  // namespace testing_support
