@@ -7,46 +7,24 @@
 #include <string>
 
 #include "server/update_document.h"
+#include "support/http_reply.h"
 #include "support/loopback_client.h"
 #include "support/test_server.h"
 
 namespace {
 
+using server::testing::FetchHttp;
+using server::testing::Header;
+using server::testing::HttpReply;
 using server::testing::LoopbackClient;
 using server::testing::TemporaryFolder;
 using server::testing::TestServer;
 using server::VersionSource;
 
-struct HttpReply {
-    std::string statusLine;
-    std::string head;
-    std::string body;
-    bool closed = false;
-};
-
-HttpReply Fetch(uint16_t port, const std::string& request) {
-    LoopbackClient client(port);
-    client.Send(request);
-    std::string bytes = client.Receive();
-    HttpReply reply;
-    reply.closed = client.ClosedByPeer();
-    size_t headEnd = bytes.find("\r\n\r\n");
-    if (headEnd == std::string::npos) return reply;
-    reply.head = bytes.substr(0, headEnd + 2);
-    reply.body = bytes.substr(headEnd + 4);
-    reply.statusLine = reply.head.substr(0, reply.head.find("\r\n"));
-    return reply;
-}
+HttpReply Fetch(uint16_t port, const std::string& request) { return FetchHttp(port, request); }
 
 std::string Get(const std::string& path, const std::string& version = "HTTP/1.1") {
     return "GET " + path + " " + version + "\r\nHost: 127.0.0.1\r\nUser-Agent: test\r\n\r\n";
-}
-
-std::string Header(const HttpReply& reply, const std::string& name) {
-    size_t at = reply.head.find("\r\n" + name + ": ");
-    if (at == std::string::npos) return {};
-    size_t start = at + name.size() + 4;
-    return reply.head.substr(start, reply.head.find("\r\n", start) - start);
 }
 
 server::ServerConfig WithVersion(VersionSource source) {

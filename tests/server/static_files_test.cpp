@@ -4,13 +4,14 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "server/command_line.h"
 #include "server/static_files.h"
-#include "support/loopback_client.h"
+#include "support/http_reply.h"
 #include "support/test_server.h"
 
 namespace {
@@ -18,38 +19,19 @@ namespace {
 using server::ByteRange;
 using server::RangeStatus;
 using server::StaticPathStatus;
-using server::testing::LoopbackClient;
+using server::testing::FetchHttp;
+using server::testing::Header;
+using server::testing::HttpReply;
 using server::testing::TemporaryFolder;
 using server::testing::TestServer;
 
-struct Reply {
-    std::string statusLine;
-    std::string head;
-    std::string body;
-};
-
-Reply Fetch(uint16_t port, const std::string& request) {
-    LoopbackClient client(port);
-    client.Send(request);
-    std::string bytes = client.Receive(std::chrono::milliseconds(3000), std::chrono::milliseconds(200));
-    Reply reply;
-    size_t headEnd = bytes.find("\r\n\r\n");
-    if (headEnd == std::string::npos) return reply;
-    reply.head = bytes.substr(0, headEnd + 2);
-    reply.body = bytes.substr(headEnd + 4);
-    reply.statusLine = reply.head.substr(0, reply.head.find("\r\n"));
-    return reply;
+// Big files take longer than the default quiet time to arrive whole.
+HttpReply Fetch(uint16_t port, const std::string& request) {
+    return FetchHttp(port, request, std::chrono::milliseconds(200));
 }
 
 std::string Get(const std::string& path, const std::string& extra = "") {
     return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extra + "\r\n";
-}
-
-std::string Header(const Reply& reply, const std::string& name) {
-    size_t at = reply.head.find("\r\n" + name + ": ");
-    if (at == std::string::npos) return {};
-    size_t start = at + name.size() + 4;
-    return reply.head.substr(start, reply.head.find("\r\n", start) - start);
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -87,23 +69,23 @@ protected:
 };
 
 TEST_F(StaticFiles, ServeFilesWithTheirLength) {
-    Reply document = Fetch(port(), Get("/vorlenk2/update.xml"));
+    HttpReply document = Fetch(port(), Get("/vorlenk2/update.xml"));
     EXPECT_EQ(document.statusLine, "HTTP/1.1 200 OK");
     EXPECT_EQ(document.body, "<Info><Version>1.0.1</Version><Files/></Info>");
     EXPECT_EQ(Header(document, "Content-Type"), "text/xml; charset=gbk");
     EXPECT_EQ(Header(document, "Content-Length"), std::to_string(document.body.size()));
 
-    Reply named = Fetch(port(), Get("/vorlenk2/files/1.0.1/%E6%96%B0.dat"));
+    HttpReply named = Fetch(port(), Get("/vorlenk2/files/1.0.1/%E6%96%B0.dat"));
     EXPECT_EQ(named.statusLine, "HTTP/1.1 200 OK");
     EXPECT_EQ(named.body, "new");
 
     // Streamed in chunks, whole.
-    Reply big = Fetch(port(), Get("/vorlenk2/files/1.0.1/big.dat"));
+    HttpReply big = Fetch(port(), Get("/vorlenk2/files/1.0.1/big.dat"));
     EXPECT_EQ(Header(big, "Content-Length"), std::to_string(5 * 1024 * 1024 + 3));
     EXPECT_TRUE(big.body == Pattern(5 * 1024 * 1024 + 3));
     EXPECT_EQ(Header(big, "Accept-Ranges"), "bytes");
 
-    Reply head = Fetch(port(), "HEAD /vorlenk2/files/1.0.1/data/map01.dat HTTP/1.1\r\n\r\n");
+    HttpReply head = Fetch(port(), "HEAD /vorlenk2/files/1.0.1/data/map01.dat HTTP/1.1\r\n\r\n");
     EXPECT_EQ(head.statusLine, "HTTP/1.1 200 OK");
     EXPECT_EQ(Header(head, "Content-Length"), "10");
     EXPECT_EQ(head.body, "");
@@ -127,13 +109,13 @@ TEST_F(StaticFiles, ServeByteRanges) {
         {"bytes=4-2", "HTTP/1.1 200 OK", "", "0123456789"},
     };
     for (const Case& c : cases) {
-        Reply reply = Fetch(port(), Get("/vorlenk2/files/1.0.1/data/map01.dat", "Range: " + c.range + "\r\n"));
+        HttpReply reply = Fetch(port(), Get("/vorlenk2/files/1.0.1/data/map01.dat", "Range: " + c.range + "\r\n"));
         EXPECT_EQ(reply.statusLine, c.statusLine) << c.range;
         EXPECT_EQ(Header(reply, "Content-Range"), c.contentRange) << c.range;
         EXPECT_EQ(reply.body, c.body) << c.range;
         EXPECT_EQ(Header(reply, "Content-Length"), std::to_string(c.body.size())) << c.range;
     }
-    Reply tail = Fetch(port(), Get("/vorlenk2/files/1.0.1/big.dat", "range:  bytes=5242000- \r\n"));
+    HttpReply tail = Fetch(port(), Get("/vorlenk2/files/1.0.1/big.dat", "range:  bytes=5242000- \r\n"));
     EXPECT_EQ(tail.statusLine, "HTTP/1.1 206 Partial Content");
     EXPECT_TRUE(tail.body == Pattern(5 * 1024 * 1024 + 3).substr(5242000));
 }
@@ -158,7 +140,7 @@ TEST_F(StaticFiles, NothingOutsideTheFolderNoListingsNoHalfWrittenFiles) {
         {"/vorlenk2/missing.dat", "HTTP/1.1 404 Not Found"},
     };
     for (const Case& c : cases) {
-        Reply reply = Fetch(port(), Get(c.path));
+        HttpReply reply = Fetch(port(), Get(c.path));
         EXPECT_EQ(reply.statusLine, c.statusLine) << c.path;
         EXPECT_EQ(reply.body.find("outside"), std::string::npos) << c.path;
         EXPECT_EQ(reply.body.find("map01"), std::string::npos) << c.path;
