@@ -148,16 +148,13 @@ bool WorkWaiting(MSG* waiting) {
     return false;
 }
 
-// Paints what is invalid in the visible windows of this thread, children included.
-void UpdateAll() {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM) {
-            if (IsWindowVisible(window)) RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-            return TRUE;
-        },
-        0);
+BOOL CALLBACK UpdateIfVisible(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
 }
+
+// Paints what is invalid in the visible windows of this thread, children included.
+void UpdateAll() { EnumThreadWindows(GetCurrentThreadId(), UpdateIfVisible, 0); }
 
 std::string Describe(const MSG& message) {
     wchar_t className[64] = L"";
