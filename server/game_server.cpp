@@ -82,7 +82,7 @@ bool GameServer::Open(std::string& error) {
         error = "not an IP address: " + config_.address;
         return false;
     }
-    store_ = AccountStore::Open(config_.databasePath, error);
+    store_ = OpenAccountStore(config_.databasePath, error);
     if (!store_) return false;
     if (!Bind(game_.acceptor, {address, config_.gamePort}, error)) return false;
     if (!Bind(http_.acceptor, {address, config_.httpPort}, error)) return false;

@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     log.Write("listening: game " + Describe(gameServer.GameEndpoint()) + ", http " +
               Describe(gameServer.HttpEndpoint()));
     std::cout << "listening: game " << Describe(gameServer.GameEndpoint()) << ", http "
-              << Describe(gameServer.HttpEndpoint()) << ", db " << config.databasePath << std::endl;
+              << Describe(gameServer.HttpEndpoint()) << ", db " << server::DescribeStoreLocation(config.databasePath) << std::endl;
     gameServer.Run();
     // Wakes the waiter if the server stopped for another reason; harmless otherwise.
     pthread_kill(signalWaiter.native_handle(), SIGTERM);

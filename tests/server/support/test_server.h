@@ -29,7 +29,7 @@ private:
 class TestServer {
 public:
     // Adjusts `config` (ports, address, clock, log); the database goes into a fresh folder
-    // unless config.databasePath is already absolute.
+    // unless config.databasePath is already absolute or a PostgreSQL URL.
     explicit TestServer(ServerConfig config = DefaultConfig());
     ~TestServer();
 
