@@ -55,11 +55,43 @@ TestDatabase::TestDatabase(Backend backend) : backend_(backend) {
         reason_ = "the cluster does not answer";
         return;
     }
-    location_ = url + (url.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema_;
+    // The application name tells this test's server connections from other tests'.
+    location_ = url + (url.find('?') == std::string::npos ? "?" : "&") + Parameters();
 }
 
 TestDatabase::~TestDatabase() {
     if (!schema_.empty() && !location_.empty()) RunOnPostgres(PostgresUrl(), "DROP SCHEMA " + schema_ + " CASCADE");
+}
+
+std::string TestDatabase::Parameters() const {
+    return "options=-csearch_path%3D" + schema_ + "&application_name=" + schema_;
+}
+
+std::string TestDatabase::Setting(const char* keyword) const {
+    char* problem = nullptr;
+    PQconninfoOption* options = PQconninfoParse(PostgresUrl().c_str(), &problem);
+    PQfreemem(problem);
+    std::string value;
+    for (PQconninfoOption* option = options; option && option->keyword; ++option) {
+        if (std::string_view(option->keyword) == keyword && option->val) value = option->val;
+    }
+    PQconninfoFree(options);
+    return value;
+}
+
+std::string TestDatabase::SocketPath() const {
+    std::string port = Setting("port");
+    return Setting("host") + "/.s.PGSQL." + (port.empty() ? "5432" : port);
+}
+
+std::string TestDatabase::LocationThroughPort(uint16_t port) const {
+    return "postgresql://" + Setting("user") + "@127.0.0.1:" + std::to_string(port) + "/" + Setting("dbname") + "?" +
+           Parameters();
+}
+
+bool TestDatabase::EndServerConnections() const {
+    return RunOnPostgres(PostgresUrl(), "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                                        "application_name = '" + schema_ + "' AND pid <> pg_backend_pid()");
 }
 
 bool TestDatabase::Execute(const std::string& sql) const {

@@ -37,7 +37,17 @@ public:
     // Runs SQL on the database directly, behind the server's back; false on failure.
     bool Execute(const std::string& sql) const;
 
+    // PostgreSQL only: the cluster's Unix socket, the same database reached over TCP
+    // on a loopback port (a TcpForwarder's), and ending the connections that servers
+    // on this database hold, as a database restart would.
+    std::string SocketPath() const;
+    std::string LocationThroughPort(uint16_t port) const;
+    bool EndServerConnections() const;
+
 private:
+    std::string Parameters() const;
+    std::string Setting(const char* keyword) const;  // of the cluster's URL
+
     Backend backend_;
     TemporaryFolder folder_;
     std::string schema_;

@@ -65,6 +65,7 @@ void TestServer::Start() {
     }
     gamePort_ = server_->GameEndpoint().port();
     httpPort_ = server_->HttpEndpoint().port();
+    adminPort_ = server_->AdminEndpoint().port();
     thread_ = std::thread([server = server_.get()] { server->Run(); });
 }
 
