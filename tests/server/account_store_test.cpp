@@ -10,6 +10,8 @@
 #include "server/account_store.h"
 #include "server/sqlite_store.h"
 #include "server/store_copy.h"
+#include "support/loopback_client.h"
+#include "support/server_process.h"
 #include "support/test_database.h"
 
 namespace {
@@ -21,6 +23,7 @@ using server::StoreTable;
 using server::testing::Backend;
 using server::testing::BackendTest;
 using server::testing::TemporaryFolder;
+using server::testing::LoopbackClient;
 using server::testing::TestDatabase;
 
 // Stores take UTF-8, and this file's narrow literals are GBK.
@@ -141,6 +144,37 @@ TEST_P(Store, CopiesAWholeStoreAndRefusesATargetThatIsNotEmpty) {
     server::StoreSummary after;
     ASSERT_TRUE(server::SummariseStore(*target, after, error)) << error;
     EXPECT_EQ(after, read);
+}
+
+// The operators' way: a server's SQLite file copied with the program, then served from the copy.
+TEST_P(Store, CopyStoreFlagMovesAServersPlayersToAnotherStore) {
+    TemporaryFolder folder;
+    server::ServerConfig config = server::testing::TestServer::DefaultConfig();
+    config.databasePath = folder.path() + "/old.db";
+    std::string roles;
+    {
+        server::testing::TestServer old(config);
+        LoopbackClient client(old.gamePort());
+        ASSERT_EQ(client.Exchange(LoopbackClient::Request("注册账号", "mover1", "secret1")), "注册成功");
+        roles = client.Exchange(LoopbackClient::Request("登陆商城", "mover1", "secret1"));
+        ASSERT_EQ(client.Exchange(LoopbackClient::Request("幸运抽奖", "mover1", "4")), "抽奖结果\r\n50\r\n2");
+    }
+    std::string output;
+    ASSERT_EQ(server::testing::RunServerProgram({"--copy-store", config.databasePath, database_.location()}, output),
+              0)
+        << output;
+    EXPECT_EQ(output.rfind("copied 1 accounts, 3 roles, 1 draws, sha256 ", 0), 0u) << output;
+    EXPECT_EQ(output.find("password"), std::string::npos);
+    output.clear();
+    EXPECT_EQ(server::testing::RunServerProgram({"--copy-store", config.databasePath, database_.location()}, output),
+              1);
+    EXPECT_NE(output.find("copy refused: the target is not empty"), std::string::npos) << output;
+
+    server::testing::TestServer moved(Config());
+    LoopbackClient client(moved.gamePort());
+    EXPECT_EQ(client.Exchange(LoopbackClient::Request("登陆商城", "mover1", "secret1")), roles);
+    EXPECT_EQ(client.Exchange(LoopbackClient::Request("幸运抽奖", "mover1", "4")), "抽奖结果\r\n50\r\n1");
+    EXPECT_EQ(client.Exchange(LoopbackClient::Request("注册账号", "mover2", "secret1")), "注册成功");
 }
 
 LUMADREL_ON_BOTH_BACKENDS(Store);
