@@ -14,6 +14,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   nsis osslsigncode
   libasio-dev libsqlite3-dev sqlite3 libssl-dev
+  postgresql libpq-dev python3-prometheus-client
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

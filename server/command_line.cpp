@@ -45,6 +45,7 @@ constexpr NumberFlag kNumberFlags[] = {
     {"--hash-queue", 1, 1000000, [](ServerConfig& c, long long n) { c.hashQueue = static_cast<size_t>(n); }},
     {"--hash-queue-per-address", 1, 1000000,
      [](ServerConfig& c, long long n) { c.hashQueuePerAddress = static_cast<size_t>(n); }},
+    {"--admin-port", 0, 65535, [](ServerConfig& c, long long n) { c.adminPort = static_cast<int>(n); }},
     {"--summary-interval", 100, 3600000, [](ServerConfig& c, long long n) { c.summaryInterval = milliseconds(n); }},
 };
 
@@ -65,6 +66,13 @@ std::string CommandLineHelp(const char* program) {
         "  --port N                game protocol port (default 2013; 0 picks a free one)\n"
         "  --http-port N           update document port (default 8080; 0 picks a free one)\n"
         "  --db FILE               SQLite file for accounts, roles and draws (default lumadrel-server.db)\n"
+        "  --db postgresql://...   a PostgreSQL database instead (any libpq URL; the password from\n"
+        "                          PGPASSWORD or ~/.pgpass); several servers may share it\n"
+        "  --copy-store FROM TO    copy every account, role and draw from one store (a file or URL) into\n"
+        "                          another that must be empty, check counts and checksum, and exit\n"
+        "  --admin-port N          serve /metrics (Prometheus), /healthz and /readyz on this port\n"
+        "                          (default: none; 0 picks a free one)\n"
+        "  --admin-address ADDR    address of the admin port (default 127.0.0.1)\n"
         "  --version TEXT          version published in /vorlenk2/update.xml\n"
         "  --update-ini FILE       publish the version from the launcher's update.ini, read per request\n"
         "  --www DIR               serve the files below DIR (update.xml and files from the publish tool)\n"
@@ -99,6 +107,15 @@ CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConf
     for (int i = 1; i < argc; ++i) {
         std::string_view flag = argv[i];
         if (flag == "--help" || flag == "-h") return CommandLineStatus::Help;
+        if (flag == "--copy-store") {
+            if (i + 2 >= argc) {
+                message = "--copy-store takes two stores: FROM TO";
+                return CommandLineStatus::Error;
+            }
+            config.copyFrom = argv[++i];
+            config.copyTo = argv[++i];
+            continue;
+        }
         if (i + 1 >= argc) {
             message = std::string(flag.starts_with("--") ? "missing value for " : "unknown argument ") +
                       std::string(flag);
@@ -117,6 +134,8 @@ CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConf
             config.address = value;
         } else if (flag == "--db") {
             config.databasePath = value;
+        } else if (flag == "--admin-address") {
+            config.adminAddress = value;
         } else if (flag == "--version" || flag == "--update-ini") {
             if (versionGiven) {
                 message = "give either --version or --update-ini, once";

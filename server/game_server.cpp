@@ -18,6 +18,7 @@ constexpr std::chrono::milliseconds kLongestAcceptPause{1000};
 // Descriptors kept for the database, the log, the acceptors, the event loop and the
 // connection that is accepted only to be closed.
 constexpr size_t kReservedDescriptors = 32;
+constexpr size_t kMaxAdminConnections = 16;
 
 unsigned HashingThreads(unsigned configured) {
     if (configured > 0) return configured;
@@ -63,11 +64,20 @@ GameServer::GameServer(ServerConfig config)
             }),
       http_(io_,
             [this](asio::ip::tcp::socket socket, ConnectionSlot slot) {
-                std::make_shared<HttpSession>(std::move(socket), std::move(slot), document_, log_,
+                std::make_shared<HttpSession>(std::move(socket), std::move(slot), document_, log_, metrics_,
                                               config_.requestTimeout, config_.wwwRoot)
                     ->Start();
             }),
-      summary_(io_) {}
+      admin_(io_),
+      summary_(io_) {
+    adminPages_.metrics = [this] { return RenderMetrics(); };
+    adminPages_.ready = [this](std::string& problem) {
+        if (store_ && store_->Ping() == StoreStatus::Ok) return true;
+        metrics_.CountStoreError(StoreOperation::Ping);
+        problem = store_ ? store_->LastError() : "no store";
+        return false;
+    };
+}
 
 GameServer::~GameServer() {
     Stop();
@@ -82,18 +92,29 @@ bool GameServer::Open(std::string& error) {
         error = "not an IP address: " + config_.address;
         return false;
     }
-    store_ = AccountStore::Open(config_.databasePath, error);
+    store_ = OpenAccountStore(config_.databasePath, error);
     if (!store_) return false;
+    asio::ip::address adminAddress = asio::ip::make_address(config_.adminAddress, code);
+    if (code) {
+        error = "not an IP address: " + config_.adminAddress;
+        return false;
+    }
     if (!Bind(game_.acceptor, {address, config_.gamePort}, error)) return false;
     if (!Bind(http_.acceptor, {address, config_.httpPort}, error)) return false;
+    if (config_.adminPort >= 0 &&
+        !Bind(admin_, {adminAddress, static_cast<uint16_t>(config_.adminPort)}, error)) {
+        return false;
+    }
     if (connections_.maxTotal() < config_.maxConnections) {
         log_.Write("connection limit lowered to " + std::to_string(connections_.maxTotal()) +
                    " to fit the descriptor limit");
     }
     ServiceLimits limits{config_.passwordIterations, config_.loginsPerMinute, config_.registrationsPerMinute};
-    service_.emplace(io_, hashing_, *store_, DrawRules(config_.drawLimit), limits, config_.clock, log_, refusals_);
+    service_.emplace(io_, hashing_, *store_, DrawRules(config_.drawLimit), limits, config_.clock, log_, refusals_,
+                     metrics_);
     Accept(game_);
     Accept(http_);
+    if (admin_.is_open()) AcceptAdmin();
     WriteSummaryEvery();
     return true;
 }
@@ -106,6 +127,39 @@ asio::ip::tcp::endpoint GameServer::GameEndpoint() const {
 asio::ip::tcp::endpoint GameServer::HttpEndpoint() const {
     std::error_code ignored;
     return http_.acceptor.local_endpoint(ignored);
+}
+
+asio::ip::tcp::endpoint GameServer::AdminEndpoint() const {
+    std::error_code ignored;
+    return admin_.is_open() ? admin_.local_endpoint(ignored) : asio::ip::tcp::endpoint();
+}
+
+void GameServer::AcceptAdmin() {
+    admin_.async_accept([this](const std::error_code& error, asio::ip::tcp::socket socket) {
+        if (error == asio::error::operation_aborted) return;
+        if (!error) StartAdminSession(std::move(socket));
+        AcceptAdmin();
+    });
+}
+
+void GameServer::StartAdminSession(asio::ip::tcp::socket socket) {
+    if (adminOpen_ >= kMaxAdminConnections) {
+        std::error_code ignored;
+        socket.close(ignored);
+        return;
+    }
+    ++adminOpen_;
+    auto session = std::make_shared<AdminSession>(std::move(socket), adminPages_, log_, config_.requestTimeout);
+    session->OnEnd([this] { --adminOpen_; });
+    session->Start();
+}
+
+std::string GameServer::RenderMetrics() {
+    MetricsSources sources;
+    sources.connectionsOpen = connections_.open();
+    sources.hashingWaiting = hashing_.Waiting();
+    sources.refusals = &refusals_;
+    return metrics_.Render(sources);
 }
 
 void GameServer::Run() { io_.run(); }

@@ -13,12 +13,14 @@
 #include <string>
 
 #include "server/account_store.h"
+#include "server/admin_session.h"
 #include "server/connection_limits.h"
 #include "server/game_service.h"
 #include "server/hashing_queue.h"
 #include "server/refusal_tally.h"
 #include "server/server_config.h"
 #include "server/server_log.h"
+#include "server/server_metrics.h"
 #include "server/update_document.h"
 
 namespace server {
@@ -36,6 +38,8 @@ public:
     // The bound endpoints (with the real port when 0 was asked for); valid after Open.
     asio::ip::tcp::endpoint GameEndpoint() const;
     asio::ip::tcp::endpoint HttpEndpoint() const;
+    // The operators' port; an unbound endpoint (port 0) when none was asked for.
+    asio::ip::tcp::endpoint AdminEndpoint() const;
 
     // Serves on the calling thread until Stop.
     void Run();
@@ -55,6 +59,10 @@ private:
 
     void Accept(Listener& listener);
     void Admit(Listener& listener, asio::ip::tcp::socket socket);
+    // Operators' connections bypass the players' limits, but only a few are held at once.
+    void AcceptAdmin();
+    void StartAdminSession(asio::ip::tcp::socket socket);
+    std::string RenderMetrics();
     // Out of descriptors and the like: pause accepting, longer each time, instead of spinning.
     void PauseAfterAcceptError(Listener& listener, const std::error_code& error);
     // Logs what was refused as one line per interval.
@@ -64,14 +72,18 @@ private:
     ServerConfig config_;
     ServerLog log_;
     RefusalTally refusals_;
+    ServerMetrics metrics_;
     ConnectionLimiter connections_;
     std::unique_ptr<AccountStore> store_;
     UpdateDocument document_;
     HashingQueue hashing_;
+    AdminPages adminPages_;
+    size_t adminOpen_ = 0;
     asio::io_context io_;
     std::optional<GameService> service_;
     Listener game_;
     Listener http_;
+    asio::ip::tcp::acceptor admin_;
     asio::steady_timer summary_;
 };
 

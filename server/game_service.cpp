@@ -57,7 +57,8 @@ std::string RegistrationBusy() { return replies::Refusal(replies::kRegisterFaile
 }  // namespace
 
 GameService::GameService(asio::io_context& io, HashingQueue& hashing, AccountStore& store, DrawRules rules,
-                         ServiceLimits limits, Clock clock, const ServerLog& log, RefusalTally& refusals)
+                         ServiceLimits limits, Clock clock, const ServerLog& log, RefusalTally& refusals,
+                         ServerMetrics& metrics)
     : io_(io),
       hashing_(hashing),
       store_(store),
@@ -66,6 +67,7 @@ GameService::GameService(asio::io_context& io, HashingQueue& hashing, AccountSto
       clock_(clock ? std::move(clock) : Clock([] { return std::chrono::system_clock::now(); })),
       log_(log),
       refusals_(refusals),
+      metrics_(metrics),
       loginRate_(limits.loginsPerMinute),
       registrationRate_(limits.registrationsPerMinute) {
     for (std::string_view roleClass : kRoleClasses) {
@@ -75,7 +77,12 @@ GameService::GameService(asio::io_context& io, HashingQueue& hashing, AccountSto
     unknownAccountRecord_ = MakePasswordRecord("", passwordIterations_);
 }
 
-void GameService::Handle(PlayerSession& player, Request request, ReplyHandler done) {
+void GameService::Handle(PlayerSession& player, Request request, ReplyHandler answer) {
+    ReplyHandler done = [this, command = request.command, started = std::chrono::steady_clock::now(),
+                         answer = std::move(answer)](std::string reply) {
+        CountAnswer(command, started, reply);
+        answer(std::move(reply));
+    };
     std::vector<std::string>& fields = request.fields;
     switch (request.command) {
     case Command::RegisterAccount:
@@ -89,6 +96,24 @@ void GameService::Handle(PlayerSession& player, Request request, ReplyHandler do
     case Command::LuckyDraw:
         return Draw(player, fields[0], fields[1], done);
     }
+}
+
+void GameService::CountAnswer(Command command, std::chrono::steady_clock::time_point started,
+                              const std::string& reply) {
+    static constexpr std::string_view kSuccess[] = {replies::kRegistered, "登陆成功", replies::kLeftDungeon,
+                                                    replies::kEnchanted, "抽奖结果"};
+    RequestResult result = std::string_view(reply).ends_with(replies::kServerBusy) ? RequestResult::Busy
+                           : reply.starts_with(kSuccess[static_cast<size_t>(command)]) ? RequestResult::Ok
+                                                                                      : RequestResult::Refused;
+    metrics_.CountRequest(command, result);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (command == Command::ShopLogin) metrics_.ObserveLogin(seconds);
+    if (command == Command::RegisterAccount) metrics_.ObserveRegistration(seconds);
+}
+
+void GameService::StoreFailed(const PlayerSession& player, const char* action, StoreOperation operation) {
+    metrics_.CountStoreError(operation);
+    Log(player, std::string(action) + " failed: store: " + store_.LastError());
 }
 
 void GameService::PruneRateLimits() {
@@ -119,7 +144,7 @@ void GameService::Register(PlayerSession& player, std::string account, std::stri
         return done(std::string(replies::kAccountExists));
     }
     if (found != StoreStatus::NotFound) {
-        Log(player, "register failed: store: " + store_.LastError());
+        StoreFailed(player, "register", StoreOperation::FindAccount);
         return done(RegistrationBusy());
     }
     bool queued = hashing_.Submit(player.address, [this, &player, account = std::move(account), name = std::move(name),
@@ -149,7 +174,7 @@ void GameService::FinishRegister(PlayerSession& player, const std::string& accou
         return done(std::string(replies::kAccountExists));
     }
     if (created != StoreStatus::Ok) {
-        Log(player, "register failed: store: " + store_.LastError());
+        StoreFailed(player, "register", StoreOperation::CreateAccount);
         return done(RegistrationBusy());
     }
     if (log_.Enabled()) {
@@ -170,7 +195,7 @@ void GameService::Login(PlayerSession& player, std::string account, std::string 
     StoreStatus found = StoreStatus::NotFound;
     if (converter_.ToUtf8(account, name)) found = store_.FindAccount(name, stored);
     if (found == StoreStatus::Failed) {
-        Log(player, "login failed: store: " + store_.LastError());
+        StoreFailed(player, "login", StoreOperation::FindAccount);
         return done(replies::Refusal(replies::kLoginFailed, replies::kServerBusy));
     }
     bool known = found == StoreStatus::Ok;
@@ -197,7 +222,7 @@ void GameService::FinishLogin(PlayerSession& player, const std::string& account,
     }
     std::vector<StoredRole> stored;
     if (store_.ListRoles(accountId, stored) != StoreStatus::Ok) {
-        Log(player, "login failed: store: " + store_.LastError());
+        StoreFailed(player, "login", StoreOperation::ListRoles);
         return done(replies::Refusal(replies::kLoginFailed, replies::kServerBusy));
     }
     std::vector<SessionRole> roles;
@@ -248,7 +273,7 @@ void GameService::Enchant(PlayerSession& player, const std::string& role, const 
         return done(replies::Refusal(replies::kEnchantFailed, replies::kUnknownRole));
     }
     if (raised != StoreStatus::Ok) {
-        Log(player, "enchant failed: store: " + store_.LastError());
+        StoreFailed(player, "enchant", StoreOperation::RaiseEnchantLevel);
         return done(replies::Refusal(replies::kEnchantFailed, replies::kServerBusy));
     }
     if (log_.Enabled()) Log(player, "enchant role=" + Field(role) + " level=" + std::to_string(level));
@@ -278,9 +303,10 @@ void GameService::Draw(PlayerSession& player, const std::string& account, const 
         return done(std::string(replies::kDrawsUsedUp));
     }
     if (recorded != StoreStatus::Ok) {
-        Log(player, "draw failed: store: " + store_.LastError());
+        StoreFailed(player, "draw", StoreOperation::RecordDraw);
         return done(replies::Refusal(replies::kDrawFailed, replies::kServerBusy));
     }
+    metrics_.CountDrawGranted(prize);
     if (log_.Enabled()) {
         Log(player, "draw account=" + Field(account) + " slot=" + std::to_string(slot) +
                         " prize=" + std::to_string(prize) + " left=" + std::to_string(drawsLeft));

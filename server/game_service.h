@@ -4,6 +4,7 @@
 
 #include <asio/io_context.hpp>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "server/request_parser.h"
 #include "server/server_config.h"
 #include "server/server_log.h"
+#include "server/server_metrics.h"
 
 namespace server {
 
@@ -32,9 +34,11 @@ struct ServiceLimits {
 class GameService {
 public:
     // Password hashing runs on `hashing`; everything else, and every call of a reply
-    // handler, on the thread that runs `io`. Refusals under load are counted in `refusals`.
+    // handler, on the thread that runs `io`. Refusals under load are counted in `refusals`,
+    // every answer in `metrics`.
     GameService(asio::io_context& io, HashingQueue& hashing, AccountStore& store, DrawRules rules,
-                ServiceLimits limits, Clock clock, const ServerLog& log, RefusalTally& refusals);
+                ServiceLimits limits, Clock clock, const ServerLog& log, RefusalTally& refusals,
+                ServerMetrics& metrics);
 
     // Calls `done` exactly once, possibly before returning. `player` must stay valid
     // until then.
@@ -55,6 +59,9 @@ private:
     void Draw(PlayerSession& player, const std::string& account, const std::string& slotText,
               const ReplyHandler& done);
 
+    // Counts the answer by command and result, and times logins and registrations.
+    void CountAnswer(Command command, std::chrono::steady_clock::time_point started, const std::string& reply);
+    void StoreFailed(const PlayerSession& player, const char* action, StoreOperation operation);
     const SessionRole* FindRole(const PlayerSession& player, const std::string& role) const;
     void Log(const PlayerSession& player, const std::string& event);
     std::string Field(const std::string& gbk) { return LogField(converter_, gbk); }
@@ -67,6 +74,7 @@ private:
     Clock clock_;
     const ServerLog& log_;
     RefusalTally& refusals_;
+    ServerMetrics& metrics_;
     AddressRateLimiter loginRate_;
     AddressRateLimiter registrationRate_;
     GbkConverter converter_;

@@ -33,6 +33,11 @@ bool HashingQueue::Submit(const std::string& address, std::function<void()> job)
     return true;
 }
 
+size_t HashingQueue::Waiting() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return waiting_;
+}
+
 void HashingQueue::Stop() {
     std::vector<std::function<void()>> dropped;
     {

@@ -28,6 +28,9 @@ public:
     // run on a hashing thread, unless Stop comes first.
     bool Submit(const std::string& address, std::function<void()> job);
 
+    // Jobs waiting for a thread now.
+    size_t Waiting();
+
     // Drops the waiting jobs, lets the running ones finish and ends the threads.
     void Stop();
 

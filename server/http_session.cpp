@@ -29,9 +29,10 @@ constexpr std::string_view kTextPlain = "text/plain; charset=us-ascii";
 }  // namespace
 
 HttpSession::HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
-                         const ServerLog& log, std::chrono::milliseconds timeout, std::string wwwRoot)
+                         const ServerLog& log, ServerMetrics& metrics, std::chrono::milliseconds timeout,
+                         std::string wwwRoot)
     : socket_(std::move(socket)), slot_(std::move(slot)), deadline_(socket_.get_executor()), document_(document),
-      log_(log), timeout_(timeout), wwwRoot_(std::move(wwwRoot)) {
+      log_(log), metrics_(metrics), timeout_(timeout), wwwRoot_(std::move(wwwRoot)) {
     std::error_code ignored;
     auto remote = socket_.remote_endpoint(ignored);
     peer_ = ignored ? std::string("unknown") : remote.address().to_string() + ":" + std::to_string(remote.port());
@@ -92,7 +93,7 @@ void HttpSession::OnHead(size_t length) {
         // The transfer keeps the connection's place under the caps while it runs.
         return StaticFileTransfer::Start(std::move(socket_), std::move(slot_), wwwRoot_,
                                          std::string_view(head_).substr(0, length), line.method, line.path, log_,
-                                         peer_);
+                                         peer_, metrics_);
     }
     if (line.path != kUpdatePath) return Respond(404, kTextPlain, "Not found.\r\n", head);
     std::string xml, problem;
@@ -113,7 +114,8 @@ void HttpSession::Respond(int status, std::string_view contentType, std::string 
     response_ += "Connection: close\r\n\r\n";
     if (!headOnly) response_ += body;
     log_.Write(peer_ + " http " + requestSummary_ + " " + std::to_string(status));
-    asio::async_write(socket_, asio::buffer(response_), [self = shared_from_this()](const std::error_code&, size_t) {
+    asio::async_write(socket_, asio::buffer(response_), [self = shared_from_this()](const std::error_code&, size_t n) {
+        self->metrics_.AddHttpBytes(n);
         std::error_code ignored;
         self->socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
         self->Close();

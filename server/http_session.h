@@ -11,6 +11,7 @@
 
 #include "server/connection_limits.h"
 #include "server/server_log.h"
+#include "server/server_metrics.h"
 #include "server/update_document.h"
 
 namespace server {
@@ -21,7 +22,8 @@ public:
     static constexpr size_t kMaxHeadBytes = 8192;
 
     HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
-                const ServerLog& log, std::chrono::milliseconds timeout, std::string wwwRoot = {});
+                const ServerLog& log, ServerMetrics& metrics, std::chrono::milliseconds timeout,
+                std::string wwwRoot = {});
 
     void Start();
 
@@ -38,6 +40,7 @@ private:
     asio::steady_timer deadline_;
     const UpdateDocument& document_;
     const ServerLog& log_;
+    ServerMetrics& metrics_;
     std::chrono::milliseconds timeout_;
     std::string wwwRoot_;
     std::string peer_;

@@ -9,6 +9,7 @@
 
 #include "server/command_line.h"
 #include "server/game_server.h"
+#include "server/store_copy.h"
 
 namespace {
 
@@ -40,6 +41,16 @@ int main(int argc, char** argv) {
     case server::CommandLineStatus::Run:
         break;
     }
+    if (!config.copyFrom.empty()) {
+        server::StoreSummary copied;
+        if (!server::CopyStoreLocations(config.copyFrom, config.copyTo, copied, message)) {
+            std::cerr << argv[0] << ": copy refused: " << message << "\n";
+            return 1;
+        }
+        std::cout << "copied " << copied.Describe() << " from " << server::DescribeStoreLocation(config.copyFrom)
+                  << " to " << server::DescribeStoreLocation(config.copyTo) << std::endl;
+        return 0;
+    }
     config.log = server::StandardErrorSink();
     RaiseDescriptorLimit();
 
@@ -62,10 +73,11 @@ int main(int argc, char** argv) {
     });
 
     server::ServerLog log(server::StandardErrorSink());
-    log.Write("listening: game " + Describe(gameServer.GameEndpoint()) + ", http " +
-              Describe(gameServer.HttpEndpoint()));
-    std::cout << "listening: game " << Describe(gameServer.GameEndpoint()) << ", http "
-              << Describe(gameServer.HttpEndpoint()) << ", db " << config.databasePath << std::endl;
+    std::string listening = "listening: game " + Describe(gameServer.GameEndpoint()) + ", http " +
+                            Describe(gameServer.HttpEndpoint());
+    if (config.adminPort >= 0) listening += ", admin " + Describe(gameServer.AdminEndpoint());
+    log.Write(listening);
+    std::cout << listening << ", db " << server::DescribeStoreLocation(config.databasePath) << std::endl;
     gameServer.Run();
     // Wakes the waiter if the server stopped for another reason; harmless otherwise.
     pthread_kill(signalWaiter.native_handle(), SIGTERM);

@@ -21,6 +21,7 @@ static_assert(std::size(kDescriptions) == static_cast<size_t>(Refusal::HashingQu
 void RefusalTally::Count(Refusal what, std::string detail) {
     auto index = static_cast<size_t>(what);
     ++counts_[index];
+    ++totals_[index];
     if (!detail.empty()) details_[index] = std::move(detail);
 }
 

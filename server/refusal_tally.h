@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace server {
@@ -26,10 +27,14 @@ public:
     // files)", or empty when nothing was counted; starts counting afresh.
     std::string TakeSummary();
 
+    // Everything counted since the start, for the metrics.
+    uint64_t Total(Refusal what) const { return totals_[static_cast<size_t>(what)]; }
+
 private:
     static constexpr size_t kKinds = static_cast<size_t>(Refusal::HashingQueueFull) + 1;
     std::array<size_t, kKinds> counts_{};
     std::array<std::string, kKinds> details_;
+    std::array<uint64_t, kKinds> totals_{};
 };
 
 }  // namespace server

@@ -24,7 +24,12 @@ struct ServerConfig {
     std::string address = "0.0.0.0";
     uint16_t gamePort = 2013;  // 0 picks a free port
     uint16_t httpPort = 8080;  // 0 picks a free port
-    std::string databasePath = "lumadrel-server.db";
+    std::string databasePath = "lumadrel-server.db";  // an SQLite file or a postgresql:// URL
+    int adminPort = -1;                    // /metrics, /healthz, /readyz; -1: none; 0 picks a free port
+    std::string adminAddress = "127.0.0.1";
+    // --copy-store FROM TO: copy one store into another instead of serving.
+    std::string copyFrom;
+    std::string copyTo;
     VersionSource version;
     std::string wwwRoot;  // --www: static files below this folder instead of the generated document
     int drawLimit = 3;

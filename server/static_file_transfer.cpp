@@ -42,17 +42,17 @@ bool InsideRoot(const std::string& root, const std::string& file) {
 
 void StaticFileTransfer::Start(asio::ip::tcp::socket socket, ConnectionSlot slot, std::string root,
                                std::string_view head, std::string_view method, std::string_view path,
-                               const ServerLog& log, std::string peer) {
+                               const ServerLog& log, std::string peer, ServerMetrics& metrics) {
     auto transfer = std::make_shared<StaticFileTransfer>(std::move(socket), std::move(slot), std::move(root), log,
-                                                         std::move(peer));
+                                                         std::move(peer), metrics);
     transfer->summary_ = std::string(method) + " " + std::string(path);
     transfer->Answer(head, method == "HEAD", path);
 }
 
 StaticFileTransfer::StaticFileTransfer(asio::ip::tcp::socket socket, ConnectionSlot slot, std::string root,
-                                       const ServerLog& log, std::string peer)
+                                       const ServerLog& log, std::string peer, ServerMetrics& metrics)
     : socket_(std::move(socket)), slot_(std::move(slot)), deadline_(socket_.get_executor()), root_(std::move(root)),
-      log_(log), peer_(std::move(peer)) {}
+      log_(log), peer_(std::move(peer)), metrics_(metrics) {}
 
 StaticFileTransfer::~StaticFileTransfer() {
     if (file_ >= 0) close(file_);
@@ -101,7 +101,8 @@ void StaticFileTransfer::WriteHead(int status, uint64_t length, std::string_view
     response_ += body;
     ArmDeadline();
     asio::async_write(socket_, asio::buffer(response_),
-                      [self = shared_from_this()](const std::error_code& error, size_t) {
+                      [self = shared_from_this()](const std::error_code& error, size_t n) {
+                          self->metrics_.AddHttpBytes(n);
                           if (error) return self->Finish("aborted: " + error.message());
                           self->WriteNextChunk();
                       });
@@ -121,6 +122,7 @@ void StaticFileTransfer::WriteNextChunk() {
     asio::async_write(
         socket_, asio::buffer(chunk_), [self = shared_from_this()](const std::error_code& error, size_t n) {
             self->sent_ += n;
+            self->metrics_.AddHttpBytes(n);
             if (error) return self->Finish("aborted after " + std::to_string(self->sent_) + ": " + error.message());
             self->next_ += n;
             self->remaining_ -= n;

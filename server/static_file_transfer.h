@@ -14,6 +14,7 @@
 
 #include "server/connection_limits.h"
 #include "server/server_log.h"
+#include "server/server_metrics.h"
 
 namespace server {
 
@@ -25,10 +26,11 @@ public:
 
     // Takes over a connection whose request head (GET or HEAD of `path`) was read.
     static void Start(asio::ip::tcp::socket socket, ConnectionSlot slot, std::string root, std::string_view head,
-                      std::string_view method, std::string_view path, const ServerLog& log, std::string peer);
+                      std::string_view method, std::string_view path, const ServerLog& log, std::string peer,
+                      ServerMetrics& metrics);
 
     StaticFileTransfer(asio::ip::tcp::socket socket, ConnectionSlot slot, std::string root, const ServerLog& log,
-                       std::string peer);
+                       std::string peer, ServerMetrics& metrics);
     ~StaticFileTransfer();
 
 private:
@@ -45,6 +47,7 @@ private:
     std::string root_;
     const ServerLog& log_;
     std::string peer_;
+    ServerMetrics& metrics_;
     std::string summary_;
     std::string response_;
     std::vector<char> chunk_;

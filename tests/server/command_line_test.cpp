@@ -101,4 +101,26 @@ TEST(CommandLine, MistakesAreRefused) {
     EXPECT_EQ(Parse({"--port", "1", "--help"}, config, message), CommandLineStatus::Help);
 }
 
+TEST(CommandLine, StoreAndAdminFlags) {
+    server::ServerConfig config;
+    std::string message;
+    ASSERT_EQ(Parse({"--db", "postgresql:///game?host=/run/db", "--admin-port", "9100", "--admin-address", "0.0.0.0"},
+                    config, message),
+              CommandLineStatus::Run)
+        << message;
+    EXPECT_EQ(config.databasePath, "postgresql:///game?host=/run/db");
+    EXPECT_EQ(config.adminPort, 9100);
+    EXPECT_EQ(config.adminAddress, "0.0.0.0");
+    EXPECT_EQ(server::ServerConfig().adminPort, -1);  // no admin port unless asked for
+    EXPECT_EQ(server::ServerConfig().adminAddress, "127.0.0.1");
+
+    server::ServerConfig copy;
+    ASSERT_EQ(Parse({"--copy-store", "old.db", "postgresql:///game"}, copy, message), CommandLineStatus::Run);
+    EXPECT_EQ(copy.copyFrom, "old.db");
+    EXPECT_EQ(copy.copyTo, "postgresql:///game");
+    EXPECT_EQ(Parse({"--copy-store", "old.db"}, copy, message), CommandLineStatus::Error);
+    EXPECT_EQ(message, "--copy-store takes two stores: FROM TO");
+    EXPECT_EQ(Parse({"--admin-port", "65536"}, copy, message), CommandLineStatus::Error);
+}
+
 }  // namespace

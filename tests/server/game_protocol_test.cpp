@@ -1,7 +1,6 @@
 // The game protocol over real loopback connections: accounts, roles, the dungeon and
 // enchant acknowledgements and the daily lucky draw, with exact GBK reply bytes.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "server/account_store.h"
 #include "server/replies.h"
 #include "support/loopback_client.h"
+#include "support/test_database.h"
 #include "support/test_server.h"
 
 namespace {
 
+using server::testing::BackendTest;
 using server::testing::LoopbackClient;
 using server::testing::TestServer;
 namespace replies = server::replies;
@@ -45,10 +47,16 @@ std::vector<std::string> RegisterAndLogIn(LoopbackClient& client, const std::str
     return lines.size() == 2 ? Split(lines[1], "/") : std::vector<std::string>{};
 }
 
+using Login = BackendTest;
+using LuckyDraw = BackendTest;
+using Persistence = BackendTest;
+using Registration = BackendTest;
+using RoleActions = BackendTest;
+
 std::string Refusal(std::string_view what, std::string_view why) { return replies::Refusal(what, why); }
 
-TEST(Registration, SecondRegistrationOfANameIsRefused) {
-    TestServer server;
+TEST_P(Registration, SecondRegistrationOfANameIsRefused) {
+    TestServer server(Config());
     LoopbackClient first(server.gamePort()), second(server.gamePort());
     EXPECT_EQ(first.Exchange(LoopbackClient::Request(kRegister, "player1", "secret1")), "注册成功");
     EXPECT_EQ(first.Exchange(LoopbackClient::Request(kRegister, "player1", "other99")), "账号存在");
@@ -57,8 +65,8 @@ TEST(Registration, SecondRegistrationOfANameIsRefused) {
     EXPECT_EQ(second.Exchange(LoopbackClient::Request(kRegister, "Player1", "secret1")), "注册成功");
 }
 
-TEST(Registration, RefusesNamesAndPasswordsOutsideTheLimits) {
-    TestServer server;
+TEST_P(Registration, RefusesNamesAndPasswordsOutsideTheLimits) {
+    TestServer server(Config());
     LoopbackClient client(server.gamePort());
     const std::string refused = Refusal(replies::kRegisterFailed, replies::kBadAccountOrPassword);
     struct Case {
@@ -82,8 +90,8 @@ TEST(Registration, RefusesNamesAndPasswordsOutsideTheLimits) {
     EXPECT_EQ(client.Exchange(LoopbackClient::Request(kLogin, "abcde", "secret1")), "登陆错误");
 }
 
-TEST(Registration, RefusesNamesThatCouldNotBeToldApart) {
-    TestServer server;
+TEST_P(Registration, RefusesNamesThatCouldNotBeToldApart) {
+    TestServer server(Config());
     LoopbackClient client(server.gamePort());
     const std::string refused = Refusal(replies::kRegisterFailed, replies::kBadAccountOrPassword);
     struct Case {
@@ -114,8 +122,8 @@ TEST(Registration, RefusesNamesThatCouldNotBeToldApart) {
     }
 }
 
-TEST(Login, RepliesWithTheAccountsRolesOnLineTwo) {
-    TestServer server;
+TEST_P(Login, RepliesWithTheAccountsRolesOnLineTwo) {
+    TestServer server(Config());
     LoopbackClient client(server.gamePort());
     std::vector<std::string> roles = RegisterAndLogIn(client, "玩家一号");
     ASSERT_EQ(roles.size(), 3u);
@@ -133,8 +141,8 @@ TEST(Login, RepliesWithTheAccountsRolesOnLineTwo) {
               "登陆成功\r\n" + roles[0] + "/" + roles[1] + "/" + roles[2]);
 }
 
-TEST(Login, WrongPasswordAndUnknownAccountGetTheSameError) {
-    TestServer server;
+TEST_P(Login, WrongPasswordAndUnknownAccountGetTheSameError) {
+    TestServer server(Config());
     LoopbackClient client(server.gamePort());
     RegisterAndLogIn(client, "player1");
     EXPECT_EQ(client.Exchange(LoopbackClient::Request(kLogin, "player1", "secret2")), "登陆错误");
@@ -143,8 +151,8 @@ TEST(Login, WrongPasswordAndUnknownAccountGetTheSameError) {
     EXPECT_EQ(client.Exchange(LoopbackClient::Request(kLogin, "\xFF\xFF", "secret1")), "登陆错误");
 }
 
-TEST(RoleActions, AcknowledgeOnlyRolesOfTheAccountLoggedInOnThisConnection) {
-    TestServer server;
+TEST_P(RoleActions, AcknowledgeOnlyRolesOfTheAccountLoggedInOnThisConnection) {
+    TestServer server(Config());
     LoopbackClient owner(server.gamePort()), stranger(server.gamePort());
     std::vector<std::string> roles = RegisterAndLogIn(owner, "player1");
     std::vector<std::string> strangerRoles = RegisterAndLogIn(stranger, "player2");
@@ -168,8 +176,8 @@ TEST(RoleActions, AcknowledgeOnlyRolesOfTheAccountLoggedInOnThisConnection) {
               Refusal(replies::kEnchantFailed, replies::kNotLoggedIn));
 }
 
-TEST(RoleActions, AFailedLoginEndsTheEarlierOne) {
-    TestServer server;
+TEST_P(RoleActions, AFailedLoginEndsTheEarlierOne) {
+    TestServer server(Config());
     LoopbackClient client(server.gamePort());
     std::vector<std::string> roles = RegisterAndLogIn(client, "player1");
     ASSERT_FALSE(roles.empty());
@@ -178,8 +186,8 @@ TEST(RoleActions, AFailedLoginEndsTheEarlierOne) {
               Refusal(replies::kLeaveFailed, replies::kNotLoggedIn));
 }
 
-TEST(LuckyDraw, CountsDownToTheDailyLimitThenRefuses) {
-    TestServer server;
+TEST_P(LuckyDraw, CountsDownToTheDailyLimitThenRefuses) {
+    TestServer server(Config());
     LoopbackClient client(server.gamePort());
     RegisterAndLogIn(client, "player1");
     EXPECT_EQ(client.Exchange(LoopbackClient::Request(kDraw, "player1", "1")), "抽奖结果\r\n10\r\n2");
@@ -195,8 +203,8 @@ TEST(LuckyDraw, CountsDownToTheDailyLimitThenRefuses) {
     EXPECT_EQ(client.Exchange(LoopbackClient::Request(kDraw, "player1", "10")), "抽奖结果\r\n200\r\n2");
 }
 
-TEST(LuckyDraw, RefusesOtherAccountsAndBadSlotsWithoutCountingThem) {
-    TestServer server;
+TEST_P(LuckyDraw, RefusesOtherAccountsAndBadSlotsWithoutCountingThem) {
+    TestServer server(Config());
     LoopbackClient client(server.gamePort());
     RegisterAndLogIn(client, "player1");
     RegisterAndLogIn(client, "player2");  // logged in as player2 now
@@ -213,8 +221,8 @@ TEST(LuckyDraw, RefusesOtherAccountsAndBadSlotsWithoutCountingThem) {
     EXPECT_EQ(client.Exchange(LoopbackClient::Request(kDraw, "player2", "5")), "抽奖结果\r\n10\r\n2");
 }
 
-TEST(LuckyDraw, LimitIsConfigurable) {
-    server::ServerConfig config = TestServer::DefaultConfig();
+TEST_P(LuckyDraw, LimitIsConfigurable) {
+    server::ServerConfig config = Config();
     config.drawLimit = 1;
     TestServer server(config);
     LoopbackClient client(server.gamePort());
@@ -223,8 +231,8 @@ TEST(LuckyDraw, LimitIsConfigurable) {
     EXPECT_EQ(client.Exchange(LoopbackClient::Request(kDraw, "player1", "2")), "抽奖次数用完");
 }
 
-TEST(Persistence, AccountsRolesAndDrawsSurviveARestart) {
-    TestServer server;
+TEST_P(Persistence, AccountsRolesAndDrawsSurviveARestart) {
+    TestServer server(Config());
     std::vector<std::string> roles;
     {
         LoopbackClient client(server.gamePort());
@@ -250,35 +258,39 @@ std::string ReadFolder(const std::string& folder) {
     return all;
 }
 
-TEST(Persistence, PasswordsAreStoredOnlyAsSaltedHashes) {
-    TestServer server;
+TEST_P(Persistence, PasswordsAreStoredOnlyAsSaltedHashes) {
+    TestServer server(Config());
     const std::string password = "口令Zq9x7!";
     {
         LoopbackClient client(server.gamePort());
         RegisterAndLogIn(client, "player1", password);
         RegisterAndLogIn(client, "player2", password);
     }
-    std::string folder = std::filesystem::path(server.databasePath()).parent_path().string();
-    std::string stored = ReadFolder(folder);
-    ASSERT_NE(stored.find("player1"), std::string::npos);  // the files were read
-    EXPECT_EQ(stored.find(password), std::string::npos);
-    EXPECT_EQ(stored.find("\xE5\x8F\xA3\xE4\xBB\xA4Zq9x7!"), std::string::npos);  // the same in UTF-8
-    EXPECT_EQ(stored.find("Zq9x7"), std::string::npos);
-
-    sqlite3* database = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(server.databasePath().c_str(), &database, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(database, "SELECT password FROM accounts ORDER BY id", -1, &statement, nullptr),
-              SQLITE_OK);
-    std::vector<std::string> records;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        records.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    std::string error;
+    std::unique_ptr<server::AccountStore> store = server::OpenAccountStore(database_.location(), error);
+    ASSERT_TRUE(store) << error;
+    server::StoreRows rows;
+    ASSERT_EQ(store->ReadRows(server::StoreTable::Accounts, 0, 10, rows), server::StoreStatus::Ok);
+    ASSERT_EQ(rows.accounts.size(), 2u);
+    for (const server::AccountRow& account : rows.accounts) {
+        EXPECT_EQ(account.password.rfind("pbkdf2-sha256$1000$", 0), 0u) << account.password;
+        EXPECT_EQ(account.password.find("Zq9x7"), std::string::npos);
     }
-    sqlite3_finalize(statement);
-    sqlite3_close(database);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].rfind("pbkdf2-sha256$1000$", 0), 0u) << records[0];
-    EXPECT_NE(records[0], records[1]);  // same password, different salts
+    EXPECT_NE(rows.accounts[0].password, rows.accounts[1].password);  // same password, different salts
+    if (GetParam() == server::testing::Backend::Sqlite) {
+        // Nothing of the password in the file, its journal or anywhere else beside it.
+        std::string stored = ReadFolder(std::filesystem::path(database_.location()).parent_path().string());
+        ASSERT_NE(stored.find("player1"), std::string::npos);  // the files were read
+        EXPECT_EQ(stored.find(password), std::string::npos);
+        EXPECT_EQ(stored.find("\xE5\x8F\xA3\xE4\xBB\xA4Zq9x7!"), std::string::npos);  // the same in UTF-8
+        EXPECT_EQ(stored.find("Zq9x7"), std::string::npos);
+    }
 }
+
+LUMADREL_ON_BOTH_BACKENDS(Login);
+LUMADREL_ON_BOTH_BACKENDS(LuckyDraw);
+LUMADREL_ON_BOTH_BACKENDS(Persistence);
+LUMADREL_ON_BOTH_BACKENDS(Registration);
+LUMADREL_ON_BOTH_BACKENDS(RoleActions);
 
 }  // namespace

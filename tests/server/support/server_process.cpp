@@ -66,6 +66,11 @@ ServerProcess::ServerProcess(const std::vector<std::string>& flags, int descript
     if (std::sscanf(line.c_str(), "listening: game 127.0.0.1:%u, http 127.0.0.1:%u", &game, &http) == 2) {
         gamePort_ = static_cast<uint16_t>(game);
         httpPort_ = static_cast<uint16_t>(http);
+        unsigned admin = 0;
+        size_t at = line.find(", admin 127.0.0.1:");
+        if (at != std::string::npos && std::sscanf(line.c_str() + at, ", admin 127.0.0.1:%u", &admin) == 1) {
+            adminPort_ = static_cast<uint16_t>(admin);
+        }
     } else {
         ADD_FAILURE() << "the server did not start: " << line;
     }
@@ -73,10 +78,31 @@ ServerProcess::ServerProcess(const std::vector<std::string>& flags, int descript
 
 ServerProcess::~ServerProcess() {
     if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
+    ::kill(pid_, killed_ ? SIGKILL : SIGTERM);
     int status = 0;
     ::waitpid(pid_, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "server exit status " << status;
+    if (!killed_) EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "server exit status " << status;
+}
+
+void ServerProcess::Kill() {
+    if (pid_ <= 0 || killed_) return;
+    killed_ = true;
+    ::kill(pid_, SIGKILL);
+}
+
+int RunServerProgram(const std::vector<std::string>& arguments, std::string& output) {
+    std::string command = LUMADREL_SERVER_PROGRAM;
+    for (const std::string& argument : arguments) {
+        std::string quoted = "'";
+        for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += " " + quoted + "'";
+    }
+    FILE* program = ::popen((command + " 2>&1").c_str(), "r");
+    if (!program) return -1;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, program)) > 0;) output.append(buffer, got);
+    int status = ::pclose(program);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<std::string> ServerProcess::LogLines() const {

@@ -25,8 +25,14 @@ public:
     uint16_t gamePort() const { return gamePort_; }
     uint16_t httpPort() const { return httpPort_; }
 
+    uint16_t adminPort() const { return adminPort_; }
+    pid_t pid() const { return pid_; }
+
     // The log lines written so far.
     std::vector<std::string> LogLines() const;
+
+    // Ends the server with SIGKILL, as a crash would; the destructor then only reaps it.
+    void Kill();
 
 private:
     TemporaryFolder folder_;
@@ -34,6 +40,12 @@ private:
     pid_t pid_ = -1;
     uint16_t gamePort_ = 0;
     uint16_t httpPort_ = 0;
+    uint16_t adminPort_ = 0;
+    bool killed_ = false;
 };
+
+// Runs the server program with `arguments` to its end; its exit status, with stdout
+// and stderr in `output`.
+int RunServerProgram(const std::vector<std::string>& arguments, std::string& output);
 
 }  // namespace server::testing

@@ -39,7 +39,8 @@ TestServer::TestServer(ServerConfig config)
     config_.address = "127.0.0.1";
     config_.gamePort = 0;
     config_.httpPort = 0;
-    if (config_.databasePath.empty() || config_.databasePath.front() != '/') {
+    if (config_.databasePath.empty() ||
+        (config_.databasePath.front() != '/' && !IsPostgresLocation(config_.databasePath))) {
         config_.databasePath = folder_.path() + "/server.db";
     }
     auto seconds = clockSeconds_;
@@ -64,6 +65,7 @@ void TestServer::Start() {
     }
     gamePort_ = server_->GameEndpoint().port();
     httpPort_ = server_->HttpEndpoint().port();
+    adminPort_ = server_->AdminEndpoint().port();
     thread_ = std::thread([server = server_.get()] { server->Run(); });
 }
 

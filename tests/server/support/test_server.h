@@ -29,7 +29,7 @@ private:
 class TestServer {
 public:
     // Adjusts `config` (ports, address, clock, log); the database goes into a fresh folder
-    // unless config.databasePath is already absolute.
+    // unless config.databasePath is already absolute or a PostgreSQL URL.
     explicit TestServer(ServerConfig config = DefaultConfig());
     ~TestServer();
 
@@ -38,6 +38,7 @@ public:
 
     uint16_t gamePort() const { return gamePort_; }
     uint16_t httpPort() const { return httpPort_; }
+    uint16_t adminPort() const { return adminPort_; }
     const std::string& databasePath() const { return config_.databasePath; }
 
     // Moves the clock that the draw limit reads.
@@ -61,6 +62,7 @@ private:
     std::thread thread_;
     uint16_t gamePort_ = 0;
     uint16_t httpPort_ = 0;
+    uint16_t adminPort_ = 0;
 };
 
 }  // namespace server::testing
