@@ -153,19 +153,31 @@ DocumentProblem CheckShape(const services::XmlElement& root) {
 // read other texts from the same bytes.
 bool DeclaresGbk(std::string_view bytes) {
     if (!bytes.starts_with("<?xml") || bytes.size() < 6 || !IsBlank(bytes[5])) return false;
-    std::string_view declaration = bytes.substr(0, bytes.find("?>"));
-    if (declaration.size() == bytes.size()) return false;
-    size_t at = declaration.find("encoding");
-    if (at == std::string_view::npos || !IsBlank(declaration[at - 1])) return false;
-    at = declaration.find_first_not_of(" \t\r\n", at + 8);
-    if (at == std::string_view::npos || declaration[at] != '=') return false;
-    at = declaration.find_first_not_of(" \t\r\n", at + 1);
-    if (at == std::string_view::npos || (declaration[at] != '"' && declaration[at] != '\'')) return false;
-    size_t close = declaration.find(declaration[at], at + 1);
-    if (close == std::string_view::npos) return false;
-    std::string name(declaration.substr(at + 1, close - at - 1));
-    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return name == "gbk";
+    std::string encoding;
+    size_t at = 5, named = 0;
+    // Pseudo-attributes one after the other, so that a value cannot pass for a name.
+    for (;;) {
+        while (at < bytes.size() && IsBlank(bytes[at])) ++at;
+        if (bytes.substr(at, 2) == "?>") break;
+        size_t nameEnd = at;
+        while (nameEnd < bytes.size() && ((bytes[nameEnd] >= 'a' && bytes[nameEnd] <= 'z'))) ++nameEnd;
+        std::string_view name = bytes.substr(at, nameEnd - at);
+        at = nameEnd;
+        while (at < bytes.size() && IsBlank(bytes[at])) ++at;
+        if (name.empty() || at >= bytes.size() || bytes[at] != '=') return false;
+        ++at;
+        while (at < bytes.size() && IsBlank(bytes[at])) ++at;
+        if (at >= bytes.size() || (bytes[at] != '"' && bytes[at] != '\'')) return false;
+        size_t close = bytes.find(bytes[at], at + 1);
+        if (close == std::string_view::npos) return false;
+        if (name == "encoding") {
+            encoding.assign(bytes.substr(at + 1, close - at - 1));
+            ++named;
+        }
+        at = close + 1;
+    }
+    for (char& c : encoding) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return named == 1 && encoding == "gbk";
 }
 
 // Entities a document type defines are expanded by other readers, not by the launcher.
