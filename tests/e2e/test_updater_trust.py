@@ -15,7 +15,7 @@ from harness.updates import (ACTIVITY, CANCEL, CANCELLED, FAILED, INSTALLED, SEQ
 from launcher_case import UPDATE_URL
 from updater_case import DOCUMENT_PATH, UpdaterCase, stand_in_program
 
-KEY_B_ID = TEST_KEY_B.with_name("test-key-b.pub").read_text().split()[-1]  # as minisign names it
+KEY_B_ID = TEST_KEY_B.with_name("test-key-b.pub").read_text().splitlines()[0].split()[-1]  # as minisign names it
 
 
 class UpdaterTrustTest(UpdaterCase):

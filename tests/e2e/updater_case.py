@@ -6,7 +6,8 @@ import shutil
 import time
 
 from harness import paths
-from harness.updates import SEQUENCE_FILE, TEST_KEY_A, WORK_FOLDER, files_of, install_real_updater, publish, update_ini, write_files
+from harness.updates import (SEQUENCE_FILE, TEST_KEY_A, WORK_FOLDER, files_of, install_real_updater, publish,
+                             update_ini, write_files)
 from launcher_case import UPDATE_URL, LauncherCase
 
 DOCUMENT_PATH = "/vorlenk2/update.xml"

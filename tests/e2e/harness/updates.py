@@ -132,12 +132,16 @@ class UpdaterWindow:
             time.sleep(0.1)
         raise AssertionError(f"no updater window within {timeout} s")
 
-    def control(self, control_id: int) -> str:
-        """The handle of one of the window's controls."""
-        for control in self.session.controls(self.hwnd or self.find()):
-            if control["id"] == control_id:
-                return control["hwnd"]
-        raise AssertionError(f"the updater's window has no control {control_id}")
+    def control(self, control_id: int, timeout: float = 10) -> str:
+        """The handle of one of the window's controls (a window found while it is being made has none yet)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            for control in self.session.controls(self.hwnd or self.find()):
+                if control["id"] == control_id:
+                    return control["hwnd"]
+            if time.monotonic() >= deadline:
+                raise AssertionError(f"the updater's window has no control {control_id}")
+            time.sleep(0.1)
 
     def text(self, control_id: int) -> str:
         return self.session.driver.check("text", self.control(control_id))["text"]
