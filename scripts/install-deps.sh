@@ -14,7 +14,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   nsis osslsigncode
   libasio-dev libsqlite3-dev sqlite3 libssl-dev
-  minisign libsodium-dev autoconf automake libtool
+  minisign libsodium-dev autoconf automake libtool openssl
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
