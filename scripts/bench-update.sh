@@ -22,7 +22,9 @@ if [ "$(stat -c %s "$BENCH/source/big.dat" 2>/dev/null || echo 0)" != "$SIZE" ];
   head -c "$SIZE" /dev/urandom >"$BENCH/source/big.dat"
 fi
 rm -rf "$BENCH/www" "$BENCH/game"
-build/native/tools/publish/lumadrel-publish --version 1.0.1 --from "$BENCH/source" --www "$BENCH/www" >/dev/null
+# Signed with the TEST key the default brand's updater pins.
+build/native/tools/publish/lumadrel-publish --version 1.0.1 --from "$BENCH/source" --www "$BENCH/www" \
+  --sign-key tests/data/update-keys/TEST-ONLY-key-a.key >/dev/null
 mkdir -p "$BENCH/game"
 # As players get it: without debug information.
 case "$TARGET" in win32) strip=i686-w64-mingw32-strip ;; *) strip=x86_64-w64-mingw32-strip ;; esac

@@ -21,6 +21,8 @@ OUT_DIR receives:
   forms/, art/, handlers.txt         the form sources and art the template is compiled from
 """
 
+import base64
+import binascii
 import json
 import re
 import shutil
@@ -148,8 +150,14 @@ def check(brand: Brand) -> dict:
         brand.fail("update", "host", "port must be between 1 and 65535")
     path = matching(brand, "update", "path", r"/[A-Za-z0-9._~/-]*", "a path of URL characters starting with '/'",
                     200)
-    values["update_url"] = f"http://{update_host}{path}"
+    scheme = "http"
+    if "scheme" in brand.values.get("update", {}):
+        scheme = brand.get("update", "scheme")
+        if scheme not in ("http", "https"):
+            brand.fail("update", "scheme", f'must be "http" or "https", not {scheme!r}')
+    values["update_url"] = f"{scheme}://{update_host}{path}"
     values["update_path"] = path
+    values["update_public_keys"], values["allow_unsigned_updates"] = update_keys(brand)
     values["updater"] = matching(brand, "update", "updater", FILE_NAME,
                                  "a file name of letters, digits, '_', '.' and '-' ending in .exe")
 
@@ -172,6 +180,33 @@ def check(brand: Brand) -> dict:
             brand.fail("installer", "files", f"{files} is not a folder beside brand.toml")
         values["installer_files"] = str(folder)
     return values
+
+
+def update_keys(brand: Brand):
+    """The minisign public keys the updater pins, or none when the brand allows unsigned updates."""
+    section = brand.values.get("update", {})
+    allow = section.get("allow_unsigned_updates", False)
+    if not isinstance(allow, bool):
+        brand.fail("update", "allow_unsigned_updates", "must be true or false")
+    keys = section.get("public_keys", [])
+    if not isinstance(keys, list) or not all(isinstance(key, str) for key in keys):
+        brand.fail("update", "public_keys", 'must be a list of texts in quotes: ["RW...", ...]')
+    for key in keys:
+        try:
+            raw = base64.b64decode(key, validate=True)
+        except (binascii.Error, ValueError):
+            raw = b""
+        if len(raw) != 42 or raw[:2] != b"Ed" or base64.b64encode(raw).decode() != key:
+            brand.fail("update", "public_keys", f"{key[:20]!r}... is not the base64 line of a minisign public key "
+                                                "file (minisign -G writes it)")
+    if len(set(keys)) != len(keys):
+        brand.fail("update", "public_keys", "names a key twice")
+    if keys and allow:
+        brand.fail("update", "allow_unsigned_updates", "cannot go with public_keys: signed updates need no exception")
+    if not keys and not allow:
+        brand.fail("update", "public_keys", "missing: the updater needs at least one key to verify updates with "
+                                            "(or allow_unsigned_updates = true, for local testing only)")
+    return keys, allow
 
 
 def overrides(brand: Brand, folder: str) -> dict:
@@ -261,6 +296,10 @@ constexpr char kGameTitle[] = {c_string(values["game_window_title"])};
 constexpr char kRenamedGameTitle[] = {c_string(values["game_renamed_title"])};
 // The fixed token the game client expects on its command line (144 Base64 characters).
 constexpr char kLaunchToken[] = {c_string(values["launch_token"])};
+// The minisign public keys (base64 lines) an update document may be signed with, separated by blanks.
+constexpr char kUpdatePublicKeys[] = {c_string(" ".join(values["update_public_keys"]))};
+// For local testing only: the updater installs documents without a signature.
+constexpr bool kAllowUnsignedUpdates = {"true" if values["allow_unsigned_updates"] else "false"};
 // The launcher's own file name: the name a running copy is known by.
 constexpr char kExecutableName[] = {c_string(values["executable"])};
 constexpr char kProductName[] = {c_string(values["name"])};

@@ -15,6 +15,7 @@ PACKAGES=(
   nsis osslsigncode
   libasio-dev libsqlite3-dev sqlite3 libssl-dev
   postgresql libpq-dev python3-prometheus-client
+  minisign libsodium-dev autoconf automake libtool openssl
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -30,7 +31,7 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
-# deb-src entries let the dependency build fetch libpng and libjpeg-turbo sources.
+# deb-src entries let the dependency build fetch the libpng, libjpeg-turbo and libsodium sources.
 SRC_LIST=/etc/apt/sources.list.d/project-deb-src.sources
 if [ ! -f "$SRC_LIST" ]; then
   sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | as_root tee "$SRC_LIST" >/dev/null

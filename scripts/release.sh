@@ -20,8 +20,13 @@
 # holds its password (read from the environment, never given on a command
 # line); LUMADREL_SIGN_TIMESTAMP_URL adds a time stamp. Without a certificate
 # the release is unsigned and says so.
+# The update document: LUMADREL_UPDATE_KEY names a minisign secret key file to
+# sign it with (a key with a password reads it from
+# LUMADREL_UPDATE_KEY_PASSWORD); without it the document is unsigned and the
+# brand's updaters refuse it until it is signed (lumadrel-publish --resign).
 # SOURCE_DATE_EPOCH (default: the last commit's time) fixes every time the
-# outputs carry, so the same inputs give the same bytes.
+# outputs carry, so the same inputs give the same bytes (the document's
+# expiry counts from it too: re-sign the published document when deploying).
 set -euo pipefail
 REPO=$(cd "$(dirname "$0")/.." && pwd)
 cd "$REPO"
@@ -39,7 +44,7 @@ while [ $# -gt 0 ]; do
     --target) TARGET=$2; shift 2 ;;
     --build) BUILD=$2; shift 2 ;;
     --out) OUT=$2; shift 2 ;;
-    *) sed -n '7,22p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    *) sed -n '7,27p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 BRAND=$(cd "$BRAND" && pwd)
@@ -53,7 +58,7 @@ BUILD=$(realpath -m "${BUILD:-build/release/$BRAND_NAME-$TARGET}")
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 
 step "install Debian packages" scripts/install-deps.sh
-step "cross-build libpng and libjpeg for Windows ($TARGET)" scripts/build-windows-deps.sh "$TARGET"
+step "cross-build libpng, libjpeg and libsodium for Windows ($TARGET)" scripts/build-windows-deps.sh "$TARGET"
 
 configure() {
   mkdir -p "$BUILD"
@@ -140,13 +145,26 @@ collect() {
   cp "$STAGE/$INSTALLER_NAME" "$STAGE/files/$EXE" "$STAGE/files/$UPDATER" "$OUT/"
   local path
   path=$(brand update_path)
-  # The publish tree: the files and the update document at the brand's path.
+  # The publish tree: the files and the update document at the brand's path (signed when a key is given).
+  local signing=()
+  [ -n "${LUMADREL_UPDATE_KEY:-}" ] && signing=(--sign-key "$LUMADREL_UPDATE_KEY")
   "$PUBLISH" --version "$VERSION" --from "$STAGE/files" --www "$OUT/publish" --document "${path#/}" \
-    >"$STAGE/publish.log" 2>&1 || { cat "$STAGE/publish.log" >&2; return 1; }
+    "${signing[@]}" >"$STAGE/publish.log" 2>&1 || { cat "$STAGE/publish.log" >&2; return 1; }
   find "$OUT" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   (cd "$OUT" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs -d '\n' sha256sum >SHA256SUMS)
 }
 step "write $OUT" collect
+if [ "$(brand allow_unsigned_updates)" = True ]; then
+  echo "==> WARNING: brand $BRAND_NAME sets allow_unsigned_updates: its updater installs UNSIGNED updates, so"
+  echo "==>          anyone who can answer its update URL can run programs on players' machines. Local testing only."
+fi
+if [ -n "${LUMADREL_UPDATE_KEY:-}" ]; then
+  echo "==> update document: signed with $LUMADREL_UPDATE_KEY ($(grep -o 'key [0-9A-F]*' "$STAGE/publish.log"))"
+else
+  echo "==> update document: UNSIGNED (no LUMADREL_UPDATE_KEY given); the brand's updaters refuse it until it is"
+  echo "    signed: build/native/tools/publish/lumadrel-publish --resign --www $OUT/publish" \
+    "--document $(brand update_path | sed 's|^/||') --sign-key KEY"
+fi
 if [ -n "${LUMADREL_SIGN_PKCS12:-}" ]; then
   echo "==> release $OUT: signed with $LUMADREL_SIGN_PKCS12"
 else

@@ -67,7 +67,8 @@ PathProblem CheckEntryPath(std::string_view path) {
     }
 
     std::string_view first = path.substr(0, std::min(path.find_first_of("\\/"), path.size()));
-    if (SameIgnoringAsciiCase(first, kWorkFolderName) || SameIgnoringAsciiCase(path, "update.ini"))
+    if (SameIgnoringAsciiCase(first, kWorkFolderName) || SameIgnoringAsciiCase(path, "update.ini") ||
+        SameIgnoringAsciiCase(path, kSequenceFileName))
         return PathProblem::UpdaterOwnName;
     return PathProblem::None;
 }

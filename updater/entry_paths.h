@@ -21,7 +21,7 @@ enum class PathProblem {
     DeviceName,          // CON, NUL, COM1, ... also with an extension
     TrailingDotOrBlank,
     ComponentTooLong,
-    UpdaterOwnName,      // update.ini or the updater's work folder
+    UpdaterOwnName,      // update.ini, the updater's work folder or its sequence file
 };
 
 // Longest listed path, in bytes; the game folder's own path must fit beside it.
@@ -30,6 +30,8 @@ constexpr size_t kLongestComponent = 120;
 
 // The updater's work folder in the game folder (staged files, backups, journal).
 constexpr std::string_view kWorkFolderName = "tovrin.update";
+// The updater's record of the highest sequence number verified per key, kept across installs.
+constexpr std::string_view kSequenceFileName = "tovrin.sequence";
 
 // Checks a path as listed (either separator); the first problem found.
 PathProblem CheckEntryPath(std::string_view path);

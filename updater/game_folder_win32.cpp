@@ -33,6 +33,8 @@ GameFolder GameFolder::OfThisProgram() {
 
 std::wstring GameFolder::Installed(std::string_view path) const { return root_ + L"\\" + rt::WideFromGbk(path); }
 
+std::wstring GameFolder::SequenceFile() const { return root_ + L"\\" + rt::WideFromGbk(kSequenceFileName); }
+
 std::wstring GameFolder::Work() const { return root_ + L"\\" + rt::WideFromGbk(kWorkFolderName); }
 
 std::wstring GameFolder::Staged(std::string_view sha256) const {

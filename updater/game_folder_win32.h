@@ -31,6 +31,8 @@ public:
     // A listed file (normalised GBK path) in the game folder.
     std::wstring Installed(std::string_view path) const;
     std::wstring UpdateIni() const { return root_ + L"\\update.ini"; }
+    // The highest sequence number verified per key: outside the work folder, so an install keeps it.
+    std::wstring SequenceFile() const;
     std::wstring Launcher() const { return root_ + L"\\" + LauncherFileName(); }
 
     std::wstring Work() const;

@@ -37,6 +37,14 @@ TransferError ClassifyInternetError(DWORD error) {
     case ERROR_INTERNET_CONNECTION_ABORTED:
     case ERROR_INTERNET_CONNECTION_RESET:
         return TransferError::NoAnswer;
+    case ERROR_INTERNET_INVALID_CA:
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+        return TransferError::Untrusted;
     case ERROR_HTTP_INVALID_SERVER_RESPONSE:
     case ERROR_HTTP_HEADER_NOT_FOUND:
         return TransferError::BadAnswer;

@@ -14,6 +14,7 @@ enum class TransferError {
     BadUrl,
     NoConnection,   // the server cannot be reached
     NoAnswer,       // connected, but no (whole) answer in time
+    Untrusted,      // https: the server's certificate is not trusted (or not for this host)
     BadAnswer,      // not an HTTP answer
     HttpStatus,     // an answer other than 200 (or 206 to a Range request)
     WrongLength,    // the server announces another length than the list gives

@@ -70,42 +70,49 @@ std::string SerializeJournal(const InstallJournal& journal) {
     return text + std::string(kLastLine) + "\n";
 }
 
+// Strict: only the updater writes journals, so anything but the one order
+// SerializeJournal writes is a journal someone else made.
 std::optional<InstallJournal> ParseJournal(std::string_view text) {
+    enum Section { kHeader, kTarget, kPrevious, kFolders, kFiles, kEnd };
     InstallJournal journal;
-    bool first = true, target = false, previous = false, ended = false;
+    Section at = kHeader;
     while (!text.empty()) {
         size_t newline = text.find('\n');
-        if (newline == std::string_view::npos || ended) return std::nullopt;
+        if (newline == std::string_view::npos || at == kEnd) return std::nullopt;
         std::string_view line = text.substr(0, newline);
         text.remove_prefix(newline + 1);
-        if (first) {
+        if (at == kHeader) {
             if (line != kFirstLine) return std::nullopt;
-            first = false;
+            at = kTarget;
             continue;
         }
         if (line == kLastLine) {
-            ended = true;
+            if (at < kFolders) return std::nullopt;
+            at = kEnd;
             continue;
         }
         std::vector<std::string_view> fields = Fields(line);
         std::optional<std::string> value = FromHex(fields.back());
         if (!value) return std::nullopt;
-        if (fields[0] == "target" && fields.size() == 2 && !target) {
+        if (at == kTarget && fields[0] == "target" && fields.size() == 2) {
             journal.targetVersion = *value;
-            target = true;
-        } else if (fields[0] == "previous" && fields.size() == 2 && !previous) {
+            at = kPrevious;
+        } else if (at == kPrevious && fields[0] == "previous" && fields.size() == 2) {
             journal.previousVersion = *value;
-            previous = true;
-        } else if (fields[0] == "folder" && fields.size() == 2 && CheckEntryPath(*value) == PathProblem::None) {
+            at = kFolders;
+        } else if (at == kFolders && fields[0] == "folder" && fields.size() == 2 &&
+                   CheckEntryPath(*value) == PathProblem::None) {
             journal.createdFolders.push_back(*value);
-        } else if (fields[0] == "file" && fields.size() == 4 && (fields[1] == "0" || fields[1] == "1") &&
-                   IsHash(fields[2]) && CheckEntryPath(*value) == PathProblem::None) {
+        } else if (at >= kFolders && fields[0] == "file" && fields.size() == 4 &&
+                   (fields[1] == "0" || fields[1] == "1") && IsHash(fields[2]) &&
+                   CheckEntryPath(*value) == PathProblem::None) {
             journal.entries.push_back({*value, std::string(fields[2]), fields[1] == "1"});
+            at = kFiles;
         } else {
             return std::nullopt;
         }
     }
-    if (!ended || !target || !previous) return std::nullopt;
+    if (at != kEnd) return std::nullopt;
     return journal;
 }
 

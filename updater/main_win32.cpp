@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "launcher/build_settings.h"
 #include "updater/updater_window_win32.h"
 
 namespace {
@@ -30,6 +31,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     updater::RunSettings settings;
     settings.folder = updater::GameFolder::OfThisProgram();
+    // The brand's pinned keys: documents signed by any other key are refused.
+    settings.trust.keys = updater::PinnedKeys(launcher::kUpdatePublicKeys);
+    settings.trust.allowUnsigned = launcher::kAllowUnsignedUpdates;
     if (arguments && count > 1) {
         // A URL is ASCII; anything else makes it fail its check.
         for (const wchar_t* c = arguments[1]; *c; ++c) settings.documentUrl += *c < 0x80 ? static_cast<char>(*c) : '?';

@@ -1,8 +1,12 @@
 // The update document: the launcher reads only Info/Version; the updater also
-// reads the file list of the published version.
+// reads the expiry, the sequence number and the file list of the published
+// version, once the document's signature has been verified.
 //
+//   <?xml version="1.0" encoding="gbk"?>
 //   <Info>
 //     <Version>1.0.1</Version>
+//     <Expires>2027-01-07T00:00:00Z</Expires>
+//     <Sequence>12</Sequence>
 //     <Files base="files/1.0.1/">
 //       <File path="data\map01.dat" size="1234" sha256="...64 hex..."/>
 //     </Files>
@@ -27,6 +31,8 @@ struct ListedFile {
 
 struct UpdateDocument {
     std::string version;  // GBK, exactly as the launcher reads it
+    int64_t expires = 0;  // seconds since 1970-01-01 UTC
+    uint64_t sequence = 0;  // raised by the publish tool on every signing
     std::string base;     // as written; empty means the document's own folder
     std::vector<ListedFile> files;
 };
@@ -36,13 +42,20 @@ constexpr size_t kLargestDocument = 16 << 20;
 constexpr size_t kMostFiles = 50000;
 constexpr uint64_t kLargestFile = uint64_t(1) << 36;
 constexpr size_t kLongestVersion = 64;
+constexpr uint64_t kLargestSequence = 1000000000000000000;  // 10^18: ten digits per second for 3 billion years
 
 enum class DocumentStatus {
     Ok,
     TooLarge,
     NotXml,
+    NotGbk,        // no encoding declaration, or one other than GBK's
+    Ambiguous,     // a second element or attribute that readers could pick differently
     NoVersion,
     BadVersion,
+    NoExpiry,
+    BadExpiry,
+    NoSequence,
+    BadSequence,
     NoFileList,
     TooManyFiles,
     MissingAttribute,
@@ -56,7 +69,7 @@ enum class DocumentStatus {
 struct DocumentProblem {
     DocumentStatus status = DocumentStatus::Ok;
     size_t entry = 0;          // 1-based index of the File element at fault, 0 for the document
-    std::string detail;        // the offending value as written (cut to a readable length)
+    std::string detail;        // the offending value or name as written (cut to a readable length)
     PathProblem pathProblem = PathProblem::None;
 };
 

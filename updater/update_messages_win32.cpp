@@ -10,6 +10,7 @@ std::string NetworkProblem(const TransferResult& result) {
     switch (result.error) {
     case TransferError::NoConnection: return "无法连接更新服务器" + code;
     case TransferError::NoAnswer: return "更新服务器没有响应" + code;
+    case TransferError::Untrusted: return "更新服务器的证书不可信" + code;
     case TransferError::BadAnswer: return "更新服务器的回答无法识别" + code;
     case TransferError::HttpStatus: return "更新服务器拒绝了请求（HTTP " + std::to_string(result.httpStatus) + "）";
     case TransferError::TooFewBytes: return "网络中断，收到的数据不完整" + code;

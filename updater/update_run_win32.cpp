@@ -16,6 +16,7 @@
 #include "updater/launcher_process_win32.h"
 #include "updater/update_document.h"
 #include "updater/update_messages_win32.h"
+#include "updater/updater_lock_win32.h"
 
 namespace updater {
 namespace {
@@ -45,6 +46,8 @@ public:
           installer_(settings.folder, settings.installHook) {}
 
     RunResult Go() {
+        UpdaterLock lock(folder_.Root());
+        if (!lock.Held()) return {RunOutcome::Failed, "另一个更新程序正在这个游戏文件夹中运行，请等它结束"};
         if (!FinishEarlierInstall()) return result_;
         if (!FetchDocument()) return result_;
         if (!CheckLocalLayout()) return result_;
@@ -80,13 +83,11 @@ private:
     }
 
     bool FetchDocument() {
-        progress_.Begin("正在获取更新列表…");
+        progress_.Begin("正在获取并验证更新列表…");
         if (!IsHttpUrl(settings_.documentUrl)) return Fail("更新地址不可用：" + settings_.documentUrl);
-        std::string bytes;
-        TransferResult fetched = http_.Fetch(settings_.documentUrl, kLargestDocument, &bytes);
-        if (fetched.error != TransferError::None) return Fail(DocumentTransferProblem(fetched));
-        DocumentProblem problem = ParseUpdateDocument(bytes, &document_);
-        if (problem.status != DocumentStatus::Ok) return Fail(DescribeDocumentProblem(problem));
+        FetchedDocument fetched = FetchTrustedDocument(http_, settings_.documentUrl, folder_, settings_.trust);
+        if (!fetched.ok) return Fail(fetched.message);
+        document_ = std::move(fetched.document);
         std::optional<std::string> base = ResolveBaseUrl(settings_.documentUrl, document_.base);
         if (!base) return Fail("更新列表的下载地址不可用（" + document_.base + "）");
         baseUrl_ = *base;

@@ -1,5 +1,6 @@
-// One run of the updater, on the worker thread: finish an interrupted
-// install, fetch the document, find the files that differ, download them into
+// One run of the updater, on the worker thread: make sure no other updater
+// runs in the game folder, finish an interrupted install, fetch the signed
+// document and verify it, find the files that differ, download them into
 // the staging folder (resuming partial ones), verify them all, wait for the
 // launcher to end, install, and start the launcher again.
 #pragma once
@@ -11,6 +12,7 @@
 
 #include "updater/game_folder_win32.h"
 #include "updater/installer_win32.h"
+#include "updater/trusted_document_win32.h"
 #include "updater/update_progress.h"
 
 namespace updater {
@@ -25,6 +27,7 @@ struct RunResult {
 struct RunSettings {
     std::string documentUrl;
     GameFolder folder;
+    TrustSettings trust;
     InstallPointHook installHook;  // test hook; null in normal use
     std::chrono::milliseconds launcherWait{30000};
 };

@@ -22,6 +22,9 @@ constexpr UINT kRefreshMilliseconds = 200;
 constexpr UINT kCancelGraceMilliseconds = 3000;
 constexpr int kClientWidth = 440, kClientHeight = 170;
 constexpr wchar_t kTitle[] = L"Lumadrel \u66F4\u65B0";  // "Lumadrel 更新"
+// "Lumadrel 更新 —— 警告：不校验签名，仅供本地测试"
+constexpr wchar_t kUnsignedTitle[] = L"Lumadrel \u66F4\u65B0 \u2014\u2014 \u8B66\u544A\uFF1A\u4E0D\u6821\u9A8C"
+                                     L"\u7B7E\u540D\uFF0C\u4EC5\u4F9B\u672C\u5730\u6D4B\u8BD5";
 
 std::wstring Wide(const std::string& gbk) { return rt::WideFromGbk(gbk); }
 
@@ -235,7 +238,9 @@ int RunUpdaterWindow(const RunSettings& settings) {
     RECT frame{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRect(&frame, style, FALSE);
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    HWND window = CreateWindowExW(0, kWindowClass, kTitle, style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+    // A build that installs unsigned documents says so on every run.
+    const wchar_t* title = settings.trust.allowUnsigned ? kUnsignedTitle : kTitle;
+    HWND window = CreateWindowExW(0, kWindowClass, title, style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
                                   instance, self.get());
     if (!window) return kExitFailed;

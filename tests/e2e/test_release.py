@@ -18,6 +18,8 @@ from harness.shell_link import read_shell_link
 from launcher_case import windows_path
 
 PASSWORD = "throw-away password"
+# The second brand's updater pins test key B.
+UPDATE_KEY = paths.REPO / "tests" / "data" / "update-keys" / "TEST-ONLY-key-b.key"
 _release = None
 
 
@@ -49,7 +51,7 @@ class Release:
     def run(self, name: str) -> Path:
         out = self.root / name
         env = dict(os.environ, LUMADREL_SIGN_PKCS12=str(self.pkcs12), LUMADREL_SIGN_PASSWORD=PASSWORD,
-                   CMAKE_BUILD_TYPE=_build_type(self.build))
+                   CMAKE_BUILD_TYPE=_build_type(self.build), LUMADREL_UPDATE_KEY=str(UPDATE_KEY))
         result = subprocess.run([str(paths.REPO / "scripts" / "release.sh"), "--brand",
                                  str(paths.REPO / "tests" / "data" / "brands" / "second"), "--target",
                                  paths.windows_target(), "--build", str(self.build), "--out", str(out)],
@@ -96,6 +98,12 @@ class ReleaseTest(unittest.TestCase):
                 data[len(data) // 3] ^= 0x01
                 tampered.write_bytes(data)
                 self.assertNotEqual(verify(tampered, made.certificate).returncode, 0, "a changed byte still verified")
+        # The update document is signed with the brand's key, as minisign itself verifies it.
+        document = made.first / "publish" / made.brand["update_path"].lstrip("/")
+        result = subprocess.run(["minisign", "-V", "-p", str(UPDATE_KEY.with_name("test-key-b.pub")), "-m",
+                                 str(document)], capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertIn("update document: signed with", made.last_output)
 
     def test_a_second_run_of_the_same_inputs_gives_the_same_bytes(self):
         made = release()
@@ -117,10 +125,11 @@ class ReleaseTest(unittest.TestCase):
                                  paths.windows_target(), "--build", str(build), "--out", str(made.root / "unsigned")],
                                 capture_output=True, text=True, timeout=1200,
                                 env={k: v for k, v in dict(os.environ, CMAKE_BUILD_TYPE=_build_type(build)).items()
-                                     if not k.startswith("LUMADREL_SIGN")})
+                                     if not k.startswith(("LUMADREL_SIGN", "LUMADREL_UPDATE_KEY"))})
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(result.stdout.strip().splitlines()[-1],
                          f"==> release {made.root / 'unsigned'}: unsigned (no LUMADREL_SIGN_PKCS12 given)")
+        self.assertIn("==> update document: UNSIGNED (no LUMADREL_UPDATE_KEY given)", result.stdout)
         self.assertNotEqual(verify(made.root / "unsigned" / made.brand["executable"], made.certificate).returncode, 0)
 
 

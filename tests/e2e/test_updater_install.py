@@ -66,12 +66,6 @@ class UpdaterInstallTest(UpdaterCase):
         [game_start] = launcher.stand_in_starts("main.exe")
         self.addCleanup(self.kill_quietly, launcher, int(game_start["process_id"]))
 
-    def kill_quietly(self, session, pid: int):
-        try:
-            session.kill(pid)
-        except Exception:
-            pass
-
     def test_a_kill_at_any_step_of_the_install_leaves_the_old_or_the_new_set(self):
         observer = self.app()
         old_game = self.game_folder(name="reference")
@@ -109,20 +103,6 @@ class UpdaterInstallTest(UpdaterCase):
         self.assertEqual(outcomes, sorted(outcomes, key=lambda o: o == "new"), outcomes)
         self.assertIn("old", outcomes)
         self.assertIn("new", outcomes)
-
-    def kill_started_launcher(self, observer, game, starts_before: int = 0):
-        """Ends the stand-in launcher the updater started at the end (it records its process id)."""
-        deadline = time.monotonic() + 15
-        log = game / "Lumadrel.exe.log"
-        while True:
-            starts = [int(line.split("=")[1]) for line in
-                      (log.read_text(encoding="utf-8").splitlines() if log.exists() else [])
-                      if line.startswith("process_id=")]
-            if len(starts) > starts_before:
-                break
-            self.assertLess(time.monotonic(), deadline, "the updater did not start the launcher")
-            time.sleep(0.1)
-        self.kill_quietly(observer, starts[-1])
 
     def test_a_launcher_that_does_not_end_is_waited_for_then_the_player_asked(self):
         observer = self.app()

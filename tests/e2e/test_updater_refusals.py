@@ -10,16 +10,18 @@ import signal
 import time
 
 from harness.updates import (ACTIVITY, CANCEL, CANCELLED, FAILED, INSTALLED, RETRY, WORK_FOLDER, UpdaterWindow,
-                             update_ini)
+                             signed, update_ini)
 from launcher_case import UPDATE_URL
 from updater_case import DOCUMENT_PATH, FILES_PATH, UpdaterCase
 
 HASH = "a" * 64
 
 
-def document(entries: str, version: str = "1.0.1") -> bytes:
-    return (f'<?xml version="1.0" encoding="gbk"?>\r\n<Info><Version>{version}</Version>'
-            f'<Files base="files/1.0.1/">{entries}</Files></Info>\r\n').encode("gbk")
+def document(entries: str, version: str = "1.0.1", expires: str = "2099-01-01T00:00:00Z", sequence: int = 1,
+             files: bool = True) -> bytes:
+    listed = f'<Files base="files/1.0.1/">{entries}</Files>' if files else ""
+    return (f'<?xml version="1.0" encoding="gbk"?>\r\n<Info><Version>{version}</Version><Expires>{expires}</Expires>'
+            f'<Sequence>{sequence}</Sequence>{listed}</Info>\r\n').encode("gbk")
 
 
 def entry(path: str, size: str = "5", sha256: str = HASH) -> str:
@@ -124,7 +126,7 @@ class UpdaterRefusalTest(UpdaterCase):
                 game = self.game_folder(name="hostile")
                 outside = sorted(p.name for p in self.artifacts.iterdir())
                 before = self.installed(game)
-                server.documents = {DOCUMENT_PATH: bytes_}
+                server.documents = signed({DOCUMENT_PATH: bytes_})
                 server.requests.clear()
                 message = self.finish_with_error(session, self.run_updater(session, game), "拒绝")
                 self.assertIn(shown, message)
@@ -132,7 +134,7 @@ class UpdaterRefusalTest(UpdaterCase):
                 self.assertFalse((game / WORK_FOLDER).exists())
                 self.assertEqual(sorted(p.name for p in self.artifacts.iterdir()), outside)
                 self.assertFalse((self.testbed.prefix / "drive_c" / "x").exists())
-                self.assertEqual(server.requests, [DOCUMENT_PATH])
+                self.assertEqual(server.requests, [DOCUMENT_PATH, DOCUMENT_PATH + ".minisig"])
 
     def test_bad_answers_from_the_server_change_nothing(self):
         session = self.app()
@@ -145,12 +147,13 @@ class UpdaterRefusalTest(UpdaterCase):
         too_big = "".join(entry(f"big{i}.dat", size=str(free // pieces + 2**30), sha256=f"{i:064x}")
                           for i in range(pieces))
         cases = [
-            ("more than the disk holds", {DOCUMENT_PATH: document(too_big)}, "磁盘空间不足"),
-            ("a file shorter than listed", {DOCUMENT_PATH: document(entry("data\\map01.dat", size="100")),
-                                            FILES_PATH + "data/map01.dat": short}, "大小不同"),
-            ("garbage instead of the document", {DOCUMENT_PATH: bytes(range(256)) * 20}, "无法解析"),
+            ("more than the disk holds", signed({DOCUMENT_PATH: document(too_big)}), "磁盘空间不足"),
+            ("a file shorter than listed", signed({DOCUMENT_PATH: document(entry("data\\map01.dat", size="100")),
+                                                   FILES_PATH + "data/map01.dat": short}), "大小不同"),
+            ("signed garbage instead of the document", signed({DOCUMENT_PATH: b"<?xml encoding='gbk'?>" +
+                                                               bytes(range(256)) * 20}), "无法解析"),
             ("no document", {}, "HTTP 404"),
-            ("no file list", {DOCUMENT_PATH: b"<Info><Version>1.0.1</Version></Info>"}, "更新服务器没有提供文件列表"),
+            ("no file list", signed({DOCUMENT_PATH: document("", files=False)}), "更新服务器没有提供文件列表"),
         ]
         server = self.document_server(documents={})
         for case, documents, reason in cases:

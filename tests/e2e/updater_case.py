@@ -3,9 +3,11 @@
 tovrin.exe run from the folder as the launcher runs it."""
 
 import shutil
+import time
 
 from harness import paths
-from harness.updates import files_of, install_real_updater, publish, update_ini, write_files
+from harness.updates import (SEQUENCE_FILE, TEST_KEY_A, WORK_FOLDER, files_of, install_real_updater, publish,
+                             update_ini, write_files)
 from launcher_case import UPDATE_URL, LauncherCase
 
 DOCUMENT_PATH = "/vorlenk2/update.xml"
@@ -49,20 +51,23 @@ class UpdaterCase(LauncherCase):
         install_real_updater(game)
         return game
 
-    def publish_new_version(self, game, files: dict = None, version: str = "1.0.1"):
-        """Publishes the game folder with `files` changed as `version` into a www folder of the test."""
+    def publish_new_version(self, game, files: dict = None, version: str = "1.0.1", key=TEST_KEY_A):
+        """Publishes the game folder with `files` changed as `version` into a www folder of the test,
+        signed with `key` (None: unsigned)."""
         source = self.artifacts / f"published-{version}"
         if source.exists():
             shutil.rmtree(source)
         shutil.copytree(game, source, ignore=shutil.ignore_patterns("tovrin.update", "*.log"))
         write_files(source, self.new_files() if files is None else files)
         www = self.artifacts / "www"
-        publish(version, source, www)
+        publish(version, source, www, key=key)
         return www
 
     def installed(self, game) -> dict:
-        """The game folder's files as a player has them (the updater's work folder and logs left out)."""
-        return {path: data for path, data in files_of(game).items() if not path.endswith(".log")}
+        """The game folder's files as a player has them (the updater's work folder, its record of
+        sequence numbers and logs left out)."""
+        return {path: data for path, data in files_of(game, skip=(WORK_FOLDER, SEQUENCE_FILE)).items()
+                if not path.endswith(".log")}
 
     def expected_set(self, game, files: dict, version: str) -> dict:
         expected = {path: data for path, data in files.items()}
@@ -73,3 +78,23 @@ class UpdaterCase(LauncherCase):
     def run_updater(self, session, game, url: str = UPDATE_URL) -> int:
         """Starts tovrin.exe as the launcher does (the update URL and "test"); gives its process id."""
         return session.start(game / "tovrin.exe", url, "test", cwd=game)
+
+    def kill_quietly(self, session, pid: int):
+        try:
+            session.kill(pid)
+        except Exception:
+            pass
+
+    def kill_started_launcher(self, observer, game, starts_before: int = 0, launcher: str = "Lumadrel.exe"):
+        """Ends the stand-in launcher the updater started at the end (it records its process id)."""
+        deadline = time.monotonic() + 15
+        log = game / f"{launcher}.log"
+        while True:
+            starts = [int(line.split("=")[1]) for line in
+                      (log.read_text(encoding="utf-8").splitlines() if log.exists() else [])
+                      if line.startswith("process_id=")]
+            if len(starts) > starts_before:
+                break
+            self.assertLess(time.monotonic(), deadline, "the updater did not start the launcher")
+            time.sleep(0.1)
+        self.kill_quietly(observer, starts[-1])

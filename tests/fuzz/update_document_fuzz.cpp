@@ -1,4 +1,4 @@
-// fuzz-sources: updater/update_document.cpp updater/entry_paths.cpp services/xml_element.cpp services/xml_entities.cpp services/xml_parser.cpp services/xml_document.cpp services/file_bytes.cpp
+// fuzz-sources: updater/update_document.cpp updater/utc_time.cpp updater/entry_paths.cpp services/xml_element.cpp services/xml_entities.cpp services/xml_parser.cpp services/xml_document.cpp services/file_bytes.cpp
 // fuzz-libraries:
 // fuzz-seeds: tests/data/updates/*.xml tests/data/xml/*.xml
 #include <cstddef>
@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     updater::UpdateDocument again;
     if (updater::ParseUpdateDocument(updater::WriteUpdateDocument(document), &again).status !=
             updater::DocumentStatus::Ok ||
-        again.version != document.version || again.base != document.base ||
+        again.version != document.version || again.base != document.base || again.expires != document.expires ||
+        again.sequence != document.sequence ||
         again.files.size() != document.files.size())
         __builtin_trap();
     for (size_t i = 0; i < document.files.size(); ++i) {

@@ -19,6 +19,7 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 SCRIPT = REPO / "scripts" / "brand.py"
 DEFAULT = (REPO / "brands" / "default" / "brand.toml").read_text(encoding="utf-8")
+KEY = re.search(r'public_keys = \["([^"]*)"\]', DEFAULT).group(1)
 FORMC = os.environ.get("LUMADREL_FORMC")
 
 
@@ -73,6 +74,15 @@ class BrandChecks(unittest.TestCase):
             ("a host with a blank", ('host = "127.0.0.1"', 'host = "game server"'), 'host = "game', "game_server.host"),
             ("an empty name", ('name = "Lumadrel"', 'name = ""'), "name =", "product.name: must not be empty"),
             ("a table of no brand", ("[game]\n", "[gmae]\n"), "[gmae]", "[gmae]: not a brand table"),
+            ("a public key cut short", (KEY, KEY[:-4]), "public_keys =", "update.public_keys: 'RWSO"),
+            ("a secret key line as a public key", (KEY, "RWQAAEIyAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"), "public_keys =",
+             "is not the base64 line of a minisign public key"),
+            ("no public key", (f'public_keys = ["{KEY}"]', ""), "[update]", "update.public_keys: missing"),
+            ("a key and unsigned updates", (f'public_keys = ["{KEY}"]',
+                                            f'public_keys = ["{KEY}"]\nallow_unsigned_updates = true'),
+             "allow_unsigned_updates =", "update.allow_unsigned_updates: cannot go with public_keys"),
+            ("an unknown scheme", ('# scheme = "https"', 'scheme = "ftp"'), "scheme =",
+             "update.scheme: must be \"http\" or \"https\""),
         ]
         for what, (old, new), line_text, words in cases:
             with self.subTest(what):
@@ -113,8 +123,20 @@ class BrandChecks(unittest.TestCase):
         resources = (self.out / "resources.rc").read_bytes().decode("gbk")
         self.assertIn('VALUE "CompanyName", "星辰工作室"', resources)
         self.assertIn("FILEVERSION 1, 0, 0, 0", resources)
+        self.assertIn(f'constexpr char kUpdatePublicKeys[] = "{KEY}";', settings)
+        self.assertIn("constexpr bool kAllowUnsignedUpdates = false;", settings)
         record = json.loads((self.out / "brand.json").read_text(encoding="utf-8"))
         self.assertEqual(record["update_url"], "http://127.0.0.1:8080/vorlenk2/update.xml")
+
+    def test_https_and_a_brand_for_local_testing_without_keys(self):
+        self.write(DEFAULT.replace('# scheme = "https"', 'scheme = "https"').replace(
+            f'public_keys = ["{KEY}"]', "allow_unsigned_updates = true"))
+        self.assertEqual(self.refused_or_ok(), 0)
+        settings = (self.out / "generated" / "launcher" / "build_settings.h").read_text(encoding="utf-8")
+        self.assertIn('constexpr char kUpdatePublicKeys[] = "";', settings)
+        self.assertIn("constexpr bool kAllowUnsignedUpdates = true;", settings)
+        record = json.loads((self.out / "brand.json").read_text(encoding="utf-8"))
+        self.assertEqual(record["update_url"], "https://127.0.0.1:8080/vorlenk2/update.xml")
 
     def refused_or_ok(self):
         result = run(self.brand, self.out)

@@ -61,6 +61,11 @@ TEST(InstallJournal, RefusesAnythingButAWholeJournal) {
                  "\\..\t61\nend\n",
              std::string("tovrin-journal 1\ntarget\t3A\nprevious\t30\nend\n"),
              whole + whole,
+             // Lines out of the one order the updater writes.
+             std::string("tovrin-journal 1\nprevious\t30\ntarget\t31\nend\n"),
+             std::string("tovrin-journal 1\ntarget\t31\nfolder\t61\nprevious\t30\nend\n"),
+             std::string("tovrin-journal 1\ntarget\t31\nprevious\t30\nfile\t0\t") + std::string(64, 'a') +
+                 "\t61\nfolder\t62\nend\n",
          })
         EXPECT_FALSE(updater::ParseJournal(bad).has_value()) << bad;
 }

@@ -20,10 +20,13 @@ std::string Entry(const std::string& path, const std::string& size = "5", const 
     return "<File path=\"" + path + "\" size=\"" + size + "\" sha256=\"" + hash + "\"/>";
 }
 
+const std::string kStamps = "<Expires>2027-01-07T00:00:00Z</Expires><Sequence>12</Sequence>";
+
 std::string Document(const std::string& entries, const std::string& version = "1.0.1",
-                     const std::string& files = "<Files base=\"files/1.0.1/\">") {
-    return "<?xml version=\"1.0\" encoding=\"gbk\"?>\r\n<Info>\r\n  <Version>" + version + "</Version>\r\n  " + files +
-           entries + "</Files>\r\n</Info>\r\n";
+                     const std::string& files = "<Files base=\"files/1.0.1/\">", const std::string& stamps = kStamps,
+                     const std::string& declaration = "<?xml version=\"1.0\" encoding=\"gbk\"?>") {
+    return declaration + "\r\n<Info>\r\n  <Version>" + version + "</Version>\r\n  " + stamps + files + entries +
+           "</Files>\r\n</Info>\r\n";
 }
 
 DocumentProblem Parse(const std::string& bytes, UpdateDocument* document = nullptr) {
@@ -33,12 +36,13 @@ DocumentProblem Parse(const std::string& bytes, UpdateDocument* document = nullp
 
 TEST(UpdateDocument, ListsEveryFileWithItsSizeAndHash) {
     UpdateDocument document;
-    std::string bytes = "<!-- published -->" +
-                        Document(Entry("Lumadrel.exe", "1234567", kOtherHash) + "\r\n" + Entry("data/地图.dat", "0") +
-                                     "<Note>ignored</Note>" + Entry("a &amp; b.txt", "18"),
+    std::string bytes = Document("<!-- published -->" + Entry("Lumadrel.exe", "1234567", kOtherHash) + "\r\n" +
+                                     Entry("data/地图.dat", "0") + "<Note>ignored</Note>" + Entry("a &amp; b.txt", "18"),
                                  " 1.0.1 ");
     ASSERT_EQ(Parse(bytes, &document).status, DocumentStatus::Ok);
     EXPECT_EQ(document.version, "1.0.1");
+    EXPECT_EQ(document.expires, 1799280000);  // 2027-01-07T00:00:00Z
+    EXPECT_EQ(document.sequence, 12u);
     EXPECT_EQ(document.base, "files/1.0.1/");
     ASSERT_EQ(document.files.size(), 3u);
     EXPECT_EQ(document.files[0].path, "Lumadrel.exe");
@@ -51,7 +55,8 @@ TEST(UpdateDocument, ListsEveryFileWithItsSizeAndHash) {
 
 TEST(UpdateDocument, WithoutAFileListIsReportedAndGivesNothing) {
     UpdateDocument document;
-    DocumentProblem problem = Parse("<Info><Version>1.0.1</Version></Info>", &document);
+    DocumentProblem problem =
+        Parse("<?xml version=\"1.0\" encoding=\"GBK\"?><Info><Version>1.0.1</Version>" + kStamps + "</Info>", &document);
     EXPECT_EQ(problem.status, DocumentStatus::NoFileList);
     EXPECT_EQ(updater::DescribeDocumentProblem(problem), "更新服务器没有提供文件列表");
     EXPECT_TRUE(document.files.empty());
@@ -65,11 +70,12 @@ TEST(UpdateDocument, RefusesBrokenDocuments) {
         std::string bytes;
         DocumentStatus status;
     } cases[] = {
-        {"empty", "", DocumentStatus::NotXml},
+        {"empty", "", DocumentStatus::NotGbk},
         {"past the size limit", Document(std::string(updater::kLargestDocument, ' ')), DocumentStatus::TooLarge},
-        {"not XML", "版本 1.0.1", DocumentStatus::NotXml},
-        {"unclosed", "<Info><Version>1</Version><Files>", DocumentStatus::NotXml},
-        {"another root", "<Update><Version>1</Version><Files/></Update>", DocumentStatus::NoVersion},
+        {"not XML", "<?xml encoding='gbk'?>版本 1.0.1", DocumentStatus::NotXml},
+        {"unclosed", "<?xml encoding='gbk'?><Info><Version>1</Version><Files>", DocumentStatus::NotXml},
+        {"another root", "<?xml encoding='gbk'?><Update><Version>1</Version><Files/></Update>",
+         DocumentStatus::NoVersion},
         {"empty version", Document("", ""), DocumentStatus::NoVersion},
         {"quoted version", Document("", "\"1.0\""), DocumentStatus::BadVersion},
         {"version with a line break", Document("", "<![CDATA[1.0\n2]]>"), DocumentStatus::BadVersion},
@@ -86,12 +92,69 @@ TEST(UpdateDocument, RefusesBrokenDocuments) {
         {"hash not hex", Document(Entry("a", "1", std::string(63, 'a') + "g")), DocumentStatus::BadHash},
         {"the same file twice", Document(Entry("Data\\x.dat") + Entry("data/X.DAT")), DocumentStatus::DuplicatePath},
         {"a file where a folder is", Document(Entry("data\\x") + Entry("data")), DocumentStatus::PathConflict},
+        {"no expiry", Document("", "1.0.1", "<Files>", "<Sequence>1</Sequence>"), DocumentStatus::NoExpiry},
+        {"an expiry with an offset", Document("", "1.0.1", "<Files>", "<Expires>2027-01-07T00:00:00+08:00</Expires>"),
+         DocumentStatus::BadExpiry},
+        {"no sequence", Document("", "1.0.1", "<Files>", "<Expires>2027-01-07T00:00:00Z</Expires>"),
+         DocumentStatus::NoSequence},
+        {"a negative sequence", Document("", "1.0.1", "<Files>", kStamps.substr(0, 39) + "<Sequence>-1</Sequence>"),
+         DocumentStatus::BadSequence},
     };
     for (const Case& c : cases) {
         UpdateDocument document;
         EXPECT_EQ(Parse(c.bytes, &document).status, c.status) << c.what;
         EXPECT_TRUE(document.files.empty()) << c.what;
     }
+}
+
+// A signed document says one thing to every reader, or it is refused.
+TEST(UpdateDocument, RefusesWhatTwoReadersCouldReadDifferently) {
+    const std::string files = "<Files base=\"files/1.0.1/\">";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        DocumentStatus status;
+        const char* named;
+    } cases[] = {
+        {"a second version", Document("", "1.0.1</Version><Version>9.9.9"), DocumentStatus::Ambiguous, "Version"},
+        {"a second expiry", Document("", "1.0.1", files, kStamps + "<Expires>2099-01-01T00:00:00Z</Expires>"),
+         DocumentStatus::Ambiguous, "Expires"},
+        {"a second sequence", Document("", "1.0.1", files, kStamps + "<Sequence>99</Sequence>"),
+         DocumentStatus::Ambiguous, "Sequence"},
+        {"a second file list", Document(Entry("a"), "1.0.1", "<Files base=\"x/\"><File/></Files>" + files),
+         DocumentStatus::Ambiguous, "Files"},
+        {"a second base", Document("", "1.0.1", "<Files base=\"a/\" base=\"b/\">"), DocumentStatus::Ambiguous,
+         "Files@base"},
+        {"a second path on an entry", Document(Entry("a") + "<File path=\"b\" path=\"c\" size=\"1\"/>"),
+         DocumentStatus::Ambiguous, "File@path"},
+        {"no encoding declaration", Document("", "1.0.1", files, kStamps, ""), DocumentStatus::NotGbk, ""},
+        {"a UTF-8 declaration", Document("", "1.0.1", files, kStamps, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
+         DocumentStatus::NotGbk, ""},
+        {"a GB2312 declaration", Document("", "1.0.1", files, kStamps, "<?xml encoding=\"gb2312\"?>"),
+         DocumentStatus::NotGbk, ""},
+        {"a byte-order mark", "\xEF\xBB\xBF" + Document(""), DocumentStatus::NotGbk, ""},
+        {"GBK named inside another value", Document("", "1.0.1", files, kStamps,
+                                                    "<?xml version=\"1 encoding='gbk'\" encoding=\"utf-8\"?>"),
+         DocumentStatus::NotGbk, ""},
+        {"two encodings", Document("", "1.0.1", files, kStamps, "<?xml encoding=\"gbk\" encoding=\"utf-8\"?>"),
+         DocumentStatus::NotGbk, ""},
+        {"a document type", Document("", "1.0.1", files, kStamps,
+                                     "<?xml encoding=\"gbk\"?><!DOCTYPE Info [<!ENTITY v \"9.9.9\">]>"),
+         DocumentStatus::NotGbk, ""},
+    };
+    for (const Case& c : cases) {
+        UpdateDocument document;
+        DocumentProblem problem = Parse(c.bytes, &document);
+        EXPECT_EQ(problem.status, c.status) << c.what;
+        EXPECT_NE(updater::DescribeDocumentProblem(problem).find(c.named), std::string::npos) << c.what;
+        EXPECT_TRUE(document.version.empty()) << c.what;
+    }
+    // What readers of one version agree on stays readable: other elements and attributes are left alone.
+    EXPECT_EQ(Parse(Document(Entry("a") + "<File path=\"b\" size=\"1\" sha256=\"" + kHash + "\" chunks=\"x\"/>", "1.0.1",
+                             "<Files base=\"f/\" mirror=\"m/\">", kStamps + "<Notes>新</Notes>",
+                             "<?xml version='1.0' encoding = 'Gbk' standalone='yes'?>"))
+                  .status,
+              DocumentStatus::Ok);
 }
 
 TEST(UpdateDocument, OneHostileEntryRefusesTheWholeListAndIsNamed) {
@@ -107,6 +170,7 @@ TEST(UpdateDocument, OneHostileEntryRefusesTheWholeListAndIsNamed) {
         {"dir\\NUL.txt", PathProblem::DeviceName},
         {std::string(10000, 'x'), PathProblem::TooLong},
         {"update.ini", PathProblem::UpdaterOwnName},
+        {"TOVRIN.sequence", PathProblem::UpdaterOwnName},
     };
     for (const Case& c : cases) {
         UpdateDocument document;
@@ -133,11 +197,15 @@ TEST(UpdateDocument, RefusesMoreFilesThanTheLimit) {
 TEST(UpdateDocument, WhatThePublishToolWritesReadsBackTheSame) {
     UpdateDocument written;
     written.version = "2.0 <beta> & 新";
+    written.expires = 4102444799;  // 2099-12-31T23:59:59Z
+    written.sequence = updater::kLargestSequence;
     written.base = "http://cdn.example/files/2.0/?a=1&b=2";
     written.files = {{"Lumadrel.exe", 23273935, kHash}, {"数据\\a & b's.dat", 0, std::string(64, '0')}};
     UpdateDocument read;
     ASSERT_EQ(Parse(updater::WriteUpdateDocument(written), &read).status, DocumentStatus::Ok);
     EXPECT_EQ(read.version, written.version);
+    EXPECT_EQ(read.expires, written.expires);
+    EXPECT_EQ(read.sequence, written.sequence);
     EXPECT_EQ(read.base, written.base);
     ASSERT_EQ(read.files.size(), 2u);
     for (size_t i = 0; i < 2; ++i) {

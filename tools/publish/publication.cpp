@@ -7,17 +7,22 @@
 #include <openssl/evp.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "server/gbk_converter.h"
 #include "updater/entry_paths.h"
 #include "updater/file_urls.h"
 #include "updater/update_document.h"
+#include "updater/update_signature.h"
 
 namespace publish {
 
-const std::vector<std::string> kAlwaysExcluded = {"update.ini", "duzo.ini", "tovrin.update"};
+const std::vector<std::string> kAlwaysExcluded = {"update.ini", "duzo.ini", std::string(updater::kWorkFolderName),
+                                                  std::string(updater::kSequenceFileName)};
 
 namespace {
 
@@ -128,9 +133,78 @@ bool WriteWhole(const fs::path& target, const std::string& bytes, std::string* e
     return true;
 }
 
+
+std::string ReadWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+fs::path SignaturePath(const fs::path& document) { return document.string() + ".minisig"; }
+
+// The highest sequence number the published document carries (0 without one).
+uint64_t PublishedSequence(const fs::path& documentPath) {
+    updater::UpdateDocument published;
+    std::string bytes = ReadWhole(documentPath);
+    if (updater::ParseUpdateDocument(bytes, &published).status == updater::DocumentStatus::Ok)
+        return published.sequence;
+    return 0;
+}
+
+bool CheckRequest(const PublishRequest& request, std::string* error) {
+    if (request.expiresDays < 1 || request.expiresDays > kMostExpiresDays) {
+        *error = "--expires-days must be between 1 and " + std::to_string(kMostExpiresDays);
+        return false;
+    }
+    return true;
+}
+
+// Raises the sequence, sets the expiry, and writes the document and then its
+// signature (or removes a signature left from before, which no longer fits).
+bool WriteDocument(const PublishRequest& request, const fs::path& documentPath, updater::UpdateDocument* document,
+                   PublishSummary* summary, std::string* error) {
+    const int64_t now = request.now ? request.now : static_cast<int64_t>(std::time(nullptr));
+    document->sequence = PublishedSequence(documentPath) + 1;
+    document->expires = now + int64_t(request.expiresDays) * 86400;
+    std::string xml = updater::WriteUpdateDocument(*document);
+    // What the updater would make of it: a document it refuses is never published.
+    updater::UpdateDocument check;
+    updater::DocumentProblem problem = updater::ParseUpdateDocument(xml, &check);
+    if (problem.status != updater::DocumentStatus::Ok) {
+        std::string reason;
+        server::GbkConverter().ToUtf8(updater::DescribeDocumentProblem(problem), reason);
+        *error = "the updater would refuse this document: " + reason;
+        return false;
+    }
+    std::string signature;
+    if (request.signingKey) {
+        std::string comment = "timestamp:" + std::to_string(now) + "\tfile:" + documentPath.filename().string() +
+                              "\thashed";
+        signature = SignDocument(xml, *request.signingKey, comment);
+        if (updater::VerifySignature(xml, signature, {request.signingKey->Public()}).status !=
+            updater::SignatureStatus::Ok) {
+            *error = "the signature made does not verify";
+            return false;
+        }
+    }
+    if (!WriteWhole(documentPath, xml, error)) return false;
+    std::error_code code;
+    if (request.signingKey) {
+        if (!WriteWhole(SignaturePath(documentPath), signature, error)) return false;
+    } else if (fs::remove(SignaturePath(documentPath), code); code) {
+        *error = "cannot remove the old signature " + SignaturePath(documentPath).string();
+        return false;
+    }
+    summary->document = documentPath.string();
+    summary->sequence = document->sequence;
+    summary->expires = document->expires;
+    summary->isSigned = request.signingKey.has_value();
+    return true;
+}
+
 }  // namespace
 
 bool Publish(const PublishRequest& request, PublishSummary* summary, std::string* error) {
+    if (!CheckRequest(request, error)) return false;
     server::GbkConverter converter;
     updater::UpdateDocument document;
     if (!converter.ToGbk(request.version, document.version) ||
@@ -163,19 +237,28 @@ bool Publish(const PublishRequest& request, PublishSummary* summary, std::string
         document.files.push_back(std::move(file));
     }
 
-    std::string xml = updater::WriteUpdateDocument(document);
-    // What the updater would make of it: a document it refuses is never published.
-    updater::UpdateDocument check;
-    updater::DocumentProblem problem = updater::ParseUpdateDocument(xml, &check);
-    if (problem.status != updater::DocumentStatus::Ok) {
-        std::string reason;
-        converter.ToUtf8(updater::DescribeDocumentProblem(problem), reason);
-        *error = "the updater would refuse this document: " + reason;
+    if (!WriteDocument(request, documentPath, &document, summary, error)) return false;
+    summary->files = document.files.size();
+    return true;
+}
+
+bool Resign(const PublishRequest& request, PublishSummary* summary, std::string* error) {
+    if (!CheckRequest(request, error)) return false;
+    if (!request.signingKey) {
+        *error = "re-signing needs a signing key";
         return false;
     }
-    if (!WriteWhole(documentPath, xml, error)) return false;
+    const fs::path documentPath = fs::path(request.wwwFolder) / request.documentPath;
+    updater::UpdateDocument document;
+    updater::DocumentProblem problem = updater::ParseUpdateDocument(ReadWhole(documentPath), &document);
+    if (problem.status != updater::DocumentStatus::Ok) {
+        std::string reason;
+        server::GbkConverter().ToUtf8(updater::DescribeDocumentProblem(problem), reason);
+        *error = "cannot re-sign " + documentPath.string() + ": " + reason;
+        return false;
+    }
+    if (!WriteDocument(request, documentPath, &document, summary, error)) return false;
     summary->files = document.files.size();
-    summary->document = documentPath.string();
     return true;
 }
 

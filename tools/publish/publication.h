@@ -2,12 +2,16 @@
 // hashed and copied to <www>/<document folder>/files/<version>/, and the
 // update document listing them is written to <www>/<document>. Each file is
 // written under a hidden temporary name and renamed, so the server never
-// hands out half a file or half a document.
+// hands out half a file or half a document. With a signing key, the
+// document's signature is written beside it (<document>.minisig).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "tools/publish/signing_key.h"
 
 namespace publish {
 
@@ -17,7 +21,14 @@ struct PublishRequest {
     std::string wwwFolder;
     std::string documentPath = "vorlenk2/update.xml";  // below wwwFolder, as the launcher asks for it
     std::vector<std::string> excluded;                 // patterns for paths or names (fnmatch)
+    std::optional<SigningKey> signingKey;              // none: the document is written unsigned
+    int expiresDays = 30;                              // the document's validity from now
+    int64_t now = 0;                                   // seconds since 1970 UTC; 0 reads the clock
 };
+
+// The longest validity a document may be given: an expiry is what stops an
+// old document from being replayed for ever.
+constexpr int kMostExpiresDays = 3650;
 
 // Files that belong to the player's machine, never published.
 extern const std::vector<std::string> kAlwaysExcluded;
@@ -26,9 +37,17 @@ struct PublishSummary {
     size_t files = 0;
     uint64_t bytes = 0;
     std::string document;  // the path written
+    uint64_t sequence = 0;
+    int64_t expires = 0;
+    bool isSigned = false;
 };
 
 // False with `error` set (nothing of the document is changed then).
 bool Publish(const PublishRequest& request, PublishSummary* summary, std::string* error);
+
+// Signs the published document again with a new expiry and the next sequence
+// number, without touching any published file (the version, gameFolder and
+// excluded fields are not used).
+bool Resign(const PublishRequest& request, PublishSummary* summary, std::string* error);
 
 }  // namespace publish

@@ -2,31 +2,49 @@
 //
 //   lumadrel-publish --version 1.0.1 --from GAME_FOLDER --www WWW_FOLDER
 //                    [--document vorlenk2/update.xml] [--exclude PATTERN]...
+//                    [--sign-key FILE] [--expires-days N]
+//   lumadrel-publish --resign --www WWW_FOLDER --sign-key FILE [--document PATH] [--expires-days N]
+#include <charconv>
+#include <cstdlib>
 #include <iostream>
 #include <string_view>
 
 #include "tools/publish/publication.h"
+#include "updater/utc_time.h"
 
 namespace {
 
 void Usage(const char* program) {
     std::cerr << "Usage: " << program << " --version TEXT --from GAME_FOLDER --www WWW_FOLDER\n"
-                 "                [--document PATH] [--exclude PATTERN]...\n"
+                 "                [--document PATH] [--exclude PATTERN]... [--sign-key FILE] [--expires-days N]\n"
+                 "       " << program << " --resign --www WWW_FOLDER --sign-key FILE [--document PATH]"
+                 " [--expires-days N]\n"
                  "Copies every file of GAME_FOLDER to WWW_FOLDER/<document folder>/files/<version>/ and writes\n"
                  "the update document (default vorlenk2/update.xml) listing each with its size and SHA-256.\n"
-                 "update.ini, duzo.ini and tovrin.update are never published; --exclude skips more\n"
-                 "(a pattern for a path, a name or a top-level folder, e.g. '*.log').\n";
+                 "update.ini, duzo.ini, tovrin.update and tovrin.sequence are never published; --exclude skips\n"
+                 "more (a pattern for a path, a name or a top-level folder, e.g. '*.log').\n"
+                 "--sign-key signs the document with a minisign secret key file (<document>.minisig); a key\n"
+                 "with a password reads it from LUMADREL_UPDATE_KEY_PASSWORD. The document expires after\n"
+                 "--expires-days (default 30, counted from SOURCE_DATE_EPOCH when it is set) and carries the\n"
+                 "next sequence number. --resign signs the published document again with a new expiry and\n"
+                 "sequence, touching no published file.\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     publish::PublishRequest request;
+    bool resign = false;
+    std::string keyFile;
     for (int i = 1; i < argc; ++i) {
         std::string_view flag = argv[i];
         if (flag == "--help" || flag == "-h") {
             Usage(argv[0]);
             return 0;
+        }
+        if (flag == "--resign") {
+            resign = true;
+            continue;
         }
         if (i + 1 >= argc) {
             std::cerr << argv[0] << ": " << flag << " needs a value\n";
@@ -38,23 +56,52 @@ int main(int argc, char** argv) {
         else if (flag == "--www") request.wwwFolder = value;
         else if (flag == "--document") request.documentPath = value;
         else if (flag == "--exclude") request.excluded.push_back(value);
-        else {
+        else if (flag == "--sign-key") keyFile = value;
+        else if (flag == "--expires-days") {
+            auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), request.expiresDays);
+            if (failure != std::errc() || end != value.data() + value.size()) {
+                std::cerr << argv[0] << ": --expires-days takes a number of days, not " << value << "\n";
+                return 2;
+            }
+        } else {
             std::cerr << argv[0] << ": unknown flag " << flag << "\n";
             Usage(argv[0]);
             return 2;
         }
     }
-    if (request.version.empty() || request.gameFolder.empty() || request.wwwFolder.empty()) {
+    if (request.wwwFolder.empty() || (resign ? keyFile.empty() : request.version.empty() || request.gameFolder.empty())) {
         Usage(argv[0]);
         return 2;
     }
-    publish::PublishSummary summary;
+    // A reproducible build fixes the clock: the same inputs give the same document and signature.
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        std::string_view text = epoch;
+        std::from_chars(text.data(), text.data() + text.size(), request.now);
+    }
     std::string error;
-    if (!publish::Publish(request, &summary, &error)) {
+    if (!keyFile.empty()) {
+        publish::SigningKey key;
+        if (!publish::LoadSigningKey(keyFile, &key, &error)) {
+            std::cerr << argv[0] << ": " << error << "\n";
+            return 1;
+        }
+        request.signingKey = key;
+    }
+    publish::PublishSummary summary;
+    if (!(resign ? publish::Resign(request, &summary, &error) : publish::Publish(request, &summary, &error))) {
         std::cerr << argv[0] << ": " << error << "\n";
         return 1;
     }
-    std::cout << "published " << request.version << ": " << summary.files << " files, " << summary.bytes
-              << " bytes, " << summary.document << "\n";
+    if (resign) std::cout << "re-signed " << summary.document;
+    else std::cout << "published " << request.version << ": " << summary.files << " files, " << summary.bytes
+                   << " bytes, " << summary.document;
+    std::cout << ", sequence " << summary.sequence << ", expires " << updater::FormatUtcTime(summary.expires) << "\n";
+    if (summary.isSigned) {
+        std::cout << "signed: " << summary.document << ".minisig (key "
+                  << updater::KeyIdText(request.signingKey->id) << ")\n";
+    } else {
+        std::cerr << "warning: the document is NOT signed (no --sign-key): players' updaters refuse it unless the"
+                     " brand sets allow_unsigned_updates = true\n";
+    }
     return 0;
 }

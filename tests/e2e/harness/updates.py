@@ -4,13 +4,15 @@ test hooks only its environment carries), and its window read through the
 driver by control id.
 
     files = files_of(game)                       # {"data/map01.dat": b"...", ...}
-    publish("1.0.1", new_game, www)
+    publish("1.0.1", new_game, www)              # signed with the default brand's test key A
+    documents = signed({"/vorlenk2/update.xml": xml_bytes})  # the same bytes and their .minisig
     window = UpdaterWindow(observer)             # any driver session
     window.wait_text(ACTIVITY, "更新失败", timeout=20)
     window.click(CANCEL)"""
 
 import shutil
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -21,6 +23,10 @@ WINDOW_CLASS = "LumadrelUpdater"
 # Control ids of the updater's window.
 ACTIVITY, FILE, BYTES, RETRY, CANCEL = 100, 110, 130, 140, 150
 WORK_FOLDER = "tovrin.update"
+SEQUENCE_FILE = "tovrin.sequence"
+# The test keys: the default brand pins A, the tests' second brand pins B (tests/data/update-keys).
+TEST_KEY_A = paths.REPO / "tests" / "data" / "update-keys" / "TEST-ONLY-key-a.key"
+TEST_KEY_B = paths.REPO / "tests" / "data" / "update-keys" / "TEST-ONLY-key-b.key"
 # tovrin.exe's exit codes.
 INSTALLED, FAILED, CANCELLED, CRASHED_BY_HOOK = 0, 1, 2, 3
 
@@ -48,15 +54,39 @@ def update_ini(version: str) -> bytes:
     return f"[更新配置]\r\n当前版本={version}\r\n".encode("gbk")
 
 
-def publish(version: str, source: Path, www: Path, *excluded: str):
-    """Publishes the folder's files as `version` below `www` with the publish tool."""
+def publish(version: str, source: Path, www: Path, *excluded: str, key: Path = TEST_KEY_A):
+    """Publishes the folder's files as `version` below `www` with the publish tool, signed with `key`
+    (None: unsigned)."""
     command = [str(paths.require(paths.publish_exe(), "the publish tool")), "--version", version,
                "--from", str(source), "--www", str(www)]
     for pattern in excluded:
         command += ["--exclude", pattern]
+    if key is not None:
+        command += ["--sign-key", str(key)]
     result = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=120)
     if result.returncode != 0:
         raise RuntimeError(f"publishing {version} failed: {result.stderr}")
+
+
+def minisign_signature(document: bytes, key: Path = TEST_KEY_A) -> bytes:
+    """The .minisig that the real minisign tool writes for these bytes (its default, pre-hashed form)."""
+    with tempfile.TemporaryDirectory() as scratch:
+        path = Path(scratch) / "update.xml"
+        path.write_bytes(document)
+        result = subprocess.run(["minisign", "-S", "-s", str(key), "-m", str(path)], stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, timeout=60)
+        if result.returncode != 0:
+            raise RuntimeError(f"minisign -S failed (scripts/install-deps.sh installs it): {result.stderr}")
+        return (Path(scratch) / "update.xml.minisig").read_bytes()
+
+
+def signed(documents: dict, key: Path = TEST_KEY_A) -> dict:
+    """The documents (path -> bytes) and, for each XML one, its signature at path + ".minisig"."""
+    result = dict(documents)
+    for path, data in documents.items():
+        if path.endswith(".xml"):
+            result[path + ".minisig"] = minisign_signature(data, key)
+    return result
 
 
 def with_version_resource(exe: bytes, old: str = "1.0.0.0", new: str = "1.0.1.0") -> bytes:
@@ -102,12 +132,16 @@ class UpdaterWindow:
             time.sleep(0.1)
         raise AssertionError(f"no updater window within {timeout} s")
 
-    def control(self, control_id: int) -> str:
-        """The handle of one of the window's controls."""
-        for control in self.session.controls(self.hwnd or self.find()):
-            if control["id"] == control_id:
-                return control["hwnd"]
-        raise AssertionError(f"the updater's window has no control {control_id}")
+    def control(self, control_id: int, timeout: float = 10) -> str:
+        """The handle of one of the window's controls (a window found while it is being made has none yet)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            for control in self.session.controls(self.hwnd or self.find()):
+                if control["id"] == control_id:
+                    return control["hwnd"]
+            if time.monotonic() >= deadline:
+                raise AssertionError(f"the updater's window has no control {control_id}")
+            time.sleep(0.1)
 
     def text(self, control_id: int) -> str:
         return self.session.driver.check("text", self.control(control_id))["text"]

@@ -1,18 +1,41 @@
 // Publishing a game folder: the files copied below the served folder and a
 // document the updater accepts, or nothing new at all.
 #include <gtest/gtest.h>
+#include <sodium.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "support/tool_run.h"
 #include "tools/publish/publication.h"
 #include "updater/update_document.h"
+#include "updater/update_signature.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+const std::string kKeys = std::string(LUMADREL_TEST_DATA_DIR) + "/update-keys/";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+publish::SigningKey TestKeyA() {
+    publish::SigningKey key;
+    std::string error;
+    EXPECT_TRUE(publish::LoadSigningKey(kKeys + "TEST-ONLY-key-a.key", &key, &error)) << error;
+    return key;
+}
+
+updater::PublicKey PinnedKeyA() {
+    std::string text = ReadFile(kKeys + "test-key-a.pub");
+    return updater::ParsePublicKey(text.substr(text.find('\n') + 1, 56)).value();
+}
 
 class Publication : public ::testing::Test {
 protected:
@@ -34,12 +57,11 @@ protected:
         fs::create_directories((root_ / relative).parent_path());
         std::ofstream(root_ / relative, std::ios::binary) << bytes;
     }
-    std::string Read(const std::string& relative) const {
-        std::ifstream in(root_ / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    publish::PublishRequest Request(const std::string& version) const {
+    std::string Read(const std::string& relative) const { return ReadFile((root_ / relative).string()); }
+    publish::PublishRequest Request(const std::string& version, bool sign = false) const {
         publish::PublishRequest request;
+        if (sign) request.signingKey = TestKeyA();
+        request.now = 1800000000;
         request.version = version;
         request.gameFolder = (root_ / "game").string();
         request.wwwFolder = (root_ / "www").string();
@@ -110,6 +132,136 @@ TEST_F(Publication, NamesTheUpdaterWouldRefuseAreNeverPublished) {
     }
     EXPECT_EQ(Read("www/vorlenk2/update.xml"), before);
     EXPECT_FALSE(fs::exists(root_ / "up"));
+}
+
+TEST_F(Publication, SignsEachDocumentWithTheNextSequenceAndAFreshExpiry) {
+    publish::PublishSummary summary;
+    std::string error;
+    ASSERT_TRUE(publish::Publish(Request("1.0.1", true), &summary, &error)) << error;
+    EXPECT_TRUE(summary.isSigned);
+    updater::UpdateDocument first = Published();
+    EXPECT_EQ(first.sequence, 1u);
+    EXPECT_EQ(first.expires, 1800000000 + 30 * 86400);
+    updater::Verification verified = updater::VerifySignature(Read("www/vorlenk2/update.xml"),
+                                                              Read("www/vorlenk2/update.xml.minisig"), {PinnedKeyA()});
+    EXPECT_EQ(verified.status, updater::SignatureStatus::Ok);
+    EXPECT_EQ(verified.trustedComment, "timestamp:1800000000\tfile:update.xml\thashed");
+
+    publish::PublishRequest next = Request("1.0.2", true);
+    next.expiresDays = 7;
+    ASSERT_TRUE(publish::Publish(next, &summary, &error)) << error;
+    EXPECT_EQ(Published().sequence, 2u);
+    EXPECT_EQ(Published().expires, 1800000000 + 7 * 86400);
+
+    // Re-signing touches no published file; the document gets a new expiry and sequence.
+    const std::string files = Read("www/vorlenk2/files/1.0.2/Lumadrel.exe");
+    const auto written = fs::last_write_time(root_ / "www/vorlenk2/files/1.0.2/Lumadrel.exe");
+    publish::PublishRequest resign = Request("", true);
+    resign.now = 1800000000 + 20 * 86400;
+    ASSERT_TRUE(publish::Resign(resign, &summary, &error)) << error;
+    updater::UpdateDocument resigned = Published();
+    EXPECT_EQ(resigned.sequence, 3u);
+    EXPECT_EQ(resigned.expires, resign.now + 30 * 86400);
+    EXPECT_EQ(resigned.version, "1.0.2");
+    EXPECT_EQ(resigned.files.size(), 3u);
+    EXPECT_EQ(Read("www/vorlenk2/files/1.0.2/Lumadrel.exe"), files);
+    EXPECT_EQ(fs::last_write_time(root_ / "www/vorlenk2/files/1.0.2/Lumadrel.exe"), written);
+    EXPECT_EQ(updater::VerifySignature(Read("www/vorlenk2/update.xml"), Read("www/vorlenk2/update.xml.minisig"),
+                                       {PinnedKeyA()})
+                  .status,
+              updater::SignatureStatus::Ok);
+
+    // Unsigned, the signature of the document before goes: it no longer fits.
+    ASSERT_TRUE(publish::Publish(Request("1.0.3"), &summary, &error)) << error;
+    EXPECT_FALSE(summary.isSigned);
+    EXPECT_EQ(Published().sequence, 4u);
+    EXPECT_FALSE(fs::exists(root_ / "www/vorlenk2/update.xml.minisig"));
+    for (int days : {0, -1, publish::kMostExpiresDays + 1}) {
+        publish::PublishRequest bad = Request("1.0.4", true);
+        bad.expiresDays = days;
+        EXPECT_FALSE(publish::Publish(bad, &summary, &error)) << days;
+    }
+    EXPECT_FALSE(publish::Resign(Request(""), &summary, &error));  // without a key
+    EXPECT_EQ(Published().version, "1.0.3");
+}
+
+// The same key file, protected by a password with the cheapest key derivation
+// libsodium allows (the real default takes a gigabyte), as `minisign -G` lays it out.
+std::string ProtectedKeyFile(const std::string& plainKeyFile, const std::string& password) {
+    std::string text = ReadFile(plainKeyFile);
+    size_t start = text.find('\n') + 1;
+    std::string record = updater::FromBase64(text.substr(start, text.find('\n', start) - start)).value();
+    auto* bytes = reinterpret_cast<unsigned char*>(record.data());
+    std::memcpy(bytes + 2, "Sc", 2);
+    randombytes_buf(bytes + 6, 32);
+    const uint64_t ops = crypto_pwhash_scryptsalsa208sha256_OPSLIMIT_MIN;
+    const uint64_t memory = crypto_pwhash_scryptsalsa208sha256_MEMLIMIT_MIN;
+    for (int i = 0; i < 8; ++i) {
+        bytes[38 + i] = static_cast<unsigned char>(ops >> (8 * i));
+        bytes[46 + i] = static_cast<unsigned char>(memory >> (8 * i));
+    }
+    crypto_generichash_state state;
+    crypto_generichash_init(&state, nullptr, 0, 32);
+    crypto_generichash_update(&state, bytes, 2);
+    crypto_generichash_update(&state, bytes + 54, 72);
+    crypto_generichash_final(&state, bytes + 126, 32);
+    unsigned char stream[104];
+    EXPECT_EQ(crypto_pwhash_scryptsalsa208sha256(stream, sizeof stream, password.data(), password.size(), bytes + 6,
+                                                 ops, memory),
+              0);
+    for (size_t i = 0; i < sizeof stream; ++i) bytes[54 + i] ^= stream[i];
+    return "untrusted comment: minisign encrypted secret key\n" + updater::ToBase64(record) + "\n";
+}
+
+TEST(SigningKeys, OpensMinisignKeysAndRefusesDamagedOnesAndWrongPasswords) {
+    publish::SigningKey key;
+    const std::string plain = ReadFile(kKeys + "TEST-ONLY-key-a.key");
+    ASSERT_EQ(publish::ParseSigningKey(plain, std::nullopt, &key), publish::KeyProblem::None);
+    EXPECT_EQ(updater::KeyIdText(key.id), "53574605B5BAE68E");
+    EXPECT_EQ(key.Public().key, PinnedKeyA().key);
+
+    const std::string locked = ProtectedKeyFile(kKeys + "TEST-ONLY-key-a.key", "open sesame");
+    publish::SigningKey unlocked;
+    EXPECT_EQ(publish::ParseSigningKey(locked, std::string("open sesame"), &unlocked), publish::KeyProblem::None);
+    EXPECT_EQ(unlocked.secret, key.secret);
+    EXPECT_EQ(publish::ParseSigningKey(locked, std::nullopt, &unlocked), publish::KeyProblem::NeedsPassword);
+    EXPECT_EQ(publish::ParseSigningKey(locked, std::string("open sesame!"), &unlocked),
+              publish::KeyProblem::WrongPassword);
+
+    std::string damaged = plain;
+    size_t at = damaged.find('\n') + 120;
+    damaged[at] = damaged[at] == 'A' ? 'B' : 'A';
+    EXPECT_EQ(publish::ParseSigningKey(damaged, std::nullopt, &unlocked), publish::KeyProblem::WrongPassword);
+    EXPECT_EQ(publish::ParseSigningKey(ReadFile(kKeys + "test-key-a.pub"), std::nullopt, &unlocked),
+              publish::KeyProblem::Malformed);
+    EXPECT_EQ(publish::ParseSigningKey("", std::nullopt, &unlocked), publish::KeyProblem::Malformed);
+}
+
+// The real minisign tool and this one agree both ways.
+TEST_F(Publication, SignaturesInteroperateWithTheMinisignTool) {
+    publish::PublishSummary summary;
+    std::string error;
+    ASSERT_TRUE(publish::Publish(Request("1.0.1", true), &summary, &error)) << error;
+    const std::string document = (root_ / "www/vorlenk2/update.xml").string();
+    toolstest::ToolResult verified = toolstest::RunTool("minisign", {"-V", "-p", kKeys + "test-key-a.pub", "-m", document});
+    ASSERT_EQ(verified.exitCode, 0) << "minisign -V refused our signature (is minisign installed? "
+                                       "scripts/install-deps.sh): " << verified.err << verified.out;
+    EXPECT_NE(verified.out.find("timestamp:1800000000"), std::string::npos) << verified.out;
+    toolstest::ToolResult tampered = toolstest::RunTool(
+        "minisign", {"-V", "-p", kKeys + "test-key-b.pub", "-m", document});
+    EXPECT_NE(tampered.exitCode, 0);
+
+    for (bool legacy : {false, true}) {
+        std::vector<std::string> sign = {"-S", "-s", kKeys + "TEST-ONLY-key-a.key", "-m", document, "-x",
+                                         document + ".tool.minisig"};
+        if (legacy) sign.push_back("-l");
+        toolstest::ToolResult signedByTool = toolstest::RunTool("minisign", sign);
+        ASSERT_EQ(signedByTool.exitCode, 0) << signedByTool.err;
+        EXPECT_EQ(updater::VerifySignature(ReadFile(document), ReadFile(document + ".tool.minisig"), {PinnedKeyA()})
+                      .status,
+                  updater::SignatureStatus::Ok)
+            << (legacy ? "legacy" : "pre-hashed");
+    }
 }
 
 }  // namespace
