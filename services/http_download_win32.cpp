@@ -66,24 +66,33 @@ void ApplyProxySettings(HINTERNET connection) {
                        static_cast<DWORD>(g_session.proxyPassword.size() + 1));
 }
 
-// Content length + 1, at most the largest chunk; the default when absent.
-DWORD ReadChunkSize(HINTERNET request) {
+// The Content-Length the server announced, or -1 when it gave none that is usable.
+long long AnnouncedLength(HINTERNET request) {
     char text[32] = {};
     DWORD size = sizeof text - 1;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return kDefaultChunk;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
     long long length = std::strtoll(text, nullptr, 10);
-    if (length <= 0) return kDefaultChunk;
-    return static_cast<DWORD>(std::min<long long>(length + 1, kLargestChunk));
+    return length > 0 ? length : -1;
 }
 
-void ReadBody(HINTERNET request, std::string* body) {
-    const DWORD chunkSize = ReadChunkSize(request);
+// Content length + 1, at most the largest chunk; the default when absent.
+DWORD ReadChunkSize(long long announced) {
+    if (announced <= 0) return kDefaultChunk;
+    return static_cast<DWORD>(std::min<long long>(announced + 1, kLargestChunk));
+}
+
+// False when the body is larger than a download may be; it is not read on then.
+bool ReadBody(HINTERNET request, std::string* body) {
+    const long long announced = AnnouncedLength(request);
+    if (announced > static_cast<long long>(kLargestHttpBody)) return false;
+    const DWORD chunkSize = ReadChunkSize(announced);
     std::vector<char> chunk(chunkSize);
     for (;;) {
         DWORD received = 0;
         BOOL ok = InternetReadFile(request, chunk.data(), chunkSize, &received);
         if (g_observer) g_observer(chunkSize, ok ? received : 0);
-        if (!ok || received == 0) return;
+        if (!ok || received == 0) return true;
+        if (body->size() + received > kLargestHttpBody) return false;
         body->append(chunk.data(), received);
     }
 }
@@ -142,7 +151,8 @@ std::string Download(std::string_view url) {
     if (request) {
         // A session's time-outs are not always inherited by its requests.
         ApplyTimeouts(request);
-        if (HttpSendRequestA(request, kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0)) ReadBody(request, &body);
+        if (HttpSendRequestA(request, kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0) && !ReadBody(request, &body))
+            body = std::string();
         InternetCloseHandle(request);
     }
     InternetCloseHandle(connection);

@@ -1,5 +1,5 @@
 // HttpReadFile against a loopback server: bodies, chunk sizes, fragments,
-// error pages, the kept session and the time-outs.
+// error pages, the size limit, the kept session and the time-outs.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -94,6 +94,28 @@ TEST_F(HttpDownload, ErrorPageBodyIsReturned) { EXPECT_EQ(Download(server_.Url("
 
 TEST_F(HttpDownload, TransferCutShortKeepsTheBytesThatArrived) {
     EXPECT_EQ(Download(server_.Url("/short/1000/300")), ExpectedBody(300));
+}
+
+TEST_F(HttpDownload, BodyBeyondTheLimitGivesEmpty) {
+    const size_t limit = services::kLargestHttpBody;
+    const std::string atLimit = "/length/" + std::to_string(limit);
+    const std::string overLimit = std::to_string(limit + 1);
+    struct Case {
+        std::string path;
+        bool whole;       // the body comes back whole, else empty
+        bool readAtAll;   // the body was read from at all
+    } cases[] = {
+        {atLimit, true, true},
+        {"/nolength/" + overLimit, false, true},
+        {"/length/" + overLimit, false, false},
+        {"/short/4294967296/10", false, false},
+    };
+    for (const Case& c : cases) {
+        g_requestedSizes.clear();
+        std::string body = Download(server_.Url(c.path));
+        EXPECT_EQ(body.size(), c.whole ? limit : 0u) << c.path;
+        EXPECT_EQ(!g_requestedSizes.empty(), c.readAtAll) << c.path;
+    }
 }
 
 TEST_F(HttpDownload, RequestCarriesTheFixedHeaders) {
