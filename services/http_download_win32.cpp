@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "services/command_arguments.h"
@@ -148,13 +149,25 @@ std::string Download(std::string_view url) {
     const DWORD flags = kRequestFlags | (parts.secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request =
         HttpOpenRequestA(connection, kVerb, path.c_str(), kVersion, nullptr, acceptTypes, flags, 0);
+    bool refused = false;
     if (request) {
         // A session's time-outs are not always inherited by its requests.
         ApplyTimeouts(request);
-        if (HttpSendRequestA(request, kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0) && !ReadBody(request, &body))
+        if (HttpSendRequestA(request, kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0) && !ReadBody(request, &body)) {
             body = std::string();
-        InternetCloseHandle(request);
+            refused = true;
+        }
     }
+    if (refused) {
+        // Closing a request reads the rest of an announced body first, which a
+        // hostile length stretches for minutes: the caller does not wait for it.
+        std::thread([request, connection] {
+            InternetCloseHandle(request);
+            InternetCloseHandle(connection);
+        }).detach();
+        return body;
+    }
+    if (request) InternetCloseHandle(request);
     InternetCloseHandle(connection);
     return body;
 }

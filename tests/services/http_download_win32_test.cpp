@@ -45,6 +45,7 @@ protected:
         services::SetHttpReadObserver(RecordRead);
     }
     void TearDown() override {
+        server_.Stop();  // ends what a refused download may still be reading in the background
         services::SetHttpReadObserver(nullptr);
         services::SetHttpTimeouts(services::kDefaultHttpTimeouts);
         services::CloseHttpSession();
@@ -109,13 +110,21 @@ TEST_F(HttpDownload, BodyBeyondTheLimitGivesEmpty) {
         {"/nolength/" + overLimit, false, true},
         {"/length/" + overLimit, false, false},
         {"/short/4294967296/10", false, false},
+        {"/endless", false, true},
+        // Fast enough that reading 4 GiB would take minutes: the refusal must not wait for it.
+        {"/endless/4294967296", false, false},
     };
     for (const Case& c : cases) {
         g_requestedSizes.clear();
+        DWORD start = GetTickCount();
         std::string body = Download(server_.Url(c.path));
+        EXPECT_LT(GetTickCount() - start, 15000u) << c.path;
         EXPECT_EQ(body.size(), c.whole ? limit : 0u) << c.path;
         EXPECT_EQ(!g_requestedSizes.empty(), c.readAtAll) << c.path;
     }
+    DWORD start = GetTickCount();
+    EXPECT_EQ(Download(server_.Url("/length/12")), ExpectedBody(12)) << "the session serves on";
+    EXPECT_LT(GetTickCount() - start, 15000u);
 }
 
 TEST_F(HttpDownload, RequestCarriesTheFixedHeaders) {
