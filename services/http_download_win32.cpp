@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "services/command_arguments.h"
@@ -131,6 +130,31 @@ std::string CutAtFragment(std::string text) {
     return text;
 }
 
+struct RequestHandles {
+    HINTERNET request;
+    HINTERNET connection;
+};
+
+DWORD WINAPI CloseHandles(void* parameter) {
+    auto* handles = static_cast<RequestHandles*>(parameter);
+    InternetCloseHandle(handles->request);
+    InternetCloseHandle(handles->connection);
+    delete handles;
+    return 0;
+}
+
+// Closes the handles on a thread of their own; false when none could be started.
+bool CloseAside(HINTERNET request, HINTERNET connection) {
+    auto* handles = new RequestHandles{request, connection};
+    HANDLE thread = CreateThread(nullptr, 0, CloseHandles, handles, 0, nullptr);
+    if (!thread) {
+        delete handles;
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
+}
+
 std::string Download(std::string_view url) {
     std::string body;
     if (url.empty()) return body;
@@ -158,15 +182,9 @@ std::string Download(std::string_view url) {
             refused = true;
         }
     }
-    if (refused) {
-        // Closing a request reads the rest of an announced body first, which a
-        // hostile length stretches for minutes: the caller does not wait for it.
-        std::thread([request, connection] {
-            InternetCloseHandle(request);
-            InternetCloseHandle(connection);
-        }).detach();
-        return body;
-    }
+    // Closing a request reads the rest of an announced body first, which a
+    // hostile length stretches for minutes: a refusal does not wait for it.
+    if (refused && CloseAside(request, connection)) return body;
     if (request) InternetCloseHandle(request);
     InternetCloseHandle(connection);
     return body;
