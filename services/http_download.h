@@ -7,8 +7,13 @@
 
 namespace services {
 
+// The largest body a download returns: the largest update document the
+// updater accepts, so every document it would install is one the launcher reads.
+constexpr uint32_t kLargestHttpBody = 16u << 20;
+
 // URL: text -> byte set with the response body read (empty on failure). The
 // HTTP status is not examined: an error page's body is returned too.
+// A body larger than kLargestHttpBody (announced or read) is a failure.
 void HttpReadFile(rt::ValueRecord* result, int argumentCount, rt::ValueRecord* arguments);
 
 // Connect, send and receive time-outs, applied to the session and to every

@@ -66,24 +66,33 @@ void ApplyProxySettings(HINTERNET connection) {
                        static_cast<DWORD>(g_session.proxyPassword.size() + 1));
 }
 
-// Content length + 1, at most the largest chunk; the default when absent.
-DWORD ReadChunkSize(HINTERNET request) {
+// The Content-Length the server announced, or -1 when it gave none that is usable.
+long long AnnouncedLength(HINTERNET request) {
     char text[32] = {};
     DWORD size = sizeof text - 1;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return kDefaultChunk;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
     long long length = std::strtoll(text, nullptr, 10);
-    if (length <= 0) return kDefaultChunk;
-    return static_cast<DWORD>(std::min<long long>(length + 1, kLargestChunk));
+    return length > 0 ? length : -1;
 }
 
-void ReadBody(HINTERNET request, std::string* body) {
-    const DWORD chunkSize = ReadChunkSize(request);
+// Content length + 1, at most the largest chunk; the default when absent.
+DWORD ReadChunkSize(long long announced) {
+    if (announced <= 0) return kDefaultChunk;
+    return static_cast<DWORD>(std::min<long long>(announced + 1, kLargestChunk));
+}
+
+// False when the body is larger than a download may be; it is not read on then.
+bool ReadBody(HINTERNET request, std::string* body) {
+    const long long announced = AnnouncedLength(request);
+    if (announced > static_cast<long long>(kLargestHttpBody)) return false;
+    const DWORD chunkSize = ReadChunkSize(announced);
     std::vector<char> chunk(chunkSize);
     for (;;) {
         DWORD received = 0;
         BOOL ok = InternetReadFile(request, chunk.data(), chunkSize, &received);
         if (g_observer) g_observer(chunkSize, ok ? received : 0);
-        if (!ok || received == 0) return;
+        if (!ok || received == 0) return true;
+        if (body->size() + received > kLargestHttpBody) return false;
         body->append(chunk.data(), received);
     }
 }
@@ -121,6 +130,31 @@ std::string CutAtFragment(std::string text) {
     return text;
 }
 
+struct RequestHandles {
+    HINTERNET request;
+    HINTERNET connection;
+};
+
+DWORD WINAPI CloseHandles(void* parameter) {
+    auto* handles = static_cast<RequestHandles*>(parameter);
+    InternetCloseHandle(handles->request);
+    InternetCloseHandle(handles->connection);
+    delete handles;
+    return 0;
+}
+
+// Closes the handles on a thread of their own; false when none could be started.
+bool CloseAside(HINTERNET request, HINTERNET connection) {
+    auto* handles = new RequestHandles{request, connection};
+    HANDLE thread = CreateThread(nullptr, 0, CloseHandles, handles, 0, nullptr);
+    if (!thread) {
+        delete handles;
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
+}
+
 std::string Download(std::string_view url) {
     std::string body;
     if (url.empty()) return body;
@@ -139,12 +173,19 @@ std::string Download(std::string_view url) {
     const DWORD flags = kRequestFlags | (parts.secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request =
         HttpOpenRequestA(connection, kVerb, path.c_str(), kVersion, nullptr, acceptTypes, flags, 0);
+    bool refused = false;
     if (request) {
         // A session's time-outs are not always inherited by its requests.
         ApplyTimeouts(request);
-        if (HttpSendRequestA(request, kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0)) ReadBody(request, &body);
-        InternetCloseHandle(request);
+        if (HttpSendRequestA(request, kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0) && !ReadBody(request, &body)) {
+            body = std::string();
+            refused = true;
+        }
     }
+    // Closing a request reads the rest of an announced body first, which a
+    // hostile length stretches for minutes: a refusal does not wait for it.
+    if (refused && CloseAside(request, connection)) return body;
+    if (request) InternetCloseHandle(request);
     InternetCloseHandle(connection);
     return body;
 }

@@ -67,6 +67,10 @@ void ClientSocket::OnClosed() { rt::RaiseComponentEvent(formId_, unitId_, kEvent
 
 LRESULT ClientSocket::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kSocketNotify) return HandleNotification(wParam, lParam);
+    if (message == WM_TIMER && wParam == kResumeReadingTimer) {
+        ResumeReading();
+        return 0;
+    }
     return Default(message, wParam, lParam);
 }
 

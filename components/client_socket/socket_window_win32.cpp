@@ -1,12 +1,13 @@
 #include "components/client_socket/socket_window_win32.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace components {
 namespace {
 
-constexpr int kDrainReadSize = 1024;
+constexpr size_t kDrainReadSize = 1024;
 
 // The 16-byte IPv4 address for the text and port; false when it cannot be had.
 bool ResolveAddress(const char* address, int32_t port, sockaddr_in* out) {
@@ -41,9 +42,13 @@ SocketWindow::~SocketWindow() {
 }
 
 void SocketWindow::CloseProcedure() {
-    if (notificationWindow_ && IsWindow(notificationWindow_)) WSAAsyncSelect(socket_, notificationWindow_, 0, 0);
+    if (notificationWindow_ && IsWindow(notificationWindow_)) {
+        WSAAsyncSelect(socket_, notificationWindow_, 0, 0);
+        KillTimer(notificationWindow_, kResumeReadingTimer);
+    }
     closesocket(socket_);
     socket_ = INVALID_SOCKET;
+    readingDeferred_ = false;
 }
 
 bool SocketWindow::CreateSocket() {
@@ -108,21 +113,56 @@ LRESULT SocketWindow::HandleNotification(WPARAM wParam, LPARAM lParam) {
         OnClosed();
         return 0;
     }
-    auto notified = static_cast<SOCKET>(wParam);
+    // Without a read here Winsock posts no further notice, so a flood cannot
+    // keep the queue full; the resume timer reads on.
+    if (readingDeferred_) return 0;
+    Drain(static_cast<SOCKET>(wParam));
+    return 0;
+}
+
+void SocketWindow::ResumeReading() {
+    if (notificationWindow_) KillTimer(notificationWindow_, kResumeReadingTimer);
+    if (!readingDeferred_ || socket_ == INVALID_SOCKET) return;
+    readingDeferred_ = false;
+    Drain(socket_);
+}
+
+void SocketWindow::DeferReading() {
+    readingDeferred_ = true;
+    // A timer ticks only once input and paints are handled, so the window stays alive under a flood.
+    if (arrivalNesting_ < kDeepestArrivalNesting && notificationWindow_)
+        SetTimer(notificationWindow_, kResumeReadingTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void SocketWindow::Drain(SOCKET notified) {
+    if (arrivalNesting_ >= kDeepestArrivalNesting) {
+        DeferReading();  // resumed when a dispatch returns
+        return;
+    }
     u_long waiting = 0;
-    if (ioctlsocket(notified, FIONREAD, &waiting) == SOCKET_ERROR) return 0;
-    int readSize = waiting < 1 ? 1 : static_cast<int>(waiting);
+    if (ioctlsocket(notified, FIONREAD, &waiting) == SOCKET_ERROR) return;
+    size_t readSize = waiting < 1 ? 1 : waiting > kLargestArrival ? kLargestArrival : waiting;
     std::string accumulated;
     std::vector<char> scratch;
     for (;;) {
-        scratch.resize(static_cast<size_t>(readSize));
-        int count = recv(notified, scratch.data(), readSize, 0);
+        scratch.resize(readSize);
+        int count = recv(notified, scratch.data(), static_cast<int>(readSize), 0);
         if (count == SOCKET_ERROR || count == 0) break;
         accumulated.append(scratch.data(), static_cast<size_t>(count));
-        readSize = kDrainReadSize;
+        if (accumulated.size() >= kLargestArrival) {
+            DeferReading();
+            break;
+        }
+        readSize = std::min<size_t>(kDrainReadSize, kLargestArrival - accumulated.size());
     }
-    if (!accumulated.empty()) OnDataArrived(accumulated);
-    return 0;
+    if (!accumulated.empty()) DeliverArrival(accumulated);
+}
+
+void SocketWindow::DeliverArrival(std::string& buffer) {
+    ++arrivalNesting_;
+    OnDataArrived(buffer);
+    --arrivalNesting_;
+    if (readingDeferred_ && arrivalNesting_ < kDeepestArrivalNesting) DeferReading();
 }
 
 }  // namespace components

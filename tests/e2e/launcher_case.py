@@ -13,6 +13,8 @@ BRAND = paths.brand()
 UPDATE_URL = BRAND["update_url"]
 LAUNCH_TOKEN = BRAND["launch_token"]
 EM_GETPASSWORDCHAR = 0x00D2
+UPDATE_PATH = "/vorlenk2/update.xml"
+UPDATE_FAILED = "( ╯ > д < ) ╯ 解析更新配置文件并不成功!"
 
 
 def request(command: str, *fields: str) -> bytes:

@@ -8,14 +8,13 @@ were started."""
 
 import time
 
-from launcher_case import LAUNCH_TOKEN, UPDATE_URL, LauncherCase, update_document, windows_path
+from launcher_case import (LAUNCH_TOKEN, UPDATE_FAILED, UPDATE_PATH, UPDATE_URL, LauncherCase, update_document,
+                           windows_path)
 
 TRAY_MESSAGE = 123456
 WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN = 0x201, 0x203, 0x204
 SC_MINIMIZE = 0xF020
 RENAMED_GAME_TITLE = "Lumadrel-F9隐藏游戏-F10显示游戏"
-UPDATE_FAILED = "( ╯ > д < ) ╯ 解析更新配置文件并不成功!"
-UPDATE_PATH = "/vorlenk2/update.xml"
 
 
 class GameStartTest(LauncherCase):

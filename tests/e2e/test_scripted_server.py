@@ -1,6 +1,6 @@
 """The scripted game server on its own (no Wine): byte-exact expectations,
 replies split into separate reads or joined into one, automatic replies, the
-record of what arrived, and a connection reset."""
+record of what arrived, a connection reset and a flood."""
 
 import socket
 import threading
@@ -86,6 +86,23 @@ class ScriptedServerTest(unittest.TestCase):
         with self.assertRaises(ConnectionResetError):
             sock.settimeout(5)
             sock.recv(16)
+
+    def test_a_flood_from_accept_repeats_its_chunk_until_stopped(self):
+        server = ScriptedServer(port=0, on_accept=lambda connection: connection.flood(b"0123456789"))
+        self.addCleanup(server.close)
+        sock = client(server.port)
+        self.addCleanup(sock.close)
+        connection = server.accept()
+        sock.settimeout(5)
+        received = b""
+        while len(received) < 100000:
+            received += sock.recv(65536)
+        self.assertEqual(received[:100000], b"0123456789" * 10000)
+        connection.stop_flood()
+        time.sleep(0.2)
+        sent = connection.flooded
+        time.sleep(0.2)
+        self.assertEqual(connection.flooded, sent, "the flood went on after the stop")
 
     def test_no_connection_is_a_failure_at_the_time_out(self):
         began = time.monotonic()

@@ -5,38 +5,24 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <functional>
 #include <string>
-#include <thread>
+#include <vector>
 
-#include "components/client_socket/client_socket_win32.h"
-#include "components/common/component_types_win32.h"
 #include "runtime/entry_points.h"
-#include "runtime/form_registry_win32.h"
-#include "runtime/type_references.h"
 #include "runtime/values.h"
-#include "services/core_commands.h"
+#include "support/client_socket_harness_win32.h"
 #include "support/form_harness_win32.h"
-#include "support/test_components_win32.h"
 
 namespace {
 
-constexpr uint32_t kForm = 0x52010001;
-uint32_t g_clientUnit = 0;
+using services::testing::Client;
+using services::testing::ConnectTo;
+using services::testing::LoopbackServer;
+using services::testing::Received;
+using services::testing::Send;
+
 std::vector<std::string> g_arrivals;
 int g_closedEvents = 0;
-
-rt::ValueRecord ClientReference() {
-    return rt::MakeComponentRef(kForm, g_clientUnit, rt::ComponentTypeCode(1, 37));
-}
-
-std::string Received() {
-    rt::ValueRecord client = ClientReference();
-    rt::ValueRecord bytes = rt::CallLibraryCommand(services::GetReceivedData, 1, &client);
-    std::string copy(rt::ByteSetView(rt::AsByteSet(bytes)));
-    rt::Free(const_cast<uint8_t*>(rt::AsByteSet(bytes)));
-    return copy;
-}
 
 int64_t OnDataArrived(const uint32_t*, int) {
     g_arrivals.push_back(Received());
@@ -48,113 +34,10 @@ int64_t OnClosed(const uint32_t*, int) {
 }
 const rt::EventHandler kHandlers[] = {OnDataArrived, OnClosed};
 
-void* ClientInterface(int request) { return components::ClientTypeInterface(request); }
-
-rt::ComponentType g_types[37];
-rt::SupportLibrary g_library;
-
-components::ClientSocket* Client() {
-    return dynamic_cast<components::ClientSocket*>(rt::ComponentOf(kForm, g_clientUnit));
-}
-
 void StartForm() {
-    g_types[0] = {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, loader_testing::TestWindowInterface};
-    g_types[36] = {"客户", "Client", rt::kTypeFlagCanRaiseEvents | rt::kTypeFlagNeverShown, ClientInterface};
-    g_library = {rt::kLibraryRecordFormat, "", 5, 7, 0, "系统核心支持库", 0, nullptr, 37, g_types, nullptr};
-    testing_support::FormBuilder form(kForm, rt::kWindowTypeReference, 300, 200);
-    g_clientUnit = form.Add(0x00010025, "客户", 16, 40, 32, 24, 0);
-    form.Bind(g_clientUnit, 0, 0);
-    form.Bind(g_clientUnit, 1, 1);
-    testing_support::StartRuntime(testing_support::BuildTemplate({form}), {&g_library}, kHandlers, 2);
-    ASSERT_EQ(rt::LoadStartupWindow(kForm), 1);
-    ASSERT_NE(Client(), nullptr);
+    services::testing::StartClientForm(kHandlers);
     g_arrivals.clear();
     g_closedEvents = 0;
-}
-
-// A one-connection server on 127.0.0.1 whose behaviour is a function of the
-// accepted socket, run on its own thread. A behaviour that keeps the
-// connection open holds it until the test releases it (or the server goes).
-class LoopbackServer {
-public:
-    using Behaviour = std::function<void(LoopbackServer& self, SOCKET peer)>;
-    explicit LoopbackServer(Behaviour behaviour, u_short port = 0) : behaviour_(std::move(behaviour)) {
-        WSADATA data;
-        WSAStartup(0x0202, &data);
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        bound_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                 listen(listener_, 4) == 0;
-        int length = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        if (bound_) thread_ = std::thread([this] { Serve(); });
-    }
-    ~LoopbackServer() {
-        Release();
-        closesocket(listener_);
-        if (thread_.joinable()) thread_.join();
-        CloseHandle(released_);
-        CloseHandle(done_);
-        WSACleanup();
-    }
-    bool Bound() const { return bound_; }
-    int Port() const { return port_; }
-    // What the behaviour read, once it has finished with the connection.
-    std::string Received() {
-        EXPECT_EQ(WaitForSingleObject(done_, kPatience), WAIT_OBJECT_0) << "the server did not finish its connection";
-        return received_;
-    }
-    void Release() { SetEvent(released_); }
-
-    // For behaviours: reads until the peer closes the connection or the test releases it.
-    void ReadAll(SOCKET peer) {
-        char buffer[4096];
-        for (DWORD start = GetTickCount(); GetTickCount() - start < kPatience && !Released();) {
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(peer, &readable);
-            timeval wait{0, 20000};
-            int ready = select(0, &readable, nullptr, nullptr, &wait);
-            if (ready < 0) break;
-            if (ready == 0) continue;
-            int count = recv(peer, buffer, sizeof buffer, 0);
-            if (count <= 0) break;
-            received_.append(buffer, static_cast<size_t>(count));
-        }
-    }
-    void WaitForRelease() { WaitForSingleObject(released_, kPatience); }
-
-private:
-    static constexpr DWORD kPatience = 15000;
-    bool Released() const { return WaitForSingleObject(released_, 0) == WAIT_OBJECT_0; }
-    void Serve() {
-        SOCKET peer = accept(listener_, nullptr, nullptr);
-        if (peer != INVALID_SOCKET) behaviour_(*this, peer);
-        SetEvent(done_);
-    }
-
-    Behaviour behaviour_;
-    SOCKET listener_ = INVALID_SOCKET;
-    bool bound_ = false;
-    int port_ = 0;
-    HANDLE released_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::string received_;
-    std::thread thread_;
-};
-
-bool ConnectTo(const char* address, int32_t port) {
-    rt::ValueRecord arguments[] = {ClientReference(), rt::MakeText(address), rt::MakeInteger(port)};
-    return rt::AsBool(rt::CallLibraryCommand(services::Connect, 3, arguments));
-}
-
-bool Send(const rt::ValueRecord& value) {
-    rt::ValueRecord arguments[] = {ClientReference(), value};
-    return rt::AsBool(rt::CallLibraryCommand(services::SendData, 2, arguments));
 }
 
 TEST(ClientSocket, SendsExactlyTheBytesOfEachValue) {

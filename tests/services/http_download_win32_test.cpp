@@ -1,5 +1,5 @@
 // HttpReadFile against a loopback server: bodies, chunk sizes, fragments,
-// error pages, the kept session and the time-outs.
+// error pages, the size limit, the kept session and the time-outs.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -45,6 +45,7 @@ protected:
         services::SetHttpReadObserver(RecordRead);
     }
     void TearDown() override {
+        server_.Stop();  // ends what a refused download may still be reading in the background
         services::SetHttpReadObserver(nullptr);
         services::SetHttpTimeouts(services::kDefaultHttpTimeouts);
         services::CloseHttpSession();
@@ -94,6 +95,36 @@ TEST_F(HttpDownload, ErrorPageBodyIsReturned) { EXPECT_EQ(Download(server_.Url("
 
 TEST_F(HttpDownload, TransferCutShortKeepsTheBytesThatArrived) {
     EXPECT_EQ(Download(server_.Url("/short/1000/300")), ExpectedBody(300));
+}
+
+TEST_F(HttpDownload, BodyBeyondTheLimitGivesEmpty) {
+    const size_t limit = services::kLargestHttpBody;
+    const std::string atLimit = "/length/" + std::to_string(limit);
+    const std::string overLimit = std::to_string(limit + 1);
+    struct Case {
+        std::string path;
+        bool whole;       // the body comes back whole, else empty
+        bool readAtAll;   // the body was read from at all
+    } cases[] = {
+        {atLimit, true, true},
+        {"/nolength/" + overLimit, false, true},
+        {"/length/" + overLimit, false, false},
+        {"/short/4294967296/10", false, false},
+        {"/endless", false, true},
+        // Fast enough that reading 4 GiB would take minutes: the refusal must not wait for it.
+        {"/endless/4294967296", false, false},
+    };
+    for (const Case& c : cases) {
+        g_requestedSizes.clear();
+        DWORD start = GetTickCount();
+        std::string body = Download(server_.Url(c.path));
+        EXPECT_LT(GetTickCount() - start, 15000u) << c.path;
+        EXPECT_EQ(body.size(), c.whole ? limit : 0u) << c.path;
+        EXPECT_EQ(!g_requestedSizes.empty(), c.readAtAll) << c.path;
+    }
+    DWORD start = GetTickCount();
+    EXPECT_EQ(Download(server_.Url("/length/12")), ExpectedBody(12)) << "the session serves on";
+    EXPECT_LT(GetTickCount() - start, 15000u);
 }
 
 TEST_F(HttpDownload, RequestCarriesTheFixedHeaders) {

@@ -71,9 +71,10 @@ ScriptedHttpServer::ScriptedHttpServer(Answer answer) : answer_(std::move(answer
     thread_ = std::thread([this] { Serve(); });
 }
 
-ScriptedHttpServer::~ScriptedHttpServer() {
-    stopping_ = true;
+void ScriptedHttpServer::Stop() {
+    if (stopping_.exchange(true)) return;
     if (thread_.joinable()) thread_.join();
+    for (std::thread& stream : streams_) stream.join();
     if (listener_ != INVALID_SOCKET) closesocket(listener_);
     for (SOCKET held : held_) closesocket(held);
     WSACleanup();
@@ -107,9 +108,30 @@ void ScriptedHttpServer::Serve() {
             held_.push_back(client);
             continue;
         }
+        if (answer.compare(0, kEndless.size(), kEndless) == 0) {
+            streams_.emplace_back(&ScriptedHttpServer::SendEndlessly, this, client, answer.substr(kEndless.size()));
+            continue;
+        }
         SendAll(client, answer);
         CloseAfterAnswer(client);
     }
+}
+
+void ScriptedHttpServer::SendEndlessly(SOCKET client, std::string head) {
+    // Short waits for room, so that the server's end is heard while the client reads nothing.
+    DWORD wait = 100;
+    setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
+    const std::string filler(65536, '9');
+    std::string pending = std::move(head);
+    while (!stopping_) {
+        int n = send(client, pending.data(), static_cast<int>(pending.size()), 0);
+        if (n == SOCKET_ERROR) {
+            if (WSAGetLastError() == WSAETIMEDOUT) continue;
+            break;
+        }
+        pending = static_cast<size_t>(n) < pending.size() ? pending.substr(static_cast<size_t>(n)) : filler;
+    }
+    closesocket(client);
 }
 
 std::string ScriptedHttpServer::ServeBytes(const std::string& head, const std::string& body) {

@@ -1,7 +1,8 @@
 // A loopback HTTP server on its own thread whose answers a test scripts: each
 // request head goes to the answer function, whose bytes are sent as they are
 // before the connection closes. An answer of kSilent sends nothing and keeps
-// the connection open until the server stops.
+// the connection open until the server stops; kEndless + head sends the head
+// and then filler bytes for as long as the client reads or the server runs.
 #pragma once
 
 #include <winsock2.h>
@@ -16,13 +17,16 @@
 namespace testing_support {
 
 inline const std::string kSilent = "\x01silent";
+inline const std::string kEndless = "\x01endless";
 
 class ScriptedHttpServer {
 public:
     using Answer = std::function<std::string(const std::string& head)>;
 
     explicit ScriptedHttpServer(Answer answer);
-    ~ScriptedHttpServer();
+    ~ScriptedHttpServer() { Stop(); }
+    // Stops serving and closes every connection it holds.
+    void Stop();
 
     bool Started() const { return listener_ != INVALID_SOCKET; }
     std::string Url(const std::string& path) const;
@@ -34,6 +38,7 @@ public:
 
 private:
     void Serve();
+    void SendEndlessly(SOCKET client, std::string head);
 
     Answer answer_;
     SOCKET listener_ = INVALID_SOCKET;
@@ -42,6 +47,7 @@ private:
     std::mutex mutex_;
     std::vector<std::string> heads_;
     std::vector<SOCKET> held_;
+    std::vector<std::thread> streams_;
     std::thread thread_;
 };
 

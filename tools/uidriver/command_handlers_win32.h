@@ -27,6 +27,7 @@ JsonValue WaitWindowCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue WaitGoneCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue CloseCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue CaptureCommand(DriverSession&, const std::vector<CommandToken>&);
+JsonValue RepaintCommand(DriverSession&, const std::vector<CommandToken>&);
 
 // Controls (control_commands_win32.cpp).
 JsonValue TextCommand(DriverSession&, const std::vector<CommandToken>&);
@@ -48,6 +49,7 @@ JsonValue PressCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue StartCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue ExitCodeCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue KillCommand(DriverSession&, const std::vector<CommandToken>&);
+JsonValue MemoryCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue ProcessesCommand(DriverSession&, const std::vector<CommandToken>&);
 JsonValue ScopeCommand(DriverSession&, const std::vector<CommandToken>&);
 

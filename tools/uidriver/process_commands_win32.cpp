@@ -2,6 +2,7 @@
 // runs, and choose whose windows the other commands look at.
 #include <windows.h>
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include "tools/uidriver/command_handlers_win32.h"
@@ -113,6 +114,28 @@ JsonValue KillCommand(DriverSession& session, const std::vector<CommandToken>& w
     if (owned) CloseHandle(process);
     if (!ended) return FailureAnswer({"failed", "process " + std::to_string(processId) + " did not end"});
     return OkAnswer().Set("pid", static_cast<unsigned long>(processId));
+}
+
+JsonValue MemoryCommand(DriverSession& session, const std::vector<CommandToken>& words) {
+    CommandArguments arguments = SortArguments(words, {}, {});
+    DWORD processId = 0;
+    Failure failure;
+    if (!ProcessIdArgument(arguments, &processId, &failure)) return FailureAnswer({"bad_command", "usage: memory PID"});
+    bool owned = false;
+    HANDLE process = ProcessHandle(session, processId, &owned);
+    if (!process) return FailureAnswer({"not_found", "no process " + std::to_string(processId)});
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    bool read = GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    if (owned) CloseHandle(process);
+    if (!read) return FailureAnswer({"failed", "no memory figures for process " + std::to_string(processId)});
+    auto number = [](SIZE_T bytes) { return static_cast<long long>(bytes); };
+    return OkAnswer()
+        .Set("pid", static_cast<unsigned long>(processId))
+        .Set("working_set", number(counters.WorkingSetSize))
+        .Set("peak_working_set", number(counters.PeakWorkingSetSize))
+        .Set("private_bytes", number(counters.PrivateUsage))
+        .Set("peak_private_bytes", number(counters.PeakPagefileUsage));
 }
 
 JsonValue ProcessesCommand(DriverSession&, const std::vector<CommandToken>& words) {

@@ -231,4 +231,28 @@ JsonValue CaptureCommand(DriverSession& session, const std::vector<CommandToken>
         .Set("h", image.height);
 }
 
+JsonValue RepaintCommand(DriverSession& session, const std::vector<CommandToken>& words) {
+    CommandArguments arguments = SortArguments(words, {"pid", "timeout"}, {});
+    if (arguments.positional.size() != 1) return FailureAnswer({"bad_command", "usage: repaint WINDOW [timeout=MS]"});
+    Target target;
+    Failure failure;
+    if (!session.ResolveWindow(arguments, 0, &target, &failure)) return FailureAnswer(failure);
+    UINT timeout = session.TimeoutOption(arguments, session.waitTimeoutMs);
+    // Everything is marked for painting; only the program's own loop can paint it again.
+    RedrawWindow(target.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    ULONGLONG start = GetTickCount64();
+    bool painted = WaitUntil(timeout, [&] {
+        if (GetUpdateRect(target.window, nullptr, FALSE)) return false;
+        for (HWND child : DescendantWindows(target.window))
+            if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) return false;
+        return true;
+    });
+    if (!painted)
+        return FailureAnswer({"timeout", arguments.positional[0] + " was not repainted within " +
+                                             std::to_string(timeout) + " ms"});
+    return OkAnswer()
+        .Set("hwnd", HandleText(target.window))
+        .Set("milliseconds", static_cast<unsigned long>(GetTickCount64() - start));
+}
+
 }  // namespace uidriver

@@ -2,7 +2,7 @@
 under test and the servers it talks to, all stopped again when a test ends."""
 
 from .case import E2ETestCase, E2ETimeout
-from .document_server import DocumentServer
+from .document_server import DocumentServer, EndlessBody
 from .driver import Driver, DriverError, DriverTimeout
 from .images import Image
 from .reference_server import ReferenceServer
@@ -11,6 +11,6 @@ from .session import AppSession, LauncherSession, MessageBox, launcher_forms
 from .testbed import Testbed
 
 __all__ = [
-    "AppSession", "DocumentServer", "Driver", "DriverError", "DriverTimeout", "E2ETestCase", "E2ETimeout", "Image",
-    "LauncherSession", "MessageBox", "ReferenceServer", "ScriptedServer", "Testbed", "launcher_forms",
+    "AppSession", "DocumentServer", "Driver", "DriverError", "DriverTimeout", "E2ETestCase", "E2ETimeout", "EndlessBody",
+    "Image", "LauncherSession", "MessageBox", "ReferenceServer", "ScriptedServer", "Testbed", "launcher_forms",
 ]

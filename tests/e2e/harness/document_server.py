@@ -5,27 +5,61 @@ records every path that was asked for.
 
     with DocumentServer(port=8080, documents={"/vorlenk2/update.xml": b"not xml"}) as server:
         ... the launcher fetches the document ...
-        server.requests  # ["/vorlenk2/update.xml"]"""
+        server.requests  # ["/vorlenk2/update.xml"]
+
+A document may also be an EndlessBody: its head, then its filler again and
+again for as long as the client reads (with or without a Content-Length that
+claims a size); `sent[path]` counts the body bytes that went out."""
 
 import http.server
 import threading
+from dataclasses import dataclass
+
+
+@dataclass
+class EndlessBody:
+    head: bytes
+    filler: bytes
+    announced: int = None  # the Content-Length claimed, or None for none
 
 
 class DocumentServer:
     def __init__(self, port: int = 8080, host: str = "127.0.0.1", documents: dict = None):
         self.documents = dict(documents or {})
         self.requests = []  # paths asked for, in order
+        self.sent = {}  # path -> body bytes sent of an endless body
         server = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
             def do_GET(self):
                 server.requests.append(self.path)
                 body = server.documents.get(self.path)
+                if isinstance(body, EndlessBody):
+                    return self.send_endless(body)
                 self.send_response(200 if body is not None else 404)
                 self.send_header("Content-Type", "text/xml")
                 self.send_header("Content-Length", str(len(body or b"")))
                 self.end_headers()
                 self.wfile.write(body or b"")
+
+            def send_endless(self, body: EndlessBody):
+                self.send_response(200)
+                self.send_header("Content-Type", "text/xml")
+                if body.announced is not None:
+                    self.send_header("Content-Length", str(body.announced))
+                self.end_headers()
+                self.wfile.flush()
+                self.connection.settimeout(1.0)
+                pending = memoryview(body.head)
+                while not server._closed:
+                    try:
+                        sent = self.connection.send(pending)
+                    except TimeoutError:
+                        continue  # the client reads nothing just now
+                    except OSError:
+                        return  # the client has gone
+                    server.sent[self.path] = server.sent.get(self.path, 0) + sent
+                    pending = pending[sent:] if sent < len(pending) else memoryview(body.filler)
 
             def log_message(self, *arguments):
                 pass

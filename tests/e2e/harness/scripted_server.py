@@ -11,10 +11,15 @@ exactly what the test says, when it says, in as many pieces as it says.
 
 Replies can also be given up front: ScriptedServer(replies=[(request, reply)])
 answers each request that arrives with its reply (a bytes object, or a list of
-pieces sent apart)."""
+pieces sent apart). A hostile server: `on_accept` acts on each connection the
+moment it is accepted (`lambda c: c.close()`, `lambda c: c.flood(chunk)`), and
+`flood(chunk)` sends the chunk again and again until `stop_flood()`."""
 
+import fcntl
 import select
 import socket
+import struct
+import termios
 import threading
 import time
 
@@ -27,6 +32,8 @@ class Connection:
         self._consumed = 0
         self._replies = list(replies or [])
         self._changed = threading.Condition()
+        self.flooded = 0  # bytes sent by flood()
+        self._flooding = None
         self.peer_closed = False
         self._closed = False
         sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
@@ -133,11 +140,42 @@ class Connection:
                 time.sleep(gap)
             self.sock.sendall(part)
 
+    def flood(self, chunk: bytes):
+        """Sends `chunk` without pause, in the background, until stop_flood() or the end of the connection."""
+        self._flooding = threading.Event()
+        threading.Thread(target=self._flood, args=(chunk, self._flooding), daemon=True).start()
+        return self
+
+    def _flood(self, chunk: bytes, stop: threading.Event):
+        view = memoryview(chunk)
+        offset = 0
+        while not stop.is_set() and not self._closed:
+            try:
+                # Waits in short steps, so a stop is heard even while the program reads nothing.
+                if not select.select([], [self.sock], [], 0.05)[1]:
+                    continue
+                sent = self.sock.send(view[offset:], socket.MSG_DONTWAIT)
+            except BlockingIOError:
+                continue
+            except (OSError, ValueError):
+                return
+            self.flooded += sent
+            offset = (offset + sent) % len(chunk)
+
+    def stop_flood(self):
+        if self._flooding:
+            self._flooding.set()
+
+    def unacknowledged(self) -> int:
+        """Bytes sent that the program's side has not yet acknowledged (still on their way)."""
+        return struct.unpack("i", fcntl.ioctl(self.sock.fileno(), termios.TIOCOUTQ, b"\0" * 4))[0]
+
     def close(self, reset: bool = False):
         """Closes the connection; with `reset` the program sees a connection reset."""
         if self._closed:
             return
         self._closed = True
+        self.stop_flood()
         if threading.current_thread() is not self._reader:
             self._reader.join(timeout=2)
         if reset:
@@ -149,7 +187,7 @@ class Connection:
 
 
 class ScriptedServer:
-    def __init__(self, port: int = 2013, host: str = "127.0.0.1", replies=None):
+    def __init__(self, port: int = 2013, host: str = "127.0.0.1", replies=None, on_accept=None):
         self._listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self._listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self._listener.bind((host, port))
@@ -158,6 +196,7 @@ class ScriptedServer:
         self.port = self._listener.getsockname()[1]
         self.connections = []  # every connection accepted, in order
         self._replies = replies
+        self.on_accept = on_accept  # run on each new connection before anything else
         self._taken = 0
         self._changed = threading.Condition()
         self._running = True
@@ -172,8 +211,11 @@ class ScriptedServer:
                 continue
             except OSError:
                 return
+            connection = Connection(sock, address, self._replies)
+            if self.on_accept:
+                self.on_accept(connection)
             with self._changed:
-                self.connections.append(Connection(sock, address, self._replies))
+                self.connections.append(connection)
                 self._changed.notify_all()
 
     def accept(self, timeout: float = 10.0) -> Connection:

@@ -81,6 +81,11 @@ class AppSession:
     def kill(self, pid: int = None):
         self.driver.check("kill", pid or self.pid)
 
+    def memory(self, pid: int = None) -> dict:
+        """The program's memory figures in bytes, as Windows gives them: working_set,
+        peak_working_set, private_bytes, peak_private_bytes."""
+        return self.driver.check("memory", pid or self.pid)
+
     def processes(self, name: str = None) -> list:
         return self.driver.check("processes", name=name)["processes"]
 
@@ -131,6 +136,11 @@ class AppSession:
 
     def close_window(self, form) -> dict:
         return self.driver.check("close", form)
+
+    def repaint(self, form, timeout: float = None) -> dict:
+        """Marks the window and its controls for painting and waits until the program has
+        painted them all (its message loop turns); a DriverError with code timeout if not."""
+        return self.driver.check("repaint", form, timeout=_ms(timeout))
 
     def screenshot(self, path, form=None, method: str = None, client: bool = False) -> Image:
         """Captures a window (default: the last one waited for) to `path`

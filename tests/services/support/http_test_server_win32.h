@@ -4,6 +4,8 @@
 //   /short/N/M     Content-Length N, but only M bytes before closing
 //   /missing       404 with the body "no such document"
 //   /silent        accepts, reads the request, never answers
+//   /endless       a body without end and without Content-Length
+//   /endless/N     a body without end that claims Content-Length N
 #pragma once
 
 #include <string>
@@ -23,6 +25,7 @@ public:
     std::string Url(const std::string& path) const { return server_.Url(path); }
     // Request heads received so far, in arrival order.
     std::vector<std::string> Requests() { return server_.Heads(); }
+    void Stop() { server_.Stop(); }
 
 private:
     static std::string Answer(const std::string& head);
