@@ -49,6 +49,7 @@ void SocketWindow::CloseProcedure() {
     closesocket(socket_);
     socket_ = INVALID_SOCKET;
     readingDeferred_ = false;
+    closePending_ = false;
 }
 
 bool SocketWindow::CreateSocket() {
@@ -110,6 +111,11 @@ LRESULT SocketWindow::HandleNotification(WPARAM wParam, LPARAM lParam) {
     if (WSAGETSELECTEVENT(lParam) == FD_CLOSE) {
         // A notice left over from a socket that a new connection replaced is not about this one.
         if (static_cast<SOCKET>(wParam) == socket_) peerClosed_ = true;
+        // Bytes still waiting for the resume timer came before the close: they are raised first.
+        if (readingDeferred_) {
+            closePending_ = true;
+            return 0;
+        }
         OnClosed();
         return 0;
     }
@@ -125,6 +131,10 @@ void SocketWindow::ResumeReading() {
     if (!readingDeferred_ || socket_ == INVALID_SOCKET) return;
     readingDeferred_ = false;
     Drain(socket_);
+    if (closePending_ && !readingDeferred_ && socket_ != INVALID_SOCKET) {
+        closePending_ = false;
+        OnClosed();
+    }
 }
 
 void SocketWindow::DeferReading() {

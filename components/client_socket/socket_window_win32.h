@@ -60,6 +60,7 @@ private:
     bool connected_ = false;
     bool peerClosed_ = false;  // the peer ended the connection; `connected_` stays as it was
     bool readingDeferred_ = false;  // bytes may wait that only the resume timer reads
+    bool closePending_ = false;     // the peer closed while bytes were still deferred
     int arrivalNesting_ = 0;        // data-arrival events now being dispatched
 };
 

@@ -53,7 +53,10 @@ int g_deepestNesting = 0;
 DWORD g_deepestSince = 0;
 bool g_unwind = true;  // false: each event runs a modal loop of its own until told to unwind
 
+DWORD g_firstEventPause = 0;  // ms the first event holds the thread, so that all the peer sends is waiting
+
 int64_t OnDataArrived(const uint32_t*, int) {
+    if (g_arrivals.empty()) Sleep(g_firstEventPause);
     g_arrivals.push_back(Received());
     g_arrivedBytes += g_arrivals.back().size();
     ++g_nesting;
@@ -70,7 +73,13 @@ int64_t OnDataArrived(const uint32_t*, int) {
     --g_nesting;
     return 0;
 }
-int64_t OnClosed(const uint32_t*, int) { return 0; }
+size_t g_bytesBeforeClose = 0;
+int g_closes = 0;
+int64_t OnClosed(const uint32_t*, int) {
+    g_bytesBeforeClose = g_arrivedBytes;
+    ++g_closes;
+    return 0;
+}
 const rt::EventHandler kHandlers[] = {OnDataArrived, OnClosed};
 
 void StartForm(bool modalEvents) {
@@ -80,6 +89,9 @@ void StartForm(bool modalEvents) {
     g_nesting = g_deepestNesting = 0;
     g_deepestSince = 0;
     g_unwind = !modalEvents;
+    g_bytesBeforeClose = 0;
+    g_closes = 0;
+    g_firstEventPause = 0;
 }
 
 std::string AllArrived() {
@@ -128,6 +140,23 @@ TEST(ClientSocketBound, EventsNestedInModalLoopsStopAtTheBoundAndTheRestFollowsI
     EXPECT_EQ(all.size(), kTotal);
     EXPECT_TRUE(InOrder(all)) << "bytes lost or reordered";
     server.Release();
+}
+
+TEST(ClientSocketBound, APeerThatSendsMoreThanOneEventHoldsAndClosesIsClosedAfterItsLastByte) {
+    StartForm(false);
+    constexpr size_t kTotal = 5 * components::kLargestArrival + 123;
+    LoopbackServer server([](LoopbackServer&, SOCKET peer) {
+        std::string all(kTotal, '\0');
+        for (size_t i = 0; i < kTotal; ++i) all[i] = StreamByte(i);
+        send(peer, all.data(), static_cast<int>(all.size()), 0);
+        closesocket(peer);
+    });
+    g_firstEventPause = 300;
+    ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
+    ASSERT_TRUE(testing_support::PumpUntil([] { return g_closes > 0; }, 20000)) << g_arrivedBytes << " bytes, no close";
+    EXPECT_EQ(g_bytesBeforeClose, kTotal) << "the close was raised before the bytes that came ahead of it";
+    EXPECT_TRUE(InOrder(AllArrived()));
+    EXPECT_GT(g_arrivals.size(), 5u);
 }
 
 }  // namespace
