@@ -87,5 +87,12 @@ fi
 
 say "running $TARGET for $SECONDS_TO_RUN s (corpus $WORK/corpus)"
 cd "$WORK"
+started=$(date +%s)
 "$BINARY" -max_total_time="$SECONDS_TO_RUN" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
   -artifact_prefix="$WORK/crashes/" "$@" "$WORK/corpus" "${dirs[@]}"
+# A target that ends the process itself (exit, abort outside the sanitizers) can
+# still leave a zero status behind: a run cut short is a failure too.
+if [ $(( $(date +%s) - started )) -lt "$SECONDS_TO_RUN" ]; then
+  say "$TARGET ended after $(( $(date +%s) - started )) s of $SECONDS_TO_RUN"
+  exit 1
+fi
