@@ -3,7 +3,9 @@
 // Win32 program showing the same 600 × 450 PNG. Both are measured the same
 // way in the same run; the figures are reported as ratios.
 //
-//   launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS]
+//   launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS [TRACE_FOLDER]]
+// With TRACE_FOLDER the launcher writes its start-up trace of round N to
+// TRACE_FOLDER\round-N.json.
 #include <windows.h>
 #include <psapi.h>
 
@@ -40,7 +42,8 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter) {
 
 // Painted: a client pixel near the middle is no longer what the window showed
 // when it first became visible.
-Sample Measure(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory) {
+Sample Measure(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory,
+               const std::wstring& tracePath = L"") {
     Sample sample;
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
@@ -48,6 +51,7 @@ Sample Measure(const std::wstring& program, const std::wstring& arguments, const
     PROCESS_INFORMATION process{};
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);
+    SetEnvironmentVariableW(L"LUMADREL_TRACE", tracePath.empty() ? nullptr : tracePath.c_str());
     QueryPerformanceCounter(&start);
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.empty() ? nullptr : directory.c_str(), &startup, &process))
@@ -100,7 +104,7 @@ double Median(std::vector<double> values) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS]\n");
+        std::fprintf(stderr, "usage: launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS [TRACE_FOLDER]]\n");
         return 2;
     }
     std::wstring folder = argv[1];
@@ -108,6 +112,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring bare = argv[2];
     std::wstring png = argv[3];
     int rounds = argc > 4 ? _wtoi(argv[4]) : 5;
+    std::wstring traceFolder = argc > 5 ? argv[5] : L"";
     // A window of our own keeps Wine's desktop process running, so every
     // start is measured warm and alike, not with the desktop starting anew.
     HWND keeper = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
@@ -115,7 +120,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int round = 0; round < rounds; ++round) {
         // Alternate, so a drift of the machine hits both alike.
         Sample anchor = Measure(bare, L"\"" + png + L"\"", L"");
-        Sample subject = Measure(launcher, L"", folder);
+        std::wstring trace = traceFolder.empty() ? L"" : traceFolder + L"\\round-" + std::to_wstring(round) + L".json";
+        Sample subject = Measure(launcher, L"", folder, trace);
         if (!anchor.ok || !subject.ok) {
             std::fprintf(stderr, "round %d: a window did not paint (anchor %d, launcher %d)\n", round, anchor.ok,
                          subject.ok);
