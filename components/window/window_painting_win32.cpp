@@ -26,8 +26,10 @@ bool WindowComponent::EnsurePicture() {
         trace::Span span("background picture: decode and prepare");
         pictureState_ = PictureState::Failed;
         const Bytes& bytes = data_.BackPicture;
-        if (!bytes.empty() &&
-            pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture_) == pictures::DecodeStatus::kOk &&
+        pictures::DecodeStatus decoded =
+            pictureAhead_.Pending() ? pictureAhead_.Take(picture_)
+                                    : pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture_);
+        if (!bytes.empty() && decoded == pictures::DecodeStatus::kOk &&
             backgroundPicture_.Flatten(picture_, ResolvedColour(data_.BackColor)))
             pictureState_ = PictureState::Ready;
         picture_.Clear();  // the drawable copy is all that painting needs
@@ -36,6 +38,7 @@ bool WindowComponent::EnsurePicture() {
 }
 
 void WindowComponent::DropPicture() {
+    pictureAhead_.Cancel();
     backgroundPicture_.Release();
     picture_.Clear();
     pictureState_ = PictureState::NotDecoded;
