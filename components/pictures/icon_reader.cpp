@@ -85,6 +85,13 @@ DecodeStatus ReadIcon(const uint8_t* data, size_t length, IconSize wanted, Pictu
     if (LoadU16(data) != 0 || (type != 1 && type != 2)) return DecodeStatus::kUnknownFormat;
     if (count == 0 || (length - kDirectoryHeaderSize) / kEntrySize < count) return DecodeStatus::kDamaged;
 
+    // Entries are looked into to count their colours: a directory naming
+    // bytes the file does not have is damaged, whichever entry is chosen.
+    for (uint16_t i = 0; i < count; ++i) {
+        const uint8_t* entry = data + kDirectoryHeaderSize + i * kEntrySize;
+        if (LoadU32(entry + 12) > length || LoadU32(entry + 8) > length - LoadU32(entry + 12))
+            return DecodeStatus::kDamaged;
+    }
     const uint8_t* chosen = data + kDirectoryHeaderSize + (count - 1) * kEntrySize;
     for (uint16_t i = 0; i < count; ++i) {
         const uint8_t* entry = data + kDirectoryHeaderSize + i * kEntrySize;
