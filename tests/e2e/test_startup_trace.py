@@ -30,8 +30,9 @@ LAUNCHER_STEPS = [
     "desktop shortcut", "special folder", "shell link",
     "version label",
     "connect to the game server", "connect",
-    "form: show window",
-    "first WM_PAINT", "background picture: decode and prepare",
+    # Showing the window erases its background at once, with the picture.
+    "form: show window", "background picture: decode and prepare",
+    "first WM_PAINT",
 ]
 MAIN_WINDOW_COMPONENTS = ["超级按钮1", "超级按钮2", "超级按钮3", "透明标签_登录的账号", "透明标签_版本",
                           "组合框_窗口设置", "客户"]
