@@ -5,7 +5,9 @@
 //
 //   launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS [TRACE_FOLDER]]
 // With TRACE_FOLDER the launcher writes its start-up trace of round N to
-// TRACE_FOLDER\round-N.json.
+// TRACE_FOLDER\round-N.json. LUMADREL_BENCH_COMPARE=FOLDER measures a second
+// launcher (an earlier build, say) in every round as well, traced to
+// TRACE_FOLDER\compare-N.json.
 #include <windows.h>
 #include <psapi.h>
 
@@ -116,8 +118,19 @@ int wmain(int argc, wchar_t** argv) {
     // A window of our own keeps Wine's desktop process running, so every
     // start is measured warm and alike, not with the desktop starting anew.
     HWND keeper = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    std::vector<double> launcherTimes, bareTimes, launcherPeaks, barePeaks;
+    std::vector<double> launcherTimes, bareTimes, launcherPeaks, barePeaks, compareTimes, comparePeaks;
+    wchar_t compare[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LUMADREL_BENCH_COMPARE", compare, MAX_PATH);
     for (int round = 0; round < rounds; ++round) {
+        if (compare[0]) {
+            std::wstring trace =
+                traceFolder.empty() ? L"" : traceFolder + L"\\compare-" + std::to_wstring(round) + L".json";
+            Sample other = Measure(std::wstring(compare) + L"\\Lumadrel.exe", L"", compare, trace);
+            if (other.ok) {
+                compareTimes.push_back(other.milliseconds);
+                comparePeaks.push_back(other.peakWorkingSetKiB);
+            }
+        }
         // Alternate, so a drift of the machine hits both alike.
         Sample anchor = Measure(bare, L"\"" + png + L"\"", L"");
         std::wstring trace = traceFolder.empty() ? L"" : traceFolder + L"\\round-" + std::to_wstring(round) + L".json";
@@ -142,5 +155,9 @@ int wmain(int argc, wchar_t** argv) {
                 Median(launcherTimes), Median(bareTimes), timeRatio);
     std::printf("median peak working set: launcher %.0f KiB, bare program %.0f KiB, ratio %.2f (target <= 1.5)\n",
                 Median(launcherPeaks), Median(barePeaks), memoryRatio);
+    if (!compareTimes.empty())
+        std::printf("compared launcher: median first paint %.1f ms, ratio %.2f; peak working set %.0f KiB, ratio %.2f\n",
+                    Median(compareTimes), Median(compareTimes) / Median(bareTimes), Median(comparePeaks),
+                    Median(comparePeaks) / Median(barePeaks));
     return 0;
 }

@@ -121,9 +121,6 @@ bool WindowComponent::CreateWindowFor(const rt::CreateParameters& p) {
     if (data_.TopMost) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
     if (!data_.Movable) ApplySystemMenu();
     music_.Play(window, data_.BackMusic, data_.MusicPlayMode);
-    // The form's other components and its start routine come before the first
-    // paint; the background picture is decoded meanwhile.
-    if (!data_.BackPicture.empty()) pictureAhead_.Start(data_.BackPicture);
     return true;
 }
 

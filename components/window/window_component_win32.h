@@ -9,7 +9,6 @@
 
 #include "components/common/component_window_win32.h"
 #include "components/pictures/picture_drawing_win32.h"
-#include "components/pictures/picture_decode_ahead.h"
 #include "components/pictures/picture_object.h"
 #include "components/sounds/background_music_win32.h"
 #include "components/window/shape/window_shape.h"
@@ -99,7 +98,6 @@ private:
     bool modal_ = false;
 
     pictures::PictureObject picture_;
-    pictures::PictureDecodeAhead pictureAhead_;  // started at creation, taken at the first paint
     PreparedPicture backgroundPicture_;
     enum class PictureState { NotDecoded, Ready, Failed } pictureState_ = PictureState::NotDecoded;
 

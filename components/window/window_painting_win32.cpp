@@ -26,10 +26,8 @@ bool WindowComponent::EnsurePicture() {
         trace::Span span("background picture: decode and prepare");
         pictureState_ = PictureState::Failed;
         const Bytes& bytes = data_.BackPicture;
-        pictures::DecodeStatus decoded =
-            pictureAhead_.Pending() ? pictureAhead_.Take(picture_)
-                                    : pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture_);
-        if (!bytes.empty() && decoded == pictures::DecodeStatus::kOk &&
+        if (!bytes.empty() &&
+            pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture_) == pictures::DecodeStatus::kOk &&
             backgroundPicture_.Flatten(picture_, ResolvedColour(data_.BackColor)))
             pictureState_ = PictureState::Ready;
         picture_.Clear();  // the drawable copy is all that painting needs
@@ -38,7 +36,6 @@ bool WindowComponent::EnsurePicture() {
 }
 
 void WindowComponent::DropPicture() {
-    pictureAhead_.Cancel();
     backgroundPicture_.Release();
     picture_.Clear();
     pictureState_ = PictureState::NotDecoded;
