@@ -3,7 +3,11 @@
 // Win32 program showing the same 600 × 450 PNG. Both are measured the same
 // way in the same run; the figures are reported as ratios.
 //
-//   launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS]
+//   launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS [TRACE_FOLDER]]
+// With TRACE_FOLDER the launcher writes its start-up trace of round N to
+// TRACE_FOLDER\round-N.json. LUMADREL_BENCH_COMPARE=FOLDER measures a second
+// launcher (an earlier build, say) in every round as well, traced to
+// TRACE_FOLDER\compare-N.json.
 #include <windows.h>
 #include <psapi.h>
 
@@ -40,7 +44,8 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter) {
 
 // Painted: a client pixel near the middle is no longer what the window showed
 // when it first became visible.
-Sample Measure(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory) {
+Sample Measure(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory,
+               const std::wstring& tracePath = L"") {
     Sample sample;
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
@@ -48,6 +53,7 @@ Sample Measure(const std::wstring& program, const std::wstring& arguments, const
     PROCESS_INFORMATION process{};
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);
+    SetEnvironmentVariableW(L"LUMADREL_TRACE", tracePath.empty() ? nullptr : tracePath.c_str());
     QueryPerformanceCounter(&start);
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.empty() ? nullptr : directory.c_str(), &startup, &process))
@@ -100,7 +106,7 @@ double Median(std::vector<double> values) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS]\n");
+        std::fprintf(stderr, "usage: launch_bench LAUNCHER_FOLDER BARE_PROGRAM PNG [ROUNDS [TRACE_FOLDER]]\n");
         return 2;
     }
     std::wstring folder = argv[1];
@@ -108,14 +114,27 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring bare = argv[2];
     std::wstring png = argv[3];
     int rounds = argc > 4 ? _wtoi(argv[4]) : 5;
+    std::wstring traceFolder = argc > 5 ? argv[5] : L"";
     // A window of our own keeps Wine's desktop process running, so every
     // start is measured warm and alike, not with the desktop starting anew.
     HWND keeper = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    std::vector<double> launcherTimes, bareTimes, launcherPeaks, barePeaks;
+    std::vector<double> launcherTimes, bareTimes, launcherPeaks, barePeaks, compareTimes, comparePeaks;
+    wchar_t compare[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LUMADREL_BENCH_COMPARE", compare, MAX_PATH);
     for (int round = 0; round < rounds; ++round) {
+        if (compare[0]) {
+            std::wstring trace =
+                traceFolder.empty() ? L"" : traceFolder + L"\\compare-" + std::to_wstring(round) + L".json";
+            Sample other = Measure(std::wstring(compare) + L"\\Lumadrel.exe", L"", compare, trace);
+            if (other.ok) {
+                compareTimes.push_back(other.milliseconds);
+                comparePeaks.push_back(other.peakWorkingSetKiB);
+            }
+        }
         // Alternate, so a drift of the machine hits both alike.
         Sample anchor = Measure(bare, L"\"" + png + L"\"", L"");
-        Sample subject = Measure(launcher, L"", folder);
+        std::wstring trace = traceFolder.empty() ? L"" : traceFolder + L"\\round-" + std::to_wstring(round) + L".json";
+        Sample subject = Measure(launcher, L"", folder, trace);
         if (!anchor.ok || !subject.ok) {
             std::fprintf(stderr, "round %d: a window did not paint (anchor %d, launcher %d)\n", round, anchor.ok,
                          subject.ok);
@@ -136,5 +155,9 @@ int wmain(int argc, wchar_t** argv) {
                 Median(launcherTimes), Median(bareTimes), timeRatio);
     std::printf("median peak working set: launcher %.0f KiB, bare program %.0f KiB, ratio %.2f (target <= 1.5)\n",
                 Median(launcherPeaks), Median(barePeaks), memoryRatio);
+    if (!compareTimes.empty())
+        std::printf("compared launcher: median first paint %.1f ms, ratio %.2f; peak working set %.0f KiB, ratio %.2f\n",
+                    Median(compareTimes), Median(compareTimes) / Median(bareTimes), Median(comparePeaks),
+                    Median(comparePeaks) / Median(barePeaks));
     return 0;
 }

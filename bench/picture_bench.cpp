@@ -1,7 +1,10 @@
 // Picture decoding speed against anchors measured in the same run: libpng
-// decoding the same PNG directly, and memcpy of the BMP reader's output.
-// The GIF reader's rate is reported in MB/s of output pixels.
+// decoding the same PNG directly, giflib decoding the same GIF pictures (a
+// still and an animation) with the memory each keeps per frame, and memcpy
+// of the BMP reader's output.
 #include <benchmark/benchmark.h>
+#include <gif_lib.h>
+#include <malloc.h>
 #include <png.h>
 
 #include <csetjmp>
@@ -14,17 +17,13 @@
 #include "components/pictures/bmp_reader.h"
 #include "components/pictures/gif_reader.h"
 #include "components/pictures/png_reader.h"
+#include "gif_pictures.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using bench_pictures::Bytes;
+using bench_pictures::Noise;
 constexpr uint32_t kWidth = 1024, kHeight = 1024;
-
-uint32_t Noise(uint32_t x, uint32_t y) {
-    uint32_t h = x * 374761393u + y * 668265263u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return h ^ (h >> 16);
-}
 
 // A photo-like picture: smooth gradients with a little noise.
 uint8_t Channel(uint32_t x, uint32_t y, int c) {
@@ -58,68 +57,6 @@ Bytes MakePng() {
     return out;
 }
 
-// GIF with real LZW compression of 256-colour pixels.
-Bytes MakeGif() {
-    Bytes out{'G', 'I', 'F', '8', '9', 'a'};
-    auto put16 = [&](uint32_t v) { out.push_back(static_cast<uint8_t>(v)), out.push_back(static_cast<uint8_t>(v >> 8)); };
-    put16(kWidth), put16(kHeight);
-    out.insert(out.end(), {0xF7, 0, 0});
-    for (int i = 0; i < 256; ++i) out.insert(out.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
-    out.push_back(0x2C);
-    put16(0), put16(0), put16(kWidth), put16(kHeight);
-    out.push_back(0);
-    out.push_back(8);
-
-    Bytes packed;
-    uint32_t bits = 0;
-    int count = 0, codeBits = 9, nextCode = 258;
-    auto emit = [&](int code) {
-        bits |= static_cast<uint32_t>(code) << count;
-        count += codeBits;
-        while (count >= 8) packed.push_back(static_cast<uint8_t>(bits)), bits >>= 8, count -= 8;
-    };
-    std::map<uint32_t, int> table;  // (prefix code << 8 | byte) -> code
-    emit(256);
-    int prefix = -1;
-    for (uint32_t y = 0; y < kHeight; ++y) {
-        for (uint32_t x = 0; x < kWidth; ++x) {
-            const uint8_t pixel = static_cast<uint8_t>((x / 3 + y / 5 + (Noise(x / 2, y / 2) >> 30)) & 0xFF);
-            if (prefix < 0) {
-                prefix = pixel;
-                continue;
-            }
-            const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | pixel;
-            auto found = table.find(key);
-            if (found != table.end()) {
-                prefix = found->second;
-                continue;
-            }
-            emit(prefix);
-            if (nextCode < 4096) {
-                table[key] = nextCode++;
-                if (nextCode - 1 == (1 << codeBits) && codeBits < 12) ++codeBits;
-            } else {
-                emit(256);
-                table.clear();
-                codeBits = 9;
-                nextCode = 258;
-            }
-            prefix = pixel;
-        }
-    }
-    emit(prefix);
-    emit(257);
-    if (count > 0) packed.push_back(static_cast<uint8_t>(bits));
-    for (size_t i = 0; i < packed.size(); i += 255) {
-        const size_t n = std::min<size_t>(255, packed.size() - i);
-        out.push_back(static_cast<uint8_t>(n));
-        out.insert(out.end(), packed.begin() + static_cast<ptrdiff_t>(i), packed.begin() + static_cast<ptrdiff_t>(i + n));
-    }
-    out.push_back(0);
-    out.push_back(0x3B);
-    return out;
-}
-
 Bytes MakeBmp24() {
     const uint32_t stride = (kWidth * 3 + 3) & ~3u;
     Bytes out{'B', 'M'};
@@ -135,7 +72,9 @@ Bytes MakeBmp24() {
 }
 
 const Bytes& Png() { static const Bytes bytes = MakePng(); return bytes; }
-const Bytes& Gif() { static const Bytes bytes = MakeGif(); return bytes; }
+const Bytes& Gif() { static const Bytes bytes = bench_pictures::MakeGif({kWidth, kHeight, 1, 0}); return bytes; }
+constexpr bench_pictures::GifShape kAnimationShape{320, 240, 24, 10};
+const Bytes& AnimatedGif() { static const Bytes bytes = bench_pictures::MakeGif(kAnimationShape); return bytes; }
 const Bytes& Bmp() { static const Bytes bytes = MakeBmp24(); return bytes; }
 
 void PngToPictureObject(benchmark::State& state) {
@@ -182,14 +121,80 @@ void PngWithLibpngDirectly(benchmark::State& state) {
     }
 }
 
-void GifStill256Colours(benchmark::State& state) {
+bool DecodeOurs(const Bytes& gif, pictures::PictureObject& picture) {
+    return pictures::ReadGif(gif.data(), gif.size(), picture) == pictures::DecodeStatus::kOk;
+}
+
+struct GifInput {
+    const Bytes* bytes;
+    size_t position;
+};
+int ReadGifInput(GifFileType* file, GifByteType* out, int count) {
+    auto* input = static_cast<GifInput*>(file->UserData);
+    const size_t n = std::min(static_cast<size_t>(count), input->bytes->size() - input->position);
+    std::memcpy(out, input->bytes->data() + input->position, n);
+    input->position += n;
+    return static_cast<int>(n);
+}
+
+// giflib's whole-file read: every frame's indexes, as our reader keeps them.
+GifFileType* DecodeWithGiflib(const Bytes& gif) {
+    GifInput input{&gif, 0};
+    int error = 0;
+    GifFileType* file = DGifOpen(&input, ReadGifInput, &error);
+    if (!file) return nullptr;
+    if (DGifSlurp(file) != GIF_OK) {
+        DGifCloseFile(file, &error);
+        return nullptr;
+    }
+    file->UserData = nullptr;
+    return file;
+}
+
+void GifOurs(benchmark::State& state, const Bytes& (*gif)(), uint64_t pixels) {
     for (auto _ : state) {
         pictures::PictureObject picture;
-        if (pictures::ReadGif(Gif().data(), Gif().size(), picture) != pictures::DecodeStatus::kOk)
-            state.SkipWithError("decode failed");
+        if (!DecodeOurs(gif(), picture)) state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(picture.pixels.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kWidth * kHeight);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * pixels));
+}
+
+void GifGiflib(benchmark::State& state, const Bytes& (*gif)(), uint64_t pixels) {
+    for (auto _ : state) {
+        GifFileType* file = DecodeWithGiflib(gif());
+        if (!file) state.SkipWithError("giflib failed");
+        benchmark::DoNotOptimize(file);
+        int error = 0;
+        if (file) DGifCloseFile(file, &error);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * pixels));
+}
+
+constexpr uint64_t kStillPixels = uint64_t{kWidth} * kHeight;
+constexpr uint64_t kAnimationPixels = uint64_t{kAnimationShape.width} * kAnimationShape.height * kAnimationShape.frames;
+void GifStillOurs(benchmark::State& state) { GifOurs(state, Gif, kStillPixels); }
+void GifStillGiflib(benchmark::State& state) { GifGiflib(state, Gif, kStillPixels); }
+void GifAnimatedOurs(benchmark::State& state) { GifOurs(state, AnimatedGif, kAnimationPixels); }
+void GifAnimatedGiflib(benchmark::State& state) { GifGiflib(state, AnimatedGif, kAnimationPixels); }
+
+// Heap bytes a decoded picture keeps, per frame: allocated during the decode
+// and still held once it returned.
+size_t HeapInUse() { return mallinfo2().uordblks; }
+
+void PrintMemoryPerFrame(const char* what, const Bytes& gif, int frames) {
+    size_t before = HeapInUse();
+    auto ours = std::make_unique<pictures::PictureObject>();
+    if (!DecodeOurs(gif, *ours)) return;
+    const size_t oursBytes = HeapInUse() - before;
+    before = HeapInUse();
+    GifFileType* file = DecodeWithGiflib(gif);
+    if (!file) return;
+    const size_t giflibBytes = HeapInUse() - before;
+    int error = 0;
+    DGifCloseFile(file, &error);
+    std::printf("memory %-31s %8.0f bytes/frame (giflib %.0f) %s\n", what, double(oursBytes) / frames,
+                double(giflibBytes) / frames, oursBytes <= giflibBytes ? "met" : "MISSED");
 }
 
 void Bmp24ToBottomUpBgr(benchmark::State& state) {
@@ -214,7 +219,10 @@ void MemcpyOfTheBmpOutput(benchmark::State& state) {
 
 BENCHMARK(PngToPictureObject)->Unit(benchmark::kMillisecond);
 BENCHMARK(PngWithLibpngDirectly)->Unit(benchmark::kMillisecond);
-BENCHMARK(GifStill256Colours)->Unit(benchmark::kMillisecond);
+BENCHMARK(GifStillOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(GifStillGiflib)->Unit(benchmark::kMillisecond);
+BENCHMARK(GifAnimatedOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(GifAnimatedGiflib)->Unit(benchmark::kMillisecond);
 BENCHMARK(Bmp24ToBottomUpBgr)->Unit(benchmark::kMicrosecond);
 BENCHMARK(MemcpyOfTheBmpOutput)->Unit(benchmark::kMicrosecond);
 
@@ -237,6 +245,13 @@ public:
         const double ratio = seconds_.at(subject) / seconds_.at(anchor);
         std::printf("ratio %-32s %6.2fx (target <= %.2fx) %s\n", what, ratio, target, ratio <= target ? "met" : "MISSED");
     }
+    // How many times the anchor's throughput the subject reaches.
+    void PrintSpeedup(const char* what, const char* subject, const char* anchor, double target) const {
+        if (!seconds_.count(subject) || !seconds_.count(anchor)) return;
+        const double speedup = seconds_.at(anchor) / seconds_.at(subject);
+        std::printf("speed %-32s %6.2fx (target >= %.2fx) %s\n", what, speedup, target,
+                    speedup >= target ? "met" : "MISSED");
+    }
     void PrintRate(const char* what, const char* subject, double targetMegabytes) const {
         if (!rates_.count(subject)) return;
         const double rate = rates_.at(subject) / 1e6;
@@ -252,11 +267,15 @@ private:
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    Png(), Gif(), Bmp();  // made before timing starts
+    Png(), Gif(), AnimatedGif(), Bmp();  // made before timing starts
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("PNG to PictureObject / libpng", "PngToPictureObject", "PngWithLibpngDirectly", 1.15);
-    reporter.PrintRate("GIF 1 MP 256 colours", "GifStill256Colours", 60);
+    reporter.PrintRate("GIF 1 MP 256 colours", "GifStillOurs", 60);
+    reporter.PrintSpeedup("GIF still 1 MP / giflib", "GifStillOurs", "GifStillGiflib", 1.5);
+    reporter.PrintSpeedup("GIF animation 24 x 320x240 / giflib", "GifAnimatedOurs", "GifAnimatedGiflib", 1.5);
+    PrintMemoryPerFrame("GIF still 1 MP", Gif(), 1);
+    PrintMemoryPerFrame("GIF animation 24 x 320x240", AnimatedGif(), kAnimationShape.frames);
     reporter.PrintRatio("BMP 24-bit / memcpy of output", "Bmp24ToBottomUpBgr", "MemcpyOfTheBmpOutput", 4.0);
     benchmark::Shutdown();
     return 0;

@@ -3,6 +3,7 @@
 #include "launcher/form_ids.h"
 #include "runtime/entry_points.h"
 #include "runtime/form_registry_win32.h"
+#include "runtime/startup_trace.h"
 #include "runtime/type_references.h"
 #include "runtime/values.h"
 #include "services/core_commands.h"
@@ -99,6 +100,7 @@ bool FormLoaded(uint32_t formId) {
 }
 
 bool ConnectToServer(const char* address, int32_t port) {
+    trace::Span span("connect", address);
     rt::ValueRecord arguments[] = {ClientReference(), rt::MakeText(address), rt::MakeInteger(port)};
     return rt::AsBool(Call(services::Connect, arguments));
 }
@@ -126,11 +128,13 @@ bool WriteConfigItem(const char* file, const char* section, const char* key, con
 }
 
 char* GetSpecialFolder(int32_t code) {
+    trace::Span span("special folder");
     rt::ValueRecord arguments[] = {rt::MakeInteger(code)};
     return TextResult(Call(services::GetSpecialFolder, arguments));
 }
 
 bool CreateShortcut(const char* link, const char* target) {
+    trace::Span span("shell link");
     rt::ValueRecord arguments[] = {rt::MakeText(link), rt::MakeText(target)};
     return rt::AsBool(Call(services::CreateShortcut, arguments));
 }
@@ -146,6 +150,7 @@ void Delay(int32_t milliseconds) {
 }
 
 uint8_t* HttpReadFile(const char* url) {
+    trace::Span span("HTTP read", url);
     rt::ValueRecord arguments[] = {rt::MakeText(url)};
     return BytesResult(Call(services::HttpReadFile, arguments));
 }

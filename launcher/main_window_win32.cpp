@@ -12,15 +12,30 @@
 #include "runtime/dll_call_win32.h"
 #include "launcher/tray_icon_win32.h"
 #include "runtime/entry_points.h"
+#include "runtime/startup_trace.h"
 
 namespace launcher::handlers {
 
 int64_t MainWindowCreated(const uint32_t*, int) {
-    // One copy only: a second one ends at once, silently.
-    if (CountProcessesByName(kExecutableName) > 1) rt::EndProgram(0);
-    AddTrayIcon(main_window::kForm, kTrayTip, TrayMouseHandler);
-    CreateDesktopShortcut();
-    ShowInstalledVersion();
+    trace::Span span("main window start routine");
+    {
+        trace::Span step("single-instance check");
+        // One copy only: a second one ends at once, silently.
+        if (CountProcessesByName(kExecutableName) > 1) rt::EndProgram(0);
+    }
+    {
+        trace::Span step("tray icon");
+        AddTrayIcon(main_window::kForm, kTrayTip, TrayMouseHandler);
+    }
+    {
+        trace::Span step("desktop shortcut");
+        CreateDesktopShortcut();
+    }
+    {
+        trace::Span step("version label");
+        ShowInstalledVersion();
+    }
+    trace::Span step("connect to the game server");
     ConnectToServer(kGameServerAddress, kGameServerPort);  // a failure shows up later, at the first request
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "launcher/subroutine_ids.h"
 #include "runtime/dll_call_win32.h"
 #include "runtime/entry_points.h"
+#include "runtime/startup_trace.h"
 #include "runtime/values.h"
 
 namespace launcher {
@@ -106,6 +107,7 @@ int32_t CountProcessesByName(const char* name) {
          {static_cast<NativeWord>(codePage), 0, NativeArgument(name), static_cast<NativeWord>(-1), NativeArgument(wide),
           length},
          kCountProcessesByName, 2);
+    trace::Span span("process snapshot (all kinds)");
     NativeWord snapshot = Call(kCreateToolhelp32Snapshot, {0x0F, 0}, kCountProcessesByName, 3);
     if (snapshot == kInvalidHandle) {
         rt::Free(wide);
@@ -127,6 +129,7 @@ int32_t CountProcessesByName(const char* name) {
 
 uint32_t FindProcessIdByName(const char* name, bool caseSensitive) {
     using namespace subroutine;
+    trace::Span span("process snapshot (processes)");
     NativeWord snapshot = Call(kCreateToolhelp32Snapshot, {0x02, 0}, kFindProcessIdByName, 1);
     if (snapshot == kInvalidHandle) return 0;
     NativeRecord entry(kAnsiEntrySize);

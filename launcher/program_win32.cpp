@@ -11,6 +11,7 @@
 #include "runtime/entry_points.h"
 #include "runtime/events.h"
 #include "runtime/program.h"
+#include "runtime/startup_trace.h"
 #include "services/support_libraries.h"
 
 // The window template compiled from launcher/forms, embedded by the build.
@@ -30,6 +31,7 @@ const rt::EventHandler kHandlerTable[] = {
 
 int StartRoutine() {
     rt::InitializeRuntime();
+    trace::Span span("program start routine");
     AllocateProgramState();
     rt::RegisterExitRoutine(FreeProgramState);
     ProgramState& state = State();
@@ -38,6 +40,7 @@ int StartRoutine() {
         rt::CallDllCommand(kRegisterWindowMessageA, rt::CallConvention::CalleeCleans,
                            {rt::NativeArgument("TaskbarCreated")}, subroutine::kProgramStart, 1));
     rt::LoadStartupWindow(main_window::kForm);
+    span.Close();
     rt::RunMessageLoop();
     return 0;
 }

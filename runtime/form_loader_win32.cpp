@@ -1,5 +1,6 @@
 // Load form: creates a form's window and components from its template units,
 // and shows it (running a modal loop for a modal form).
+#include <cstdio>
 #include <cstring>
 
 #include "runtime/entry_points.h"
@@ -8,6 +9,7 @@
 #include "runtime/message_loop_win32.h"
 #include "runtime/mouse_pointer.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/startup_trace_win32.h"
 #include "runtime/template_slot.h"
 #include "runtime/text_conversion_win32.h"
 
@@ -100,6 +102,8 @@ ComponentObject* CreateUnit(Form& form, uint32_t index, const ComponentType* typ
     if (!TypeNeverShown(type) && unit.Disabled()) style |= WS_DISABLED;
     if (unit.TabStop()) style |= WS_TABSTOP;
     parameters.style = style;
+    std::string detail = trace::Enabled() ? TraceText(unit.Name()) : std::string();
+    trace::Span span(type->englishName ? type->englishName : "component", detail.c_str());
     ComponentObject* object = create(parameters);
     return object;
 }
@@ -272,16 +276,23 @@ void CreateComponents(Form& form) {
 // the window), and the visible components shown.
 void FinishComponents(Form& form) {
     uint32_t count = form.units.UnitCount();
-    ArrangeWindows(form);
-    for (uint32_t i = 0; i < count; ++i) {
-        UnitRecord unit = form.units.Unit(i);
-        if (!unit.IsMenuItem()) form.cursors[i] = LoadUnitCursor(unit.MousePointer());
+    {
+        trace::Span span("form: stacking and cursors");
+        ArrangeWindows(form);
+        for (uint32_t i = 0; i < count; ++i) {
+            UnitRecord unit = form.units.Unit(i);
+            if (!unit.IsMenuItem()) form.cursors[i] = LoadUnitCursor(unit.MousePointer());
+        }
     }
-    for (uint32_t i = count; i-- > 1;) {
-        HWND window = UnitWindow(form, i);
-        if (window && IsWindow(window)) SendMessageW(window, kNoticeFormCreated, 0, 0);
+    {
+        trace::Span span("form: created notices");
+        for (uint32_t i = count; i-- > 1;) {
+            HWND window = UnitWindow(form, i);
+            if (window && IsWindow(window)) SendMessageW(window, kNoticeFormCreated, 0, 0);
+        }
+        if (form.Loaded()) SendMessageW(form.window, kNoticeWindowCreated, 0, 0);
     }
-    if (form.Loaded()) SendMessageW(form.window, kNoticeWindowCreated, 0, 0);
+    trace::Span span("form: show components");
     for (uint32_t i = 1; i < count; ++i) {
         HWND window = UnitWindow(form, i);
         UnitRecord unit = form.units.Unit(i);
@@ -293,9 +304,13 @@ void FinishComponents(Form& form) {
 
 // The load events, then the window shown as designed.
 void AnnounceLoad(Form& form) {
-    RaiseWindowEvent(form, kWindowCreated);
-    RaiseWindowEvent(form, kWindowMoved);
-    RaiseWindowEvent(form, kWindowResized);
+    {
+        trace::Span span("form: events created, moved, resized");
+        RaiseWindowEvent(form, kWindowCreated);
+        RaiseWindowEvent(form, kWindowMoved);
+        RaiseWindowEvent(form, kWindowResized);
+    }
+    trace::Span span("form: show window");
     if (form.Loaded() && form.units.Unit(0).Visible()) form.Object(0)->ShowAsDesigned();
 }
 
@@ -319,14 +334,22 @@ int LoadForm(Form& form, bool reload, bool modal, HWND owner) {
     if (modal) owner = nullptr;
     else if (owner && !IsWindow(owner)) return 0;
 
+    char formId[16] = {};
+    if (trace::Enabled()) std::snprintf(formId, sizeof formId, "0x%08X", static_cast<unsigned>(form.Id()));
+    trace::Span span("load form", formId);
     RaiseEventSuppression();  // no handler runs while the form is being built
     ResetFormState(form, modal);
+    trace::Span window("form: create window");
     if (!CreateFormWindow(form, modal, owner)) {
         AbandonLoad(form);
         LowerEventSuppression();
         return 0;
     }
-    CreateComponents(form);
+    window.Close();
+    {
+        trace::Span components("form: create components");
+        CreateComponents(form);
+    }
     FinishComponents(form);
     LowerEventSuppression();
 
@@ -362,6 +385,7 @@ void ShowForm(Form& form, bool show) {
 
 int LoadStartupWindow(uint32_t formId) {
     Form* form = FindForm(formId);
+    SetStartupFormForTrace(formId);
     int result = form ? LoadForm(*form, false, false, nullptr) : 0;
     if (!result) ReportRuntimeError("载入启动窗口失败", 0, formId, 0);
     return result;

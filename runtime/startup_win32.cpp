@@ -8,6 +8,7 @@
 #include "runtime/entry_points.h"
 #include "runtime/form_host_win32.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/startup_trace_win32.h"
 #include "runtime/text_conversion_win32.h"
 
 namespace rt {
@@ -103,10 +104,17 @@ void InitializeRuntime() {
         SetConstantRegion(begin, length);
     }
 
-    if (!runtime.oleInitialized && SUCCEEDED(OleInitialize(nullptr))) runtime.oleInitialized = true;
+    trace::Span span("runtime start");
+    {
+        trace::Span ole("OleInitialize");
+        if (!runtime.oleInitialized && SUCCEEDED(OleInitialize(nullptr))) runtime.oleInitialized = true;
+    }
     SplitModulePath(runtime);
 
-    runtime.hiddenOwner = CreateHiddenOwner();
+    {
+        trace::Span owner("hidden owner window");
+        runtime.hiddenOwner = CreateHiddenOwner();
+    }
     runtime.mainThreadId = GetCurrentThreadId();
 
     InitializeDllCommands(g_program.dllCommandCount, g_program.dllLibraryNames, g_program.dllCommandNames,
@@ -120,6 +128,7 @@ void InitializeRuntime() {
             library->notify(kNotifyServiceFunction, reinterpret_cast<intptr_t>(&RuntimeService), 0);
     }
 
+    trace::Span reading("template read");
     if (!LoadFormTemplate(g_program.templateData, g_program.templateLength, g_program.userCodeBase))
         ReportRuntimeError("载入窗口模板数据段出错!", 0, 0, 0);
 }
@@ -160,6 +169,7 @@ void RunShutdownSequence(int exitCode) {
         OleUninitialize();
         runtime.oleInitialized = false;
     }
+    WriteTrace();
 }
 
 void EndProgram(int exitCode) {
@@ -170,6 +180,7 @@ void EndProgram(int exitCode) {
 // The process entry's part: start routine, then the shutdown with code 0.
 int RunProgram(const ProgramDescriptor& program) {
     SetCurrentProgram(program);
+    StartTraceFromEnvironment();
     if (program.startRoutine) program.startRoutine();
     RunShutdownSequence(0);
     return 0;

@@ -1,17 +1,30 @@
 #!/usr/bin/env bash
 # Runs the launch benchmark under Wine with a warm wineserver: the launcher's
 # first paint and peak working set against a bare Win32 program showing the
-# same 600 × 450 PNG.
+# same 600 × 450 PNG, started alternately in the same run.
+#
+#   scripts/bench-launch.sh [ROUNDS] [TRACE_FOLDER]
+# LUMADREL_WINDOWS_TARGET picks the build (win32, the product, by default; or
+# win64). With TRACE_FOLDER every launcher start also writes its start-up
+# trace there (round-N.json); the traced starts are measured like the others.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 source scripts/steps.sh
-step "build" build_preset win32 Lumadrel tovrin launch_bench bare_png_window fixture_game_client
-scripts/game-folder.sh build/bench-game 1.0.0
+TARGET="${LUMADREL_WINDOWS_TARGET:-win32}"
+step "build" build_preset "$TARGET" Lumadrel tovrin launch_bench bare_png_window fixture_game_client
+scripts/game-folder.sh "build/bench-game-$TARGET" 1.0.0 "$TARGET"
 scripts/testbed.sh start >/dev/null
 trap 'scripts/testbed.sh stop >/dev/null 2>&1 || true' EXIT
 source scripts/wine-env.sh
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
-(cd build && lumadrel_wine win32/bench/launch_bench.exe "$(winpath "$ROOT/build/bench-game")" \
-   "$(winpath "$ROOT/build/win32/bench/bare_png_window.exe")" "$(winpath "$ROOT/launcher/art/main_background.png")" \
-   "${1:-5}") 2>&1 | grep -v 'Read access denied'
+trace=()
+if [ -n "${2:-}" ]; then
+  mkdir -p "$2"
+  trace=("$(winpath "$(cd "$2" && pwd)")")
+fi
+echo "load before the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+(cd build && lumadrel_wine "$TARGET/bench/launch_bench.exe" "$(winpath "$ROOT/build/bench-game-$TARGET")" \
+   "$(winpath "$ROOT/build/$TARGET/bench/bare_png_window.exe")" "$(winpath "$ROOT/launcher/art/main_background.png")" \
+   "${1:-5}" "${trace[@]}") 2>&1 | grep -v 'Read access denied'
+echo "load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -7,10 +7,10 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick
-  locales fonts-wqy-microhei
+  locales fonts-wqy-microhei fonts-arphic-uming
   cmake ninja-build make pkg-config dpkg-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libpng-dev libjpeg-dev zlib1g-dev
+  libpng-dev libjpeg-dev zlib1g-dev libgif-dev
   clang libclang-rt-14-dev
   nsis osslsigncode
   libasio-dev libsqlite3-dev sqlite3 libssl-dev

@@ -62,6 +62,26 @@ lumadrel_prefix_whole() {
   [ -f "$WINEPREFIX/.lumadrel-ready" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows" ]
 }
 
+# The form font of Chinese Windows is SimSun; a Chinese-locale prefix has no
+# such font and falls back to a wider one, so text overflows its control.
+# The prefix maps the SimSun family names to AR PL UMing (fonts-arphic-uming),
+# which has its metrics. Done once per prefix; the marker says so.
+LUMADREL_FONT_MARKER=.lumadrel-fonts-uming
+lumadrel_font_substitutes() {
+  [ -f "$WINEPREFIX/$LUMADREL_FONT_MARKER" ] && return 0
+  local reg="$WINEPREFIX/lumadrel-fonts.reg"
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+    '"SimSun"="AR PL UMing CN"' '"NSimSun"="AR PL UMing CN"' \
+    '"宋体"="AR PL UMing CN"' '"新宋体"="AR PL UMing CN"' |
+    iconv -f UTF-8 -t UTF-16 >"$reg"  # with a byte-order mark, as regedit wants
+  if DISPLAY= timeout 120 "$LUMADREL_WINE" regedit /S "$(printf 'Z:%s' "$reg" | tr / '\\')" >/dev/null 2>&1; then
+    touch "$WINEPREFIX/$LUMADREL_FONT_MARKER"
+  else
+    echo "wine: could not add the SimSun font substitution to $WINEPREFIX" >&2
+  fi
+}
+
 # Creates the prefix once; later calls find it ready. A prefix that an
 # earlier run left half-made is removed and made again. A lock keeps parallel
 # test processes from creating it twice.
@@ -69,7 +89,7 @@ lumadrel_ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    lumadrel_prefix_whole && exit 0
+    if lumadrel_prefix_whole; then lumadrel_font_substitutes; exit 0; fi
     if [ -e "$WINEPREFIX" ]; then
       echo "wine: the prefix $WINEPREFIX was left half-made by an earlier run; making it again" >&2
       wineserver -k >/dev/null 2>&1 || true
@@ -81,6 +101,7 @@ lumadrel_ensure_prefix() {
     local begin log="$(dirname "$WINEPREFIX")/.$(basename "$WINEPREFIX").create.log"
     begin=$(date +%s)
     DISPLAY= timeout 300 "$LUMADREL_WINE" wineboot -i >"$log" 2>&1 || true
+    lumadrel_font_substitutes
     timeout 120 wineserver -w >/dev/null 2>&1 || true
     if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
       echo "wine: could not create the prefix $WINEPREFIX with $LUMADREL_WINE: $(tail -n 1 "$log" 2>/dev/null)" >&2

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "runtime/startup_trace.h"
 #include "runtime/text_conversion_win32.h"
 #include "services/command_arguments.h"
 
@@ -29,6 +30,7 @@ bool SaveShortcut(int argumentCount, rt::ValueRecord* values) {
     // No name would write a bare ".lnk" into whatever the current folder is.
     if (name.empty()) return false;
     if (name.find('.') == std::string::npos) name += ".lnk";
+    trace::Span creating("shell link: create object");
     IShellLinkW* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
@@ -38,6 +40,8 @@ bool SaveShortcut(int argumentCount, rt::ValueRecord* values) {
         link->Release();
         return false;
     }
+    creating.Close();
+    trace::Span path("shell link: set path");
     link->SetPath(WideArgument(argumentCount, values, 1).c_str());
     link->SetShowCmd(SW_SHOW);
     if (Given(argumentCount, values, 2)) link->SetDescription(WideArgument(argumentCount, values, 2).c_str());
@@ -46,6 +50,8 @@ bool SaveShortcut(int argumentCount, rt::ValueRecord* values) {
         if (Given(argumentCount, values, 4))
             link->SetWorkingDirectory(WideArgument(argumentCount, values, 4).c_str());
     }
+    path.Close();
+    trace::Span saving("shell link: save");
     bool saved = SUCCEEDED(file->Save(rt::WideFromGbk(name).c_str(), TRUE));
     file->Release();
     link->Release();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "launcher/build_settings.h"
+#include "runtime/startup_trace_win32.h"
 #include "updater/updater_window_win32.h"
 
 namespace {
@@ -27,6 +28,8 @@ long EnvironmentNumber(const wchar_t* name) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    rt::StartTraceFromEnvironment();  // LUMADREL_TRACE: written when the updater ends
+    trace::Span starting("updater: arguments and settings");
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     updater::RunSettings settings;
@@ -48,5 +51,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     if (long wait = EnvironmentNumber(kLauncherWaitVariable); wait > 0)
         settings.launcherWait = std::chrono::milliseconds(wait);
-    return updater::RunUpdaterWindow(settings);
+    starting.Close();
+    int result;
+    {
+        trace::Span running("updater: window, download, install");
+        result = updater::RunUpdaterWindow(settings);
+    }
+    rt::WriteTrace();
+    return result;
 }

@@ -8,6 +8,7 @@
 #include "components/common/type_interface_win32.h"
 #include "components/properties/stored_property_access.h"
 #include "runtime/events.h"
+#include "runtime/startup_trace.h"
 #include "runtime/text_conversion_win32.h"
 
 namespace components {
@@ -76,9 +77,14 @@ bool ComboBox::Build(const rt::CreateParameters& p) {
     DWORD style = p.style | CBS_AUTOHSCROLL | WS_VSCROLL | TypeStyle(data_.ComboType) | (data_.sorted ? CBS_SORT : 0);
     // The height of a drop-down type includes its list.
     int height = data_.ComboType == 0 ? p.cy : std::max(p.cy, kMinimumDroppedHeight);
+    trace::Span creating("ComboBox: system control");
     if (!CreateSystemControl(L"COMBOBOX", 0, style, "", p.x, p.y, p.cx, height)) return false;
+    creating.Close();
+    trace::Span font("ComboBox: font");
     ApplyFontAndItemHeight();
+    font.Close();
     SendMessageW(window_, CB_LIMITTEXT, static_cast<WPARAM>(std::max(data_.MaxAllowLength, 0)), 0);
+    trace::Span items("ComboBox: items and text");
     AddItems(data_.items, data_.ItemData);
     SelectItem(data_.CurSel);
     if (HasEditField()) {

@@ -1,29 +1,28 @@
 #include "components/pictures/gif_lzw_decoder.h"
 
+#include <cstring>
+
 namespace pictures {
 namespace {
 
 constexpr int kMaxCodeBits = 12;
 constexpr int kTableSize = 1 << kMaxCodeBits;
 
+// A string code's text is already in the output: the previous code's string
+// followed by one more byte, which the next string written there begins
+// with. So each entry is the place of its first writing, and decoding a code
+// copies earlier output instead of walking a chain of prefixes.
 struct LzwEntry {
-    uint16_t prefix;
-    uint16_t length;
-    uint8_t suffix;
-    uint8_t first;
+    uint32_t offset;
+    uint32_t length;
 };
 
-// Writes the string of code backwards from its end; only the first room bytes are kept.
-inline void WriteString(const LzwEntry* table, int code, uint8_t* out, size_t room) {
-    size_t length = table[code].length;
-    while (length > room) {
-        code = table[code].prefix;
-        --length;
-    }
-    uint8_t* p = out + length;
-    while (p != out) {
-        *--p = table[code].suffix;
-        code = table[code].prefix;
+// Copies within the output; the source always ends at or before the target.
+inline void CopyEarlier(uint8_t* out, size_t from, size_t to, size_t count) {
+    if (count <= 16) {
+        for (size_t i = 0; i < count; ++i) out[to + i] = out[from + i];
+    } else {
+        std::memcpy(out + to, out + from, count);
     }
 }
 
@@ -37,21 +36,24 @@ DecodeStatus DecodeGifLzw(const uint8_t* data, size_t length, int minimumCodeSiz
     LzwEntry table[kTableSize];
     const int clearCode = 1 << minimumCodeSize;
     const int endCode = clearCode + 1;
-    for (int i = 0; i < clearCode; ++i) table[i] = {0, 1, static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
 
     int codeBits = minimumCodeSize + 1;
     int nextCode = clearCode + 2;
     int previous = -1;
+    size_t previousOffset = 0, previousLength = 0;  // where the previous code's string was written
     uint64_t bits = 0;
     int bitCount = 0;
     size_t position = 0;
     size_t written = 0;
 
     while (written < pixelCount) {
-        while (bitCount < codeBits) {
-            if (position >= length) return DecodeStatus::kDamaged;
-            bits |= static_cast<uint64_t>(data[position++]) << bitCount;
-            bitCount += 8;
+        if (bitCount < codeBits) {
+            // Whole bytes while at least eight are left, so the common case reads once.
+            while (bitCount <= 56 && position < length) {
+                bits |= static_cast<uint64_t>(data[position++]) << bitCount;
+                bitCount += 8;
+            }
+            if (bitCount < codeBits) return DecodeStatus::kDamaged;
         }
         const int code = static_cast<int>(bits & ((1u << codeBits) - 1));
         bits >>= codeBits;
@@ -68,28 +70,35 @@ DecodeStatus DecodeGifLzw(const uint8_t* data, size_t length, int minimumCodeSiz
         const size_t room = pixelCount - written;
         if (previous < 0) {
             if (code > clearCode) return DecodeStatus::kDamaged;
-            out[written++] = static_cast<uint8_t>(code);
+            out[written] = static_cast<uint8_t>(code);
+            previousOffset = written++;
+            previousLength = 1;
             previous = code;
             continue;
         }
-        if (code < nextCode) {
-            if (nextCode < kTableSize) {
-                table[nextCode] = {static_cast<uint16_t>(previous),
-                                   static_cast<uint16_t>(table[previous].length + 1), table[code].first,
-                                   table[previous].first};
-                ++nextCode;
-            }
-        } else if (code == nextCode) {
+        size_t stringLength;
+        if (code < clearCode) {
+            out[written] = static_cast<uint8_t>(code);
+            stringLength = 1;
+        } else if (code < nextCode && code > endCode) {
+            stringLength = table[code].length;
+            CopyEarlier(out, table[code].offset, written, stringLength < room ? stringLength : room);
+        } else if (code == nextCode && nextCode < kTableSize) {
             // The string being defined: the previous one followed by its own first byte.
-            table[nextCode] = {static_cast<uint16_t>(previous), static_cast<uint16_t>(table[previous].length + 1),
-                               table[previous].first, table[previous].first};
-            ++nextCode;
+            stringLength = previousLength + 1;
+            const size_t copied = previousLength < room ? previousLength : room;
+            CopyEarlier(out, previousOffset, written, copied);
+            if (copied < room) out[written + previousLength] = out[previousOffset];
         } else {
             return DecodeStatus::kDamaged;
         }
-        const size_t produced = table[code].length < room ? table[code].length : room;
-        WriteString(table, code, out + written, produced);
-        written += produced;
+        if (nextCode < kTableSize) {
+            table[nextCode] = {static_cast<uint32_t>(previousOffset), static_cast<uint32_t>(previousLength + 1)};
+            ++nextCode;
+        }
+        previousOffset = written;
+        previousLength = stringLength;
+        written += stringLength < room ? stringLength : room;
         if (nextCode == (1 << codeBits) && codeBits < kMaxCodeBits) ++codeBits;
         previous = code;
     }

@@ -52,6 +52,30 @@ bool ReadDibFacts(const uint8_t* image, size_t size, ImageFacts& facts) {
     return true;
 }
 
+// Bits per pixel an entry really has: the directory's bit count, else its
+// image's own (DIB header, or PNG colour type and depth); 0 when unknown.
+uint32_t EntryBitsPerPixel(const uint8_t* data, size_t length, const uint8_t* entry, bool isIcon) {
+    if (isIcon && LoadU16(entry + 6) != 0) return LoadU16(entry + 6);  // cursors keep the hotspot there
+    const uint32_t imageSize = LoadU32(entry + 8);
+    const uint32_t imageOffset = LoadU32(entry + 12);
+    if (imageOffset > length || imageSize > length - imageOffset || imageSize < 33) return 0;
+    const uint8_t* image = data + imageOffset;
+    if (std::equal(kPngSignature, kPngSignature + 8, image)) {
+        static const uint8_t kChannels[7] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
+        const uint8_t depth = image[24], colourType = image[25];
+        if (colourType > 6 || kChannels[colourType] == 0) return 0;
+        return colourType == 3 ? depth : uint32_t{depth} * kChannels[colourType];
+    }
+    return LoadU32(image) >= 40 ? LoadU16(image + 14) : 0;
+}
+
+// The colour-count byte is 0 for 256 colours and more, so such entries count
+// by their bit depth; real palettes keep the count they declare.
+bool HasMoreThanFifteenColours(const uint8_t* data, size_t length, const uint8_t* entry, bool isIcon) {
+    if (entry[2] != 0) return entry[2] > 15;
+    return EntryBitsPerPixel(data, length, entry, isIcon) >= 4;
+}
+
 }  // namespace
 
 DecodeStatus ReadIcon(const uint8_t* data, size_t length, IconSize wanted, PictureObject& picture) {
@@ -61,10 +85,17 @@ DecodeStatus ReadIcon(const uint8_t* data, size_t length, IconSize wanted, Pictu
     if (LoadU16(data) != 0 || (type != 1 && type != 2)) return DecodeStatus::kUnknownFormat;
     if (count == 0 || (length - kDirectoryHeaderSize) / kEntrySize < count) return DecodeStatus::kDamaged;
 
+    // Entries are looked into to count their colours: a directory naming
+    // bytes the file does not have is damaged, whichever entry is chosen.
+    for (uint16_t i = 0; i < count; ++i) {
+        const uint8_t* entry = data + kDirectoryHeaderSize + i * kEntrySize;
+        if (LoadU32(entry + 12) > length || LoadU32(entry + 8) > length - LoadU32(entry + 12))
+            return DecodeStatus::kDamaged;
+    }
     const uint8_t* chosen = data + kDirectoryHeaderSize + (count - 1) * kEntrySize;
     for (uint16_t i = 0; i < count; ++i) {
         const uint8_t* entry = data + kDirectoryHeaderSize + i * kEntrySize;
-        if (entry[2] > 15 && entry[0] == static_cast<uint8_t>(wanted)) {
+        if (entry[0] == static_cast<uint8_t>(wanted) && HasMoreThanFifteenColours(data, length, entry, type == 1)) {
             chosen = entry;
             break;
         }

@@ -14,7 +14,9 @@ namespace pictures {
 enum class IconSize : uint8_t { Large = 32, Small = 16 };
 
 // The first entry with more than 15 colours and the wanted width wins,
-// otherwise the last entry. width and height come from the image itself.
+// otherwise the last entry; an entry whose colour-count byte is 0 (256
+// colours and more) counts by its bit depth. width and height come from the
+// image itself.
 DecodeStatus ReadIcon(const uint8_t* data, size_t length, IconSize wanted, PictureObject& picture);
 
 }  // namespace pictures

@@ -10,6 +10,7 @@
 #include "runtime/events.h"
 #include "runtime/form_registry_win32.h"
 #include "runtime/runtime_context_win32.h"
+#include "runtime/startup_trace_win32.h"
 #include "runtime/text_conversion_win32.h"
 
 namespace components {
@@ -261,6 +262,9 @@ LRESULT WindowComponent::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = window_;
     switch (message) {
     case WM_ERASEBKGND: PaintBackground(reinterpret_cast<HDC>(wParam)); return 1;
+    case WM_PAINT:
+        if (!paintedOnce_) return OnPaint();
+        break;
     case WM_PRINTCLIENT:
         if (lParam & PRF_ERASEBKGND) PaintBackground(reinterpret_cast<HDC>(wParam));
         return 0;
@@ -329,6 +333,18 @@ LRESULT WindowComponent::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     default: break;
     }
     return Default(message, wParam, lParam);
+}
+
+// The first paint: the moment a player sees the window, which the start-up trace marks.
+LRESULT WindowComponent::OnPaint() {
+    paintedOnce_ = true;
+    LRESULT result;
+    {
+        trace::Span span("first WM_PAINT");
+        result = Default(WM_PAINT, 0, 0);
+    }
+    rt::NoteFirstPaint(formId_);
+    return result;
 }
 
 LRESULT WindowComponent::OnSetCursor(WPARAM wParam, LPARAM lParam) {

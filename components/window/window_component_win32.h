@@ -70,6 +70,7 @@ private:
     // Painting.
     void PaintBackground(HDC dc);
     bool EnsurePicture();
+    LRESULT OnPaint();
     void DropPicture();
     void InvalidateBackground();
 
@@ -106,6 +107,7 @@ private:
     HWND savedFocus_ = nullptr;
     HFONT font_ = nullptr;  // not owned: the default component font
     bool activatedOnce_ = false;
+    bool paintedOnce_ = false;
     bool helpOpened_ = false;
     bool pendingDestroy_ = false;
     BackgroundMusic music_;

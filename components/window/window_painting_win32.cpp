@@ -4,6 +4,7 @@
 #include "components/pictures/picture_drawing_win32.h"
 #include "components/pictures/picture_placement.h"
 #include "components/window/window_component_win32.h"
+#include "runtime/startup_trace.h"
 
 namespace components {
 namespace {
@@ -22,6 +23,7 @@ BOOL CALLBACK InvalidateTransparentChild(HWND child, LPARAM) {
 
 bool WindowComponent::EnsurePicture() {
     if (pictureState_ == PictureState::NotDecoded) {
+        trace::Span span("background picture: decode and prepare");
         pictureState_ = PictureState::Failed;
         const Bytes& bytes = data_.BackPicture;
         if (!bytes.empty() &&

@@ -95,8 +95,8 @@ int WindowComponent::SetProperty(int ownIndex, const rt::PropertyValue& value) {
         InvalidateBackground();
         break;
     case kWindowBackPicture:
-        d.BackPicture = ToBytes(value.bytes);
         DropPicture();
+        d.BackPicture = ToBytes(value.bytes);
         InvalidateBackground();
         break;
     case kWindowPictureMode:

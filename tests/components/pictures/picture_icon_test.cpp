@@ -75,13 +75,7 @@ TEST(IconSelection, CursorResourceStartsWithTheHotspot) {
 }
 
 TEST(IconSelection, PngEntriesTakeTheirSizeFromIhdr) {
-    const Bytes multi = ReadFixture("multi.ico");
     PictureObject picture;
-    ASSERT_EQ(DecodePicture(multi.data(), static_cast<int64_t>(multi.size()), picture), DecodeStatus::kOk);
-    // No entry declares more than 15 colours, so the last (16-pixel) one is used.
-    EXPECT_EQ(picture.width, 16u);
-    EXPECT_EQ(picture.height, 16u);
-
     Bytes png = PngFile(20, 10, 8, 6, Bytes(10 * (1 + 20 * 4), 0));
     const Bytes file = IconFile(1, {{20, 10, 0, 1, 32, png}});
     ASSERT_EQ(DecodePicture(file.data(), static_cast<int64_t>(file.size()), picture), DecodeStatus::kOk);
@@ -90,11 +84,64 @@ TEST(IconSelection, PngEntriesTakeTheirSizeFromIhdr) {
     EXPECT_EQ(picture.iconImage.resource, png);
 }
 
+// Entries whose colour-count byte is 0 (256 colours and more) count by their
+// bit depth: from the directory, else from the DIB header or the PNG header.
+TEST(IconSelection, DeepEntriesCountByTheirBitDepth) {
+    const Bytes grey2 = PngFile(32, 32, 2, 0, Bytes(32 * (1 + 8), 0));     // 4 shades
+    const Bytes palette8 = PngFile(32, 32, 8, 3, Bytes(32 * (1 + 32), 0));  // 256 colours
+    const struct {
+        const char* what;
+        std::vector<IconEntry> entries;
+        size_t chosen;
+    } cases[] = {
+        {"32-bit entries by size", {Entry(16, 0, 32, 1), Entry(32, 0, 32, 2), Entry(48, 0, 32, 3)}, 1},
+        {"bit count only in the DIB header",
+         {{32, 32, 0, 1, 0, IconDib(32, 32, 32, 1)}, {16, 16, 0, 1, 0, IconDib(16, 16, 32, 2)}}, 0},
+        {"a two-colour entry is passed over", {Entry(32, 2, 1, 1), Entry(32, 0, 8, 2), Entry(48, 0, 32, 3)}, 1},
+        {"16 colours written as 0", {Entry(32, 0, 4, 1), Entry(32, 0, 32, 2)}, 0},
+        {"PNG entries by their header",
+         {{32, 32, 0, 1, 0, grey2}, {32, 32, 0, 1, 0, palette8}, {16, 16, 0, 1, 0, IconDib(16, 16, 32, 3)}}, 1},
+    };
+    for (const auto& c : cases) {
+        const Bytes file = IconFile(1, c.entries);
+        PictureObject picture;
+        ASSERT_EQ(DecodePicture(file.data(), static_cast<int64_t>(file.size()), picture, IconSize::Large),
+                  DecodeStatus::kOk)
+            << c.what;
+        EXPECT_EQ(picture.iconImage.resource, c.entries[c.chosen].image) << c.what;
+    }
+}
+
+// Icons made by ImageMagick: one colour per entry (see make-fixtures.sh).
+TEST(IconSelection, IconEditorFilesShowTheEntryOfEachSize) {
+    const struct {
+        const char* file;
+        IconSize size;
+        uint32_t width;
+        uint16_t bits;
+    } cases[] = {
+        {"sizes.ico", IconSize::Large, 32, 32},  // 16, 32, 48 pixels, all 32-bit
+        {"sizes.ico", IconSize::Small, 16, 32},
+        {"multi.ico", IconSize::Large, 32, 32},  // 48, 32, 16 pixels
+        {"multi.ico", IconSize::Small, 16, 32},
+        {"palette.ico", IconSize::Large, 32, 4},  // a real 16-colour entry comes first and is kept
+        {"palette.ico", IconSize::Small, 16, 4},
+    };
+    for (const auto& c : cases) {
+        const Bytes file = ReadFixture(c.file);
+        PictureObject picture;
+        ASSERT_EQ(DecodePicture(file.data(), static_cast<int64_t>(file.size()), picture, c.size), DecodeStatus::kOk)
+            << c.file;
+        EXPECT_EQ(picture.width, c.width) << c.file;
+        EXPECT_EQ(picture.iconImage.bitsPerPixel, c.bits) << c.file;
+    }
+}
+
 TEST(IconSelection, SeedFilesPickTheirEntriesByTheRule) {
     const Bytes icon = ReadFixture("dib.ico");
     PictureObject large, small, cursor;
     ASSERT_EQ(DecodePicture(icon.data(), static_cast<int64_t>(icon.size()), large, IconSize::Large), DecodeStatus::kOk);
-    EXPECT_EQ(large.width, 32u) << "256 colours are stored as 0: no match, so the last entry";
+    EXPECT_EQ(large.width, 32u) << "256 colours are stored as 0 and count by the 8-bit depth";
     EXPECT_EQ(large.iconImage.bitsPerPixel, 8);
     ASSERT_EQ(DecodePicture(icon.data(), static_cast<int64_t>(icon.size()), small, IconSize::Small), DecodeStatus::kOk);
     EXPECT_EQ(small.width, 16u);

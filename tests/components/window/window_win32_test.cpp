@@ -555,6 +555,45 @@ TEST(WindowIcons, DefaultProgramIconUnlessTheIconReads) {
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(second, WM_GETICON, ICON_BIG, 0)), defaultIcon);
 }
 
+// The colour in the middle of an icon drawn in its own size.
+COLORREF IconColour(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return CLR_INVALID;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, 64, 64);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    COLORREF colour = GetPixel(dc, bitmap.bmWidth / 2, bitmap.bmWidth / 2);
+    SelectObject(dc, old);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// Icons made by ImageMagick, one colour per entry: the window shows the
+// entry of each size, a real 16-colour entry before a deeper one included.
+TEST(WindowIcons, EachSizeShowsItsOwnEntry) {
+    const struct {
+        const char* file;
+        COLORREF big, small;
+    } cases[] = {
+        {"sizes.ico", RGB(0, 255, 0), RGB(255, 0, 0)},       // 16, 32, 48 pixels, 32-bit
+        {"palette.ico", RGB(255, 255, 0), RGB(255, 0, 255)},  // 16-colour entries first
+    };
+    for (const auto& c : cases) {
+        HWND window = Load(PlainForm(100, 100, [&](WindowData& d) { d.icon = picture_fixtures::ReadFixture(c.file); }));
+        EXPECT_EQ(IconColour(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0))), c.big) << c.file;
+        EXPECT_EQ(IconColour(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0))), c.small)
+            << c.file;
+    }
+}
+
 TEST(WindowTopMost, SetAtCreationAndClearedAtRunTime) {
     FormBuilder form = PlainForm(100, 100, [](WindowData& d) { d.TopMost = true; });
     HWND window = Load(form);

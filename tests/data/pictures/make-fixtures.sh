@@ -4,6 +4,7 @@
 # from them with ImageMagick. Run once by hand; the results are committed.
 set -euo pipefail
 cd "$(dirname "$0")"
+convert() { /usr/bin/convert "$@"; }  # ImageMagick's own, whatever else is on PATH
 
 # 7 × 5, 35 distinct colours (odd width exercises row padding).
 python3 - <<'PY'
@@ -66,6 +67,14 @@ convert base.ppm -strip -colorspace Gray gray.png
 convert base.ppm -strip -quality 95 photo.jpg
 
 convert base.ppm -scale 800% -define icon:auto-resize=48,32,16 multi.ico
+# One colour per entry, so a test can see which entry was drawn: 32-bit
+# entries of 16, 32 and 48 pixels as icon editors write them today, and real
+# 16-colour entries placed before 32-bit ones of the same size.
+convert -size 16x16 xc:red -size 32x32 xc:lime -size 48x48 xc:blue -type TrueColorAlpha sizes.ico
+convert \( -size 32x32 xc:yellow -fill red -draw 'point 0,0' -fill blue -draw 'point 1,0' -type palette \) \
+        \( -size 32x32 xc:lime -type TrueColorAlpha \) \
+        \( -size 16x16 xc:magenta -fill red -draw 'point 0,0' -fill blue -draw 'point 1,0' -type palette \) \
+        \( -size 16x16 xc:cyan -type TrueColorAlpha \) palette.ico
 
 # Icon and cursor directories with DIB images, encoded by hand: a 16-colour
 # 16-pixel and a 256-colour 32-pixel icon, and a 32-pixel cursor with its hotspot.

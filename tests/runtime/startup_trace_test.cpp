@@ -1,0 +1,79 @@
+// The start-up trace's buffer and its trace-event document.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runtime/startup_trace.h"
+
+namespace {
+
+int64_t g_fakeNow = 0;
+int64_t FakeClock() { return g_fakeNow; }
+
+class StartupTrace : public ::testing::Test {
+protected:
+    void TearDown() override { trace::Stop(); }
+};
+
+constexpr char kEmpty[] = "{\"traceEvents\":[],\"displayTimeUnit\":\"ms\",\"otherData\":{\"droppedSpans\":0}}\n";
+
+TEST_F(StartupTrace, OffRecordsNothing) {
+    { trace::Span span("ignored"); }
+    EXPECT_FALSE(trace::Enabled());
+    EXPECT_EQ(trace::ToJson(), kEmpty);
+}
+
+TEST_F(StartupTrace, SpansInBeginOrderWithTheirTimesAndOpenOnesEndingNow) {
+    ASSERT_TRUE(trace::Start(16, FakeClock));
+    EXPECT_FALSE(trace::Start(16, FakeClock)) << "one trace per process";
+    g_fakeNow = 10;
+    trace::Span outer("load form", "0x52010001");
+    g_fakeNow = 12;
+    {
+        trace::Span inner("create SuperBtn");
+        g_fakeNow = 20;
+    }
+    trace::Record("process start", 0, 5);
+    g_fakeNow = 30;
+    EXPECT_EQ(trace::ToJson(),
+              "{\"traceEvents\":["
+              "{\"name\":\"load form\",\"cat\":\"startup\",\"ph\":\"X\",\"ts\":10,\"dur\":20,\"pid\":1,\"tid\":1,"
+              "\"args\":{\"detail\":\"0x52010001\",\"open\":true}},\n"
+              "{\"name\":\"create SuperBtn\",\"cat\":\"startup\",\"ph\":\"X\",\"ts\":12,\"dur\":8,\"pid\":1,\"tid\":1},\n"
+              "{\"name\":\"process start\",\"cat\":\"startup\",\"ph\":\"X\",\"ts\":0,\"dur\":5,\"pid\":1,\"tid\":1}"
+              "],\"displayTimeUnit\":\"ms\",\"otherData\":{\"droppedSpans\":0}}\n");
+}
+
+TEST_F(StartupTrace, TheBufferIsBoundedAndCountsWhatItDropped) {
+    ASSERT_TRUE(trace::Start(2, FakeClock));
+    for (int i = 0; i < 5; ++i) trace::Span span("step");
+    std::string json = trace::ToJson();
+    size_t events = 0;
+    for (size_t at = json.find("\"name\""); at != std::string::npos; at = json.find("\"name\"", at + 1)) ++events;
+    EXPECT_EQ(events, 2u);
+    EXPECT_NE(json.find("\"droppedSpans\":3"), std::string::npos);
+}
+
+TEST_F(StartupTrace, TextsStayValidJsonAndUtf8) {
+    ASSERT_TRUE(trace::Start(8, FakeClock));
+    const struct {
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"a \"quoted\" \\ name", "a \\\"quoted\\\" \\\\ name"},
+        {"tab\there\n", "tab\\u0009here\\u000a"},
+        {"\xD7\xE9\xBA\xCF", "????"},                      // GBK bytes are not UTF-8
+        {"\xE7\xAA\x97\xE5\x8F\xA3", "\xE7\xAA\x97\xE5\x8F\xA3"},  // UTF-8 passes through
+    };
+    for (const auto& c : cases) trace::Span span(c.name);
+    // 21 three-byte characters are 63 bytes; one more must not be cut in half.
+    std::string long_text;
+    for (int i = 0; i < 22; ++i) long_text += "\xE7\xAA\x97";
+    { trace::Span span("long", long_text.c_str()); }
+    std::string json = trace::ToJson();
+    for (const auto& c : cases)
+        EXPECT_NE(json.find(std::string("{\"name\":\"") + c.expected + "\""), std::string::npos) << c.expected;
+    EXPECT_NE(json.find("\"detail\":\"" + long_text.substr(0, 63) + "\""), std::string::npos);
+}
+
+}  // namespace
