@@ -39,6 +39,14 @@ LabelForm LoadLabel(const std::function<void(TransparentLabelData&)>& change, RE
     TransparentLabelData data;
     data.TextColor = kRed;
     data.caption = "WWWWWWWWWW";
+    // The counts below look for exact colours, so the text must not be
+    // smoothed into the picture (the prefix's form font may be).
+    rt::LogFont crisp;
+    crisp.lfHeight = -16;
+    crisp.lfWeight = 700;
+    crisp.lfQuality = NONANTIALIASED_QUALITY;
+    crisp.SetFaceName("Tahoma");
+    data.font = crisp;
     change(data);
     uint32_t label = form.Add(kTransLabelType, "透明标签1", place.left, place.top, place.right - place.left,
                               place.bottom - place.top, testing_support::kVisible, data.Write());
