@@ -69,7 +69,8 @@ lumadrel_prefix_whole() {
 LUMADREL_FONT_MARKER=.lumadrel-fonts-uming
 lumadrel_font_substitutes() {
   [ -f "$WINEPREFIX/$LUMADREL_FONT_MARKER" ] && return 0
-  local reg="$WINEPREFIX/lumadrel-fonts.reg"
+  local reg="$WINEPREFIX/lumadrel-fonts.reg" served=0
+  wineserver -k0 >/dev/null 2>&1 && served=1
   printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
     '"SimSun"="AR PL UMing CN"' '"NSimSun"="AR PL UMing CN"' \
@@ -80,6 +81,10 @@ lumadrel_font_substitutes() {
   else
     echo "wine: could not add the SimSun font substitution to $WINEPREFIX" >&2
   fi
+  # Without a server before, regedit started one of its own; while it lingers,
+  # the test bed's persistent server cannot start and every test pays for a
+  # fresh one.
+  [ "$served" = 1 ] || timeout 120 wineserver -w >/dev/null 2>&1 || true
 }
 
 # Creates the prefix once; later calls find it ready. A prefix that an
