@@ -23,6 +23,7 @@
 
 #include "server/game_server.h"
 #include "server/password_hash.h"
+#include "bare_pbkdf2.h"
 
 namespace {
 
@@ -151,30 +152,6 @@ double MeasureThroughput(asio::io_context& io, std::vector<tcp::socket>& sockets
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     for (size_t i = 0; i < loops.size(); ++i) sockets[i] = std::move(loops[i]->socket);
     return static_cast<double>(completed) / seconds;
-}
-
-// Derivations per second of `threads` threads each running PBKDF2 with the server's
-// default parameters, timed like MeasureThroughput: until the last one started is done.
-double MeasureBarePbkdf2(unsigned threads, std::chrono::seconds measureTime) {
-    std::atomic<bool> stop{false};
-    std::atomic<uint64_t> completed{0};
-    int iterations = server::ServerConfig{}.passwordIterations;
-    auto start = Clock::now();
-    std::vector<std::thread> workers;
-    for (unsigned i = 0; i < threads; ++i) {
-        workers.emplace_back([&] {
-            std::array<uint8_t, 16> salt{};
-            std::array<uint8_t, 32> hash{};
-            while (!stop.load(std::memory_order_relaxed)) {
-                server::DerivePbkdf2Sha256("benchpass", salt, iterations, hash);
-                ++completed;
-            }
-        });
-    }
-    std::this_thread::sleep_for(measureTime);
-    stop = true;
-    for (std::thread& worker : workers) worker.join();
-    return static_cast<double>(completed) / std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 struct Comparison {
@@ -337,7 +314,7 @@ int main() {
     unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     Comparison logins = CompareInRounds(
         kLoginRounds,
-        "round %d: bare PBKDF2 %.2f/s, logins %.2f/s\n", [&] { return MeasureBarePbkdf2(threads, kLoginMeasureTime); },
+        "round %d: bare PBKDF2 %.2f/s, logins %.2f/s\n", [&] { return bench::MeasureBarePbkdf2(threads, kLoginMeasureTime); },
         [&] { return MeasureThroughput(io, loginSockets, loginRequests, loginLengths, kLoginMeasureTime); });
     std::printf("at %d PBKDF2-HMAC-SHA256 iterations on %u threads, %d clients, best of %d rounds of %lld s:\n",
                 server::ServerConfig{}.passwordIterations, threads, kLoginConnections, kLoginRounds,

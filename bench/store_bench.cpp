@@ -27,6 +27,7 @@
 
 #include "server/password_hash.h"
 #include "server/server_config.h"
+#include "bare_pbkdf2.h"
 
 namespace {
 
@@ -136,28 +137,6 @@ double Measure(const std::vector<int>& sockets, const std::vector<std::string>& 
     return static_cast<double>(done) / std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double BarePbkdf2(unsigned threads, std::chrono::seconds time) {
-    std::atomic<bool> stop{false};
-    std::atomic<uint64_t> completed{0};
-    int iterations = server::ServerConfig{}.passwordIterations;
-    auto start = Clock::now();
-    std::vector<std::thread> workers;
-    for (unsigned i = 0; i < threads; ++i) {
-        workers.emplace_back([&] {
-            std::array<uint8_t, 16> salt{};
-            std::array<uint8_t, 32> hash{};
-            while (!stop.load(std::memory_order_relaxed)) {
-                server::DerivePbkdf2Sha256("benchpass", salt, iterations, hash);
-                ++completed;
-            }
-        });
-    }
-    std::this_thread::sleep_for(time);
-    stop = true;
-    for (std::thread& worker : workers) worker.join();
-    return static_cast<double>(completed) / std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 bool RunOnPostgres(const std::string& url, const std::string& sql) {
     PGconn* connection = PQconnectdb(url.c_str());
     PQsetNoticeProcessor(connection, [](void*, const char*) {}, nullptr);
@@ -195,7 +174,7 @@ Figures RunConfiguration(const std::string& database, int processes, bool& allSu
         allSucceeded = false;
     }
     for (int round = 0; ready && round < kRounds; ++round) {
-        double bare = BarePbkdf2(static_cast<unsigned>(processes), kLoginTime);
+        double bare = bench::MeasureBarePbkdf2(static_cast<unsigned>(processes), kLoginTime);
         double login = Measure(sockets, logins, "登陆成功", kLoginTime, allSucceeded);
         double draw = Measure(sockets, draws, "抽奖结果", kDrawTime, allSucceeded);
         best.bare = std::max(best.bare, bare);
