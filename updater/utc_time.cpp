@@ -62,7 +62,7 @@ std::string FormatUtcTime(int64_t seconds) {
     int64_t rest = seconds - days * 86400;
     int64_t year = 0, month = 0, day = 0;
     CivilFromDays(days, &year, &month, &day);
-    char text[32];
+    char text[128];  // room for any year an int64_t holds
     std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(year),
                   static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
                   static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
