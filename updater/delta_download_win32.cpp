@@ -89,11 +89,13 @@ bool DeltaDownload::LoadIndex(DeltaContext& context, bool mayFetch, ChunkIndex* 
 
 DeltaDownload::Outcome DeltaDownload::Plan(DeltaContext& context, const std::vector<std::wstring>& sources,
                                            std::string* message) {
+    const std::wstring path = context.folder.Assembling(file_.sha256);
+    const FileFacts before = Inspect(path);
+    // Nothing on disk to take chunks from: one plain download costs less than the index and ranges.
+    if (sources.empty() && !before.exists) return Outcome::NoDelta;
     ChunkIndex index;
     if (!LoadIndex(context, true, &index)) return Outcome::NoDelta;
     DeltaPlan plan(std::move(index));
-    const std::wstring path = context.folder.Assembling(file_.sha256);
-    const FileFacts before = Inspect(path);
     FileHandle staging(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!staging.Open()) {
