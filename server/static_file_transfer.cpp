@@ -109,7 +109,8 @@ void StaticFileTransfer::AnswerRanges(const std::vector<ByteRange>& ranges, uint
     summary_ += " bytes=";
     for (size_t i = 0; i < ranges.size(); ++i) {
         summary_ += (i ? "," : "") + RangeText(ranges[i]);
-        std::string partHead = (i ? "\r\n--" : "--") + boundary + "\r\nContent-Type: " + std::string(type) +
+        // Every part head begins with CRLF: common clients look for the first boundary after one.
+        std::string partHead = "\r\n--" + boundary + "\r\nContent-Type: " + std::string(type) +
                                "\r\nContent-Range: bytes " + RangeText(ranges[i]) + "/" + std::to_string(size) +
                                "\r\n\r\n";
         const uint64_t bytes = ranges[i].last - ranges[i].first + 1;
