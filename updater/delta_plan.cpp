@@ -38,15 +38,18 @@ std::vector<size_t> DeltaPlan::MissingWith(const ChunkHash& hash, size_t size) c
 }
 
 std::vector<FetchRange> DeltaPlan::Ranges() const {
-    // Of the missing places of one content only the first is fetched.
+    // Of the missing places of one content (hash and size: an index may pair one hash with two
+    // sizes) only the first is fetched.
     std::vector<bool> fetch(index_.Count(), false);
+    std::vector<uint32_t> chosen;
     for (size_t i = 0; i < byHash_.size();) {
         size_t end = i;
-        bool chosen = false;
+        chosen.clear();
         while (end < byHash_.size() && index_.hashes[byHash_[end]] == index_.hashes[byHash_[i]]) {
-            if (!chosen && !present_[byHash_[end]]) {
+            const uint32_t size = index_.Size(byHash_[end]);
+            if (!present_[byHash_[end]] && std::find(chosen.begin(), chosen.end(), size) == chosen.end()) {
                 fetch[byHash_[end]] = true;
-                chosen = true;
+                chosen.push_back(size);
             }
             ++end;
         }

@@ -95,6 +95,13 @@ TEST(DeltaPlan, NeighboursJoinIntoOneRangeAndRepeatedContentIsFetchedOnce) {
     EXPECT_EQ(staging.bytes.substr(50000, 20000), a);
     plan.MarkPresent(0);
     EXPECT_TRUE(plan.Ranges().empty());
+
+    // A (signed, yet odd) index that pairs one hash with two sizes: each size is fetched.
+    updater::ChunkIndex odd = plan.Index();
+    odd.offsets = {0, 20000, 50000, 70000, 110000};
+    odd.hashes[1] = odd.hashes[0];
+    DeltaPlan twoSizes(odd);
+    EXPECT_EQ(updater::RangeHeaderValue(twoSizes.Ranges()), "bytes=0-49999,70000-109999");
 }
 
 TEST(DeltaPlan, AFetchedChunkThatFailsItsHashIsNeverWritten) {
