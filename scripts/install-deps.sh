@@ -16,6 +16,7 @@ PACKAGES=(
   libasio-dev libsqlite3-dev sqlite3 libssl-dev
   postgresql libpq-dev python3-prometheus-client
   minisign libsodium-dev autoconf automake libtool openssl
+  zsync
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

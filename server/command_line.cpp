@@ -45,6 +45,7 @@ constexpr NumberFlag kNumberFlags[] = {
     {"--hash-queue", 1, 1000000, [](ServerConfig& c, long long n) { c.hashQueue = static_cast<size_t>(n); }},
     {"--hash-queue-per-address", 1, 1000000,
      [](ServerConfig& c, long long n) { c.hashQueuePerAddress = static_cast<size_t>(n); }},
+    {"--www-max-ranges", 0, 1000, [](ServerConfig& c, long long n) { c.wwwMostRanges = static_cast<size_t>(n); }},
     {"--admin-port", 0, 65535, [](ServerConfig& c, long long n) { c.adminPort = static_cast<int>(n); }},
     {"--summary-interval", 100, 3600000, [](ServerConfig& c, long long n) { c.summaryInterval = milliseconds(n); }},
 };
@@ -77,6 +78,8 @@ std::string CommandLineHelp(const char* program) {
         "  --update-ini FILE       publish the version from the launcher's update.ini, read per request\n"
         "  --www DIR               serve the files below DIR (update.xml and files from the publish tool)\n"
         "                          instead of the generated document\n"
+        "  --www-max-ranges N      byte ranges one request may ask for (default 64; more: the whole file;\n"
+        "                          0: no ranges at all)\n"
         "  --draw-limit N          lucky draws per account per day, in local time (default 3)\n"
         "  --hash-iterations N     PBKDF2-HMAC-SHA256 iterations for new passwords (default 600000)\n"
         "  --request-timeout MS    drop a connection whose request stays unfinished this long (default 10000)\n"

@@ -65,7 +65,8 @@ GameServer::GameServer(ServerConfig config)
       http_(io_,
             [this](asio::ip::tcp::socket socket, ConnectionSlot slot) {
                 std::make_shared<HttpSession>(std::move(socket), std::move(slot), document_, log_, metrics_,
-                                              config_.requestTimeout, config_.wwwRoot)
+                                              config_.requestTimeout,
+                                              StaticSite{config_.wwwRoot, config_.wwwMostRanges})
                     ->Start();
             }),
       admin_(io_),

@@ -30,9 +30,9 @@ constexpr std::string_view kTextPlain = "text/plain; charset=us-ascii";
 
 HttpSession::HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
                          const ServerLog& log, ServerMetrics& metrics, std::chrono::milliseconds timeout,
-                         std::string wwwRoot)
+                         StaticSite www)
     : socket_(std::move(socket)), slot_(std::move(slot)), deadline_(socket_.get_executor()), document_(document),
-      log_(log), metrics_(metrics), timeout_(timeout), wwwRoot_(std::move(wwwRoot)) {
+      log_(log), metrics_(metrics), timeout_(timeout), www_(std::move(www)) {
     std::error_code ignored;
     auto remote = socket_.remote_endpoint(ignored);
     peer_ = ignored ? std::string("unknown") : remote.address().to_string() + ":" + std::to_string(remote.port());
@@ -88,10 +88,10 @@ void HttpSession::OnHead(size_t length) {
     if (line.method != "GET" && !head) {
         return Respond(405, kTextPlain, "Only GET and HEAD.\r\n", false, "Allow: GET, HEAD\r\n");
     }
-    if (!wwwRoot_.empty()) {
+    if (!www_.root.empty()) {
         deadline_.cancel();
         // The transfer keeps the connection's place under the caps while it runs.
-        return StaticFileTransfer::Start(std::move(socket_), std::move(slot_), wwwRoot_,
+        return StaticFileTransfer::Start(std::move(socket_), std::move(slot_), www_,
                                          std::string_view(head_).substr(0, length), line.method, line.path, log_,
                                          peer_, metrics_);
     }

@@ -12,6 +12,7 @@
 #include "server/connection_limits.h"
 #include "server/server_log.h"
 #include "server/server_metrics.h"
+#include "server/static_files.h"
 #include "server/update_document.h"
 
 namespace server {
@@ -23,7 +24,7 @@ public:
 
     HttpSession(asio::ip::tcp::socket socket, ConnectionSlot slot, const UpdateDocument& document,
                 const ServerLog& log, ServerMetrics& metrics, std::chrono::milliseconds timeout,
-                std::string wwwRoot = {});
+                StaticSite www = {});
 
     void Start();
 
@@ -42,7 +43,7 @@ private:
     const ServerLog& log_;
     ServerMetrics& metrics_;
     std::chrono::milliseconds timeout_;
-    std::string wwwRoot_;
+    StaticSite www_;
     std::string peer_;
     std::string head_;
     std::array<char, 2048> chunk_;

@@ -32,6 +32,7 @@ struct ServerConfig {
     std::string copyTo;
     VersionSource version;
     std::string wwwRoot;  // --www: static files below this folder instead of the generated document
+    size_t wwwMostRanges = 64;  // byte ranges one request for a --www file may ask for; 0: none
     int drawLimit = 3;
     int passwordIterations = 600000;
     unsigned hashingThreads = 0;  // 0: one per core

@@ -1,5 +1,6 @@
 #include "server/static_files.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace server {
@@ -59,33 +60,86 @@ StaticPathStatus StaticFilePath(std::string_view root, std::string_view requestP
     return StaticPathStatus::Ok;
 }
 
-RangeStatus ParseRange(std::string_view header, uint64_t size, ByteRange* range) {
-    if (!header.starts_with("bytes=")) return RangeStatus::Whole;
-    header.remove_prefix(6);
-    while (!header.empty() && header.front() == ' ') header.remove_prefix(1);
-    while (!header.empty() && header.back() == ' ') header.remove_suffix(1);
-    size_t dash = header.find('-');
-    if (dash == std::string_view::npos || header.find(',') != std::string_view::npos) return RangeStatus::Whole;
-    std::string_view firstText = header.substr(0, dash), lastText = header.substr(dash + 1);
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+enum class SpecStatus { Ok, Malformed, PastTheEnd };
+
+// One "FIRST-LAST", "FIRST-" or "-SUFFIX".
+SpecStatus ParseSpec(std::string_view spec, uint64_t size, ByteRange* range) {
+    spec = Trimmed(spec);
+    size_t dash = spec.find('-');
+    if (dash == std::string_view::npos) return SpecStatus::Malformed;
+    std::string_view firstText = spec.substr(0, dash), lastText = spec.substr(dash + 1);
     uint64_t first = 0, last = 0;
     if (firstText.empty()) {
         uint64_t suffix = 0;
-        if (!ParseNumber(lastText, &suffix)) return RangeStatus::Whole;
-        if (suffix == 0 || size == 0) return RangeStatus::Unsatisfiable;
+        if (!ParseNumber(lastText, &suffix)) return SpecStatus::Malformed;
+        if (suffix == 0 || size == 0) return SpecStatus::PastTheEnd;
         range->first = suffix >= size ? 0 : size - suffix;
         range->last = size - 1;
-        return RangeStatus::Partial;
+        return SpecStatus::Ok;
     }
-    if (!ParseNumber(firstText, &first)) return RangeStatus::Whole;
+    if (!ParseNumber(firstText, &first)) return SpecStatus::Malformed;
     if (lastText.empty()) {
         last = size == 0 ? 0 : size - 1;
     } else if (!ParseNumber(lastText, &last) || last < first) {
-        return RangeStatus::Whole;
+        return SpecStatus::Malformed;
     }
-    if (first >= size) return RangeStatus::Unsatisfiable;
+    if (first >= size) return SpecStatus::PastTheEnd;
     range->first = first;
     range->last = last >= size ? size - 1 : last;
-    return RangeStatus::Partial;
+    return SpecStatus::Ok;
+}
+
+}  // namespace
+
+RangeStatus ParseRanges(std::string_view header, uint64_t size, size_t mostRanges, std::vector<ByteRange>* ranges) {
+    ranges->clear();
+    header = Trimmed(header);
+    if (mostRanges == 0 || !header.starts_with("bytes=")) return RangeStatus::Whole;
+    header.remove_prefix(6);
+    size_t specs = 0;
+    bool ordered = true;
+    for (;;) {
+        size_t comma = header.find(',');
+        if (++specs > mostRanges) {
+            ranges->clear();
+            return RangeStatus::Whole;
+        }
+        ByteRange range;
+        SpecStatus status = ParseSpec(header.substr(0, comma), size, &range);
+        if (status == SpecStatus::Malformed) {
+            ranges->clear();
+            return RangeStatus::Whole;
+        }
+        if (status == SpecStatus::Ok) {
+            if (!ranges->empty() && range.first <= ranges->back().last + 1) ordered = false;
+            ranges->push_back(range);
+        }
+        if (comma == std::string_view::npos) break;
+        header.remove_prefix(comma + 1);
+    }
+    if (ranges->empty()) return RangeStatus::Unsatisfiable;
+    if (!ordered) {
+        std::sort(ranges->begin(), ranges->end(),
+                  [](const ByteRange& a, const ByteRange& b) { return a.first < b.first; });
+        std::vector<ByteRange> joined;
+        for (const ByteRange& range : *ranges) {
+            if (!joined.empty() && range.first <= joined.back().last + 1) {
+                joined.back().last = std::max(joined.back().last, range.last);
+            } else {
+                joined.push_back(range);
+            }
+        }
+        *ranges = std::move(joined);
+    }
+    return ranges->size() == 1 ? RangeStatus::Partial : RangeStatus::Several;
 }
 
 std::optional<std::string_view> FindHeader(std::string_view head, std::string_view name) {

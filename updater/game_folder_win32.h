@@ -40,6 +40,9 @@ public:
     // A verified-size download, named by the file's SHA-256, and its partial form.
     std::wstring Staged(std::string_view sha256) const;
     std::wstring Partial(std::string_view sha256) const { return Staged(sha256) + L".part"; }
+    // A file being assembled from chunks (full size, filled in any order), and its chunk index.
+    std::wstring Assembling(std::string_view sha256) const { return Staged(sha256) + L".delta"; }
+    std::wstring StagedIndex(std::string_view sha256) const { return Staged(sha256) + L".chunks"; }
     std::wstring BackupFolder() const { return Work() + L"\\backup"; }
     std::wstring Backup(size_t entry) const { return BackupFolder() + L"\\" + std::to_wstring(entry); }
     std::wstring Journal() const { return Work() + L"\\journal"; }

@@ -145,6 +145,29 @@ public:
         return QueryHeader(request_, HTTP_QUERY_CONTENT_LENGTH, &text) && ParseNumber(text, length);
     }
     bool ContentRange(std::wstring* text) const { return QueryHeader(request_, HTTP_QUERY_CONTENT_RANGE, text); }
+    std::string Header(DWORD which) const {
+        std::wstring text;
+        return QueryHeader(request_, which, &text) ? std::string(text.begin(), text.end()) : std::string();
+    }
+
+    // Reads the body to its end, handing each piece to `take` (false from it stops the transfer).
+    void ReadAll(TransferResult* result, const std::function<bool(const char*, size_t)>& take) const {
+        std::vector<char> buffer(kDownloadChunk);
+        for (;;) {
+            DWORD read = 0, error = 0;
+            if (!Read(buffer.data(), kDownloadChunk, &read, &error)) {
+                result->error = error == ERROR_INTERNET_TIMEOUT ? TransferError::NoAnswer : TransferError::TooFewBytes;
+                result->systemError = error;
+                return;
+            }
+            if (read == 0) return;
+            result->received += read;
+            if (!take(buffer.data(), read)) {
+                if (result->error == TransferError::None) result->error = TransferError::Stopped;
+                return;
+            }
+        }
+    }
 
     // One read; false with the error when the transfer broke.
     bool Read(char* buffer, DWORD size, DWORD* read, DWORD* error) const {
@@ -164,6 +187,14 @@ bool WriteAll(HANDLE file, const char* bytes, DWORD size, DWORD* error) {
     if (WriteFile(file, bytes, size, &written, nullptr) && written == size) return true;
     *error = GetLastError();
     return false;
+}
+
+std::wstring RangeHeader(const std::vector<AskedRange>& ranges) {
+    std::wstring header = L"Range: bytes=";
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        header += (i ? L"," : L"") + std::to_wstring(ranges[i].first) + L"-" + std::to_wstring(ranges[i].last);
+    }
+    return header + L"\r\n";
 }
 
 }  // namespace
@@ -272,6 +303,85 @@ TransferResult HttpTransfer::Download(const std::string& url, void* fileHandle, 
         }
     }
     if (result.received != expected) result.error = TransferError::TooFewBytes;
+    return result;
+}
+
+TransferResult HttpTransfer::FetchRanges(const std::string& url, const std::vector<AskedRange>& ranges, uint64_t size,
+                                         const RangeSink& sink, RangeAnswer* answer) {
+    *answer = RangeAnswer::Ranges;
+    Request request;
+    TransferResult result = request.Send(session_, url, RangeHeader(ranges));
+    if (result.error != TransferError::None) return result;
+    const bool several = ranges.size() > 1;
+    uint64_t announced = 0;
+    const bool hasLength = request.ContentLength(&announced);
+
+    if (result.httpStatus == 200) {
+        std::string accepts = request.Header(HTTP_QUERY_ACCEPT_RANGES);
+        for (char& c : accepts) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        // It takes ranges, but not this many at once.
+        if (several && accepts == "bytes") {
+            *answer = RangeAnswer::NotAsAsked;
+            return result;
+        }
+        *answer = RangeAnswer::WholeFile;
+        if (hasLength && announced != size) {
+            result.error = TransferError::WrongLength;
+            return result;
+        }
+        uint64_t at = 0;
+        request.ReadAll(&result, [&](const char* data, size_t length) {
+            if (at + length > size) {
+                result.error = TransferError::TooManyBytes;
+                return false;
+            }
+            at += length;
+            return sink(at - length, data, length);
+        });
+        if (result.error == TransferError::None && at != size) result.error = TransferError::TooFewBytes;
+        return result;
+    }
+    if (result.httpStatus != 206) {
+        result.error = TransferError::HttpStatus;
+        return result;
+    }
+
+    if (std::optional<std::string> boundary = ByteRangesBoundary(request.Header(HTTP_QUERY_CONTENT_TYPE))) {
+        MultipartRangeReader reader(*boundary, ranges, size);
+        MultipartRangeReader::Status status = MultipartRangeReader::Status::More;
+        request.ReadAll(&result, [&](const char* data, size_t length) {
+            status = reader.Feed(data, length, sink);
+            return status == MultipartRangeReader::Status::More || status == MultipartRangeReader::Status::Done;
+        });
+        if (status == MultipartRangeReader::Status::Stopped) return result;
+        // Parts other than those asked for, or no proper end: the server's file is not the listed one.
+        if (result.error == TransferError::Stopped ||
+            (result.error == TransferError::None && reader.Finish() != MultipartRangeReader::Status::Done))
+            result.error = TransferError::WrongLength;
+        return result;
+    }
+    // One range: it must be the one asked for.
+    std::optional<AskedRange> range = ParseContentRange(request.Header(HTTP_QUERY_CONTENT_RANGE), size);
+    if (several || !range || range->first != ranges[0].first || range->last != ranges[0].last) {
+        if (several) *answer = RangeAnswer::NotAsAsked;
+        else result.error = TransferError::WrongLength;
+        return result;
+    }
+    const uint64_t expected = range->last - range->first + 1;
+    if (hasLength && announced != expected) {
+        result.error = TransferError::WrongLength;
+        return result;
+    }
+    uint64_t at = range->first;
+    request.ReadAll(&result, [&](const char* data, size_t length) {
+        if (at + length > range->last + 1) {
+            result.error = TransferError::TooManyBytes;
+            return false;
+        }
+        at += length;
+        return sink(at - length, data, length);
+    });
+    if (result.error == TransferError::None && at != range->last + 1) result.error = TransferError::TooFewBytes;
     return result;
 }
 

@@ -1,11 +1,16 @@
 // HTTP for the updater over WinINet: the update document into memory (with a
-// size limit) and listed files streamed to disk, resumed with a Range request.
-// Every wait is bounded by the time-outs the launcher's downloads use.
+// size limit), listed files streamed to disk, resumed with a Range request,
+// and ranges of a file (several in one request where the server allows)
+// handed on as they arrive. Every wait is bounded by the time-outs the
+// launcher's downloads use.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "updater/multipart_ranges.h"
 
 namespace updater {
 
@@ -23,7 +28,18 @@ enum class TransferError {
     TooFewBytes,    // the transfer ended early
     DiskWrite,
     Cancelled,
+    Stopped,        // the receiver of the bytes stopped the transfer
 };
+
+// How a server answered a request for ranges of a file.
+enum class RangeAnswer {
+    Ranges,      // the ranges asked for
+    WholeFile,   // the whole file: the server ignores Range
+    NotAsAsked,  // several ranges asked, answered otherwise: nothing was taken; ask for one at a time
+};
+
+// Bytes of the file at `offset`; false stops the transfer.
+using RangeSink = std::function<bool(uint64_t offset, const char* data, size_t size)>;
 
 struct TransferResult {
     TransferError error = TransferError::None;
@@ -48,6 +64,13 @@ public:
     // write; returning false cancels.
     TransferResult Download(const std::string& url, void* file, uint64_t offset, uint64_t size,
                             const std::function<bool(uint64_t)>& onBytes);
+
+    // Asks for `ranges` (ascending, apart) of a file of `size` bytes in one
+    // request and hands every byte of the answer to `sink`. A server that
+    // sends the whole file instead hands it all over from offset 0, unless
+    // several ranges were asked of a server that says it takes ranges.
+    TransferResult FetchRanges(const std::string& url, const std::vector<AskedRange>& ranges, uint64_t size,
+                               const RangeSink& sink, RangeAnswer* answer);
 
 private:
     void* session_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include "services/xml_document.h"
 #include "services/xml_entities.h"
+#include "updater/chunk_index.h"
 #include "updater/gbk_bytes.h"
 #include "updater/utc_time.h"
 
@@ -100,6 +101,15 @@ DocumentProblem ReadEntry(const services::XmlElement& element, size_t entry, Lis
         return Problem(DocumentStatus::BadSize, entry, size->value);
     if (!ParseHash(services::DecodeXmlEntities(hash->value), &file->sha256))
         return Problem(DocumentStatus::BadHash, entry, hash->value);
+    const services::XmlAttribute* chunksSize = FindAttribute(element, "chunks-size");
+    const services::XmlAttribute* chunksHash = FindAttribute(element, "chunks-sha256");
+    if (chunksSize || chunksHash) {
+        if (!chunksSize || !chunksHash ||
+            !ParseDecimal(services::DecodeXmlEntities(chunksSize->value), kLargestIndex, &file->chunksSize) ||
+            file->chunksSize < kIndexHeaderSize ||
+            !ParseHash(services::DecodeXmlEntities(chunksHash->value), &file->chunksSha256))
+            return Problem(DocumentStatus::BadChunkIndex, entry, pathText);
+    }
     return {};
 }
 
@@ -108,12 +118,12 @@ DocumentProblem ReadEntry(const services::XmlElement& element, size_t entry, Lis
 // Anything else is left alone, so that a newer publish tool may add to it.
 struct ElementRule {
     std::string_view name;
-    std::string_view attributes[4];  // read from it, each at most once (unused slots empty)
+    std::string_view attributes[5];  // read from it, each at most once (unused slots empty)
 };
 constexpr ElementRule kInfoChildren[] = {
     {"Version", {}}, {"Expires", {}}, {"Sequence", {}}, {"Files", {"base"}},
 };
-constexpr ElementRule kFileEntry = {"File", {"path", "size", "sha256"}};
+constexpr ElementRule kFileEntry = {"File", {"path", "size", "sha256", "chunks-size", "chunks-sha256"}};
 
 DocumentProblem CheckAttributesOnce(const services::XmlElement& element, const ElementRule& rule, size_t entry) {
     for (std::string_view name : rule.attributes) {
@@ -253,7 +263,11 @@ std::string WriteUpdateDocument(const UpdateDocument& document) {
     xml += "  <Files base=\"" + services::EncodeXmlEntities(document.base) + "\">\r\n";
     for (const ListedFile& file : document.files) {
         xml += "    <File path=\"" + services::EncodeXmlEntities(file.path) + "\" size=\"" +
-               std::to_string(file.size) + "\" sha256=\"" + file.sha256 + "\"/>\r\n";
+               std::to_string(file.size) + "\" sha256=\"" + file.sha256 + "\"";
+        if (file.HasChunkIndex())
+            xml += " chunks-size=\"" + std::to_string(file.chunksSize) + "\" chunks-sha256=\"" + file.chunksSha256 +
+                   "\"";
+        xml += "/>\r\n";
     }
     xml += "  </Files>\r\n</Info>\r\n";
     return xml;
@@ -280,6 +294,7 @@ std::string DescribeDocumentProblem(const DocumentProblem& problem) {
     case DocumentStatus::BadPath: return "更新列表" + entry + "的路径不安全，已拒绝更新";
     case DocumentStatus::BadSize: return "更新列表" + entry + "的文件大小不合理，已拒绝更新";
     case DocumentStatus::BadHash: return "更新列表" + entry + "的校验值不正确，已拒绝更新";
+    case DocumentStatus::BadChunkIndex: return "更新列表" + entry + "的分块索引信息不正确，已拒绝更新";
     case DocumentStatus::DuplicatePath: return "更新列表" + entry + "与前面的文件重名，已拒绝更新";
     case DocumentStatus::PathConflict: return "更新列表" + entry + "与另一项的文件夹冲突，已拒绝更新";
     }

@@ -9,6 +9,7 @@
 //     <Sequence>12</Sequence>
 //     <Files base="files/1.0.1/">
 //       <File path="data\map01.dat" size="1234" sha256="...64 hex..."/>
+//       <File path="data\big.pak" size="..." sha256="..." chunks-size="..." chunks-sha256="..."/>
 //     </Files>
 //   </Info>
 #pragma once
@@ -27,6 +28,10 @@ struct ListedFile {
     std::string path;    // GBK, normalised to backslashes
     uint64_t size = 0;
     std::string sha256;  // 64 lower-case hex digits
+    // Its chunk index ("<path>.chunks" beside it), when one is published: 0 and empty otherwise.
+    uint64_t chunksSize = 0;
+    std::string chunksSha256;
+    bool HasChunkIndex() const { return chunksSize != 0; }
 };
 
 struct UpdateDocument {
@@ -62,6 +67,7 @@ enum class DocumentStatus {
     BadPath,
     BadSize,
     BadHash,
+    BadChunkIndex,  // a chunk index named without its size or hash, or with a bad one
     DuplicatePath,
     PathConflict,  // one entry's folder is another entry's file
 };

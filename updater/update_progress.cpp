@@ -18,9 +18,10 @@ std::string ByteCount(uint64_t bytes) {
     return text;
 }
 
-std::string ProgressLine(uint64_t done, uint64_t total, double bytesPerSecond) {
+std::string ProgressLine(uint64_t done, uint64_t total, double bytesPerSecond, uint64_t saved) {
     std::string line = ByteCount(done) + " / " + ByteCount(total);
     if (bytesPerSecond > 0) line += "，" + ByteCount(static_cast<uint64_t>(bytesPerSecond)) + "/秒";
+    if (saved > 0) line += "，节省 " + ByteCount(saved);
     return line;
 }
 

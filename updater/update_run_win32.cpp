@@ -3,41 +3,27 @@
 #include <windows.h>
 
 #include <map>
-#include <numeric>
+#include <memory>
 #include <set>
 #include <thread>
 #include <vector>
 
-#include "runtime/text_conversion_win32.h"
 #include "updater/file_hash_win32.h"
 #include "updater/file_urls.h"
 #include "updater/http_transfer_win32.h"
 #include "updater/launcher_name_win32.h"
 #include "updater/launcher_process_win32.h"
+#include "updater/staged_contents_win32.h"
 #include "updater/update_document.h"
+#include "updater/unlisted_files_win32.h"
 #include "updater/update_messages_win32.h"
 #include "updater/updater_lock_win32.h"
 
 namespace updater {
 namespace {
 
-std::string Utf8FromGbk(std::string_view gbk) {
-    std::wstring wide = rt::WideFromGbk(gbk);
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                     nullptr);
-    std::string utf8(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
-                            nullptr);
-    return utf8;
-}
-
-// A file the update needs in the staging folder, once per distinct content.
-struct NeededContent {
-    const ListedFile* listed;  // the first entry with this content
-    bool staged = false;       // already whole in the staging folder
-    uint64_t partial = 0;      // bytes of it kept from an earlier run
-};
+// Unlisted files cut for one new file at most: each costs a read of it.
+constexpr size_t kMostSources = 8;
 
 class Run {
 public:
@@ -53,8 +39,8 @@ public:
         if (!CheckLocalLayout()) return result_;
         if (!FindChangedFiles()) return result_;
         if (changed_.empty() && ReadInstalledVersion(folder_) == document_.version) return NothingToInstall();
-        if (!PrepareStaging()) return result_;
-        if (!DownloadAll()) return result_;
+        if (!FindMovedContent()) return result_;
+        if (!Stage()) return result_;
         if (!VerifyAll()) return result_;
         if (!WaitForLauncher()) return result_;
         if (!InstallChanged()) return result_;
@@ -129,6 +115,7 @@ private:
                 if (status == HashStatus::Cancelled) return Cancelled();
                 if (status == HashStatus::NoHashing) return Fail("系统无法计算校验值（SHA-256）");
                 same = status == HashStatus::Ok && hash == file.sha256;
+                if (status == HashStatus::Ok) installedHashes_.emplace(hash, folder_.Installed(file.path));
             }
             if (!same) changed_.push_back(&file);
         }
@@ -142,103 +129,66 @@ private:
         };
     }
 
-    // Keeps what earlier runs staged for this version; drops everything else there.
-    bool PrepareStaging() {
-        progress_.Begin("正在准备下载…");
-        if (!CreateFolders(folder_.StagingFolder()))
-            return Fail("无法在游戏文件夹中建立下载文件夹：" + SystemProblem(GetLastError()));
-        std::set<std::wstring> keep;
+    // Gets every changed content into the staging folder: from earlier runs,
+    // from installed files, as chunks, or whole.
+    bool Stage() {
+        staged_ = std::make_unique<StagedContents>(delta_, baseUrl_);
+        return Went(staged_->Prepare(changed_)) && Went(staged_->CopyInstalled(installedHashes_)) &&
+               Went(staged_->PlanDeltas([this](const ListedFile& file) { return SourcesOf(file); })) &&
+               Went(staged_->DownloadAll(document_.version));
+    }
+
+    bool Went(const Step& step) {
+        if (step.status == StepStatus::Cancelled) return Cancelled();
+        if (step.status == StepStatus::Failed) return Fail(step.message);
+        return true;
+    }
+
+    // A file the new version lists elsewhere may be installed whole under a
+    // path it no longer lists: the unlisted files of a needed size are hashed.
+    bool FindMovedContent() {
+        unlisted_ = FindUnlistedFiles(folder_, document_.files);
+        std::set<uint64_t> sizes;
         for (const ListedFile* file : changed_) {
-            if (needed_.count(file->sha256)) continue;
-            NeededContent content{file};
-            keep.insert(folder_.Staged(file->sha256));
-            keep.insert(folder_.Partial(file->sha256));
-            FileFacts whole = Inspect(folder_.Staged(file->sha256));
-            FileFacts partial = Inspect(folder_.Partial(file->sha256));
-            if (whole.exists && whole.size == file->size) {
-                content.staged = true;
-            } else if (partial.exists && partial.size <= file->size) {
-                content.partial = partial.size;
-            }
-            needed_.emplace(file->sha256, content);
+            if (!installedHashes_.count(file->sha256)) sizes.insert(file->size);
         }
-        DeleteStagedExcept(keep);
-        uint64_t missing = 0;
-        for (const auto& [hash, content] : needed_) {
-            if (!content.staged) missing += content.listed->size - content.partial;
-        }
-        // A second entry with the same content is installed from a copy of its own.
-        missing += std::accumulate(changed_.begin(), changed_.end(), uint64_t(0),
-                                   [](uint64_t sum, const ListedFile* file) { return sum + file->size; });
-        for (const auto& [hash, content] : needed_) missing -= content.listed->size;
-        ULARGE_INTEGER available{};
-        if (GetDiskFreeSpaceExW(folder_.Root().c_str(), &available, nullptr, nullptr) &&
-            available.QuadPart < missing)
-            return Fail("磁盘空间不足：更新还需要 " + ByteCount(missing) + "，磁盘上只有 " +
-                        ByteCount(available.QuadPart));
-        toDownload_ = missing;
-        return true;
-    }
-
-    void DeleteStagedExcept(const std::set<std::wstring>& keep) {
-        WIN32_FIND_DATAW found;
-        const std::wstring staging = folder_.StagingFolder();
-        HANDLE search = FindFirstFileW((staging + L"\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do {
-            std::wstring path = staging + L"\\" + found.cFileName;
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !keep.count(path)) DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-
-    bool DownloadAll() {
-        progress_.Begin("正在下载更新 " + document_.version + "…", toDownload_);
-        for (auto& [hash, content] : needed_) {
-            if (content.staged) continue;
-            if (!DownloadOne(content)) return false;
+        uint64_t total = 0;
+        for (const UnlistedFile& file : unlisted_) total += sizes.count(file.size) ? file.size : 0;
+        if (total == 0) return true;
+        progress_.Begin("正在查找移动过的文件…", total);
+        for (const UnlistedFile& file : unlisted_) {
+            if (!sizes.count(file.size)) continue;
+            std::string hash;
+            HashStatus status = HashFile(file.path, &hash, Counting());
+            if (status == HashStatus::Cancelled) return Cancelled();
+            if (status == HashStatus::Ok) installedHashes_.emplace(hash, file.path);
         }
         return true;
     }
 
-    bool DownloadOne(NeededContent& content) {
-        const ListedFile& file = *content.listed;
-        progress_.SetFile(file.path);
-        const std::wstring partial = folder_.Partial(file.sha256);
-        HANDLE handle = CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) return Fail("无法保存 " + file.path + "：" + SystemProblem(GetLastError()));
-        LARGE_INTEGER end{}, position{};
-        SetFilePointerEx(handle, end, &position, FILE_END);
-        TransferResult result;
-        if (static_cast<uint64_t>(position.QuadPart) < file.size) {
-            result = http_.Download(FileUrl(baseUrl_, Utf8FromGbk(file.path)), handle, position.QuadPart, file.size,
-                                    Counting());
+    // The installed files whose chunks a new file may reuse: the one it
+    // replaces; for a file new at its path, unlisted files of its name, then
+    // those in its folder (moved or renamed, and changed).
+    std::vector<std::wstring> SourcesOf(const ListedFile& file) const {
+        FileFacts facts = Inspect(folder_.Installed(file.path));
+        if (facts.exists && !facts.isFolder && !facts.isLink) return {folder_.Installed(file.path)};
+        std::vector<std::wstring> sources;
+        auto [folder, name] = FolderAndName(file);
+        for (const UnlistedFile& unlisted : unlisted_) {
+            if (unlisted.name == name) sources.push_back(unlisted.path);
         }
-        if (result.error == TransferError::None && !FlushFileBuffers(handle)) {
-            result.error = TransferError::DiskWrite;
-            result.systemError = GetLastError();
+        for (const UnlistedFile& unlisted : unlisted_) {
+            if (unlisted.folder == folder && unlisted.name != name) sources.push_back(unlisted.path);
         }
-        CloseHandle(handle);
-        if (result.error == TransferError::Cancelled) return Cancelled();
-        if (result.error != TransferError::None) {
-            // Bytes beyond the announced size or of another file are of no use for a later resume.
-            if (result.error == TransferError::TooManyBytes || result.error == TransferError::WrongLength)
-                DeleteFileW(partial.c_str());
-            return Fail(FileTransferProblem(file.path, result));
-        }
-        if (!MoveFileExW(partial.c_str(), folder_.Staged(file.sha256).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return Fail("无法保存 " + file.path + "：" + SystemProblem(GetLastError()));
-        content.staged = true;
-        return true;
+        if (sources.size() > kMostSources) sources.resize(kMostSources);
+        return sources;
     }
 
     bool VerifyAll() {
         uint64_t total = 0;
-        for (const auto& [hash, content] : needed_) total += content.listed->size;
+        for (const auto& [hash, content] : staged_->Contents()) total += content.listed->size;
         progress_.Begin("正在校验下载的文件…", total);
-        for (const auto& [hash, content] : needed_) {
+        for (const auto& [hash, content] : staged_->Contents()) {
             const ListedFile& file = *content.listed;
             progress_.SetFile(file.path);
             const std::wstring staged = folder_.Staged(file.sha256);
@@ -329,8 +279,10 @@ private:
     UpdateDocument document_;
     std::string baseUrl_;
     std::vector<const ListedFile*> changed_;
-    std::map<std::string, NeededContent> needed_;
-    uint64_t toDownload_ = 0;
+    std::map<std::string, std::wstring> installedHashes_;  // SHA-256 -> an installed file with that content
+    std::vector<UnlistedFile> unlisted_;
+    DeltaContext delta_{folder_, http_, progress_, cancel_};
+    std::unique_ptr<StagedContents> staged_;
 };
 
 }  // namespace

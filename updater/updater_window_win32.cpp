@@ -95,7 +95,8 @@ struct UpdaterWindow {
             rateDone = now.done;
             rateTick = tick;
         }
-        SetText(control::kBytes, now.total ? Wide(ProgressLine(now.done, now.total, bytesPerSecond)) : std::wstring());
+        SetText(control::kBytes,
+                now.total ? Wide(ProgressLine(now.done, now.total, bytesPerSecond, now.saved)) : std::wstring());
         uint64_t done = now.done < now.total ? now.done : now.total;
         SendMessageW(Control(control::kProgressBar), PBM_SETPOS,
                      now.total ? static_cast<WPARAM>(done * 1000 / now.total) : 0, 0);

@@ -54,8 +54,11 @@ class UpdaterInstallTest(UpdaterCase):
         self.assertEqual(after["update.ini"], update_ini("1.0.1"))
         self.assertFalse((game / WORK_FOLDER).exists())
         fetched = [line for line in server.log_lines() if " http GET " in line]
-        self.assertTrue(any(f"{FILES_PATH}Lumadrel.exe 200 sent {len(new['Lumadrel.exe'])}" in line
-                            for line in fetched), fetched)
+        # The launcher (large enough for a chunk index) came as its index and the changed ranges only.
+        self.assertTrue(any(f"{FILES_PATH}Lumadrel.exe.chunks 200" in line for line in fetched), fetched)
+        self.assertTrue(any(f"{FILES_PATH}Lumadrel.exe bytes=" in line and " 206 " in line for line in fetched),
+                        fetched)
+        self.assertFalse(any(f"{FILES_PATH}Lumadrel.exe 200" in line for line in fetched), fetched)
         self.assertTrue(any(f"{FILES_PATH}data/map01.dat 200" in line for line in fetched), fetched)
         for unchanged in ("data/same.dat", "main.exe", "tovrin.exe"):
             self.assertFalse(any(FILES_PATH + unchanged in line for line in fetched), unchanged)

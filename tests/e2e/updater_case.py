@@ -51,14 +51,16 @@ class UpdaterCase(LauncherCase):
         install_real_updater(game)
         return game
 
-    def publish_new_version(self, game, files: dict = None, version: str = "1.0.1", key=TEST_KEY_A):
-        """Publishes the game folder with `files` changed as `version` into a www folder of the test,
-        signed with `key` (None: unsigned)."""
+    def publish_new_version(self, game, files: dict = None, version: str = "1.0.1", key=TEST_KEY_A, removed=()):
+        """Publishes the game folder with `files` changed and the paths in `removed` taken out as `version`
+        into a www folder of the test, signed with `key` (None: unsigned)."""
         source = self.artifacts / f"published-{version}"
         if source.exists():
             shutil.rmtree(source)
         shutil.copytree(game, source, ignore=shutil.ignore_patterns("tovrin.update", "*.log"))
         write_files(source, self.new_files() if files is None else files)
+        for path in removed:
+            (source / path).unlink()
         www = self.artifacts / "www"
         publish(version, source, www, key=key)
         return www

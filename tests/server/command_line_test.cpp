@@ -20,7 +20,7 @@ TEST(CommandLine, FlagsFillTheConfiguration) {
     std::string message;
     ASSERT_EQ(Parse({"--address", "127.0.0.1", "--port", "2014", "--http-port", "0", "--db", "/tmp/x.db",
                      "--draw-limit", "5", "--hash-iterations", "1000", "--request-timeout", "250",
-                     "--max-request", "1024", "--update-ini", "/game/update.ini"},
+                     "--max-request", "1024", "--update-ini", "/game/update.ini", "--www-max-ranges", "0"},
                     config, message),
               CommandLineStatus::Run)
         << message;
@@ -32,6 +32,7 @@ TEST(CommandLine, FlagsFillTheConfiguration) {
     EXPECT_EQ(config.passwordIterations, 1000);
     EXPECT_EQ(config.requestTimeout.count(), 250);
     EXPECT_EQ(config.maxRequestBytes, 1024u);
+    EXPECT_EQ(config.wwwMostRanges, 0u);
     EXPECT_EQ(config.version.kind, server::VersionSource::Kind::UpdateIni);
     EXPECT_EQ(config.version.value, "/game/update.ini");
 }

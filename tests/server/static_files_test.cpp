@@ -1,5 +1,6 @@
-// --www DIR: files below the folder with their length, byte ranges as 206,
-// and no way out of the folder or into a listing.
+// --www DIR: files below the folder with their length, byte ranges as 206
+// (several as one multipart answer, up to a cap), the bytes counted for the
+// metrics, and no way out of the folder or into a listing.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -11,6 +12,7 @@
 
 #include "server/command_line.h"
 #include "server/static_files.h"
+#include "updater/multipart_ranges.h"
 #include "support/http_reply.h"
 #include "support/test_server.h"
 
@@ -104,7 +106,11 @@ TEST_F(StaticFiles, ServeByteRanges) {
         {"bytes=5-100", "HTTP/1.1 206 Partial Content", "bytes 5-9/10", "56789"},
         {"bytes=9-9", "HTTP/1.1 206 Partial Content", "bytes 9-9/10", "9"},
         {"bytes=10-", "HTTP/1.1 416 Range Not Satisfiable", "bytes */10", ""},
-        {"bytes=0-1,4-5", "HTTP/1.1 200 OK", "", "0123456789"},
+        {"bytes=0-1,1-3", "HTTP/1.1 206 Partial Content", "bytes 0-3/10", "0123"},
+        {"bytes=6-,2-3,3-5", "HTTP/1.1 206 Partial Content", "bytes 2-9/10", "23456789"},
+        {"bytes=0-1,20-30", "HTTP/1.1 206 Partial Content", "bytes 0-1/10", "01"},
+        {"bytes=20-30,40-", "HTTP/1.1 416 Range Not Satisfiable", "bytes */10", ""},
+        {"bytes=0-1,", "HTTP/1.1 200 OK", "", "0123456789"},
         {"items=0-1", "HTTP/1.1 200 OK", "", "0123456789"},
         {"bytes=4-2", "HTTP/1.1 200 OK", "", "0123456789"},
     };
@@ -118,6 +124,89 @@ TEST_F(StaticFiles, ServeByteRanges) {
     HttpReply tail = Fetch(port(), Get("/vorlenk2/files/1.0.1/big.dat", "range:  bytes=5242000- \r\n"));
     EXPECT_EQ(tail.statusLine, "HTTP/1.1 206 Partial Content");
     EXPECT_TRUE(tail.body == Pattern(5 * 1024 * 1024 + 3).substr(5242000));
+}
+
+TEST_F(StaticFiles, ServeSeveralRangesAsOneMultipartAnswer) {
+    HttpReply reply = Fetch(port(), Get("/vorlenk2/files/1.0.1/data/map01.dat", "Range: bytes=0-1,4-5,8-\r\n"));
+    EXPECT_EQ(reply.statusLine, "HTTP/1.1 206 Partial Content");
+    std::optional<std::string> boundary = updater::ByteRangesBoundary(Header(reply, "Content-Type"));
+    ASSERT_TRUE(boundary.has_value()) << Header(reply, "Content-Type");
+    const std::string part = "\r\nContent-Type: application/octet-stream\r\nContent-Range: bytes ";
+    // A CRLF before the first boundary too: clients that look for one after a CRLF find it.
+    EXPECT_EQ(reply.body, "\r\n--" + *boundary + part + "0-1/10\r\n\r\n01\r\n--" + *boundary + part +
+                              "4-5/10\r\n\r\n45\r\n--" + *boundary + part + "8-9/10\r\n\r\n89\r\n--" + *boundary +
+                              "--\r\n");
+    EXPECT_EQ(Header(reply, "Content-Length"), std::to_string(reply.body.size()));
+
+    // Many ranges of a big file, read the way the updater reads them.
+    const std::string big = Pattern(5 * 1024 * 1024 + 3);
+    std::vector<updater::AskedRange> asked;
+    std::string header = "Range: bytes=";
+    for (uint64_t first = 1000; asked.size() < 64; first += 81000) {
+        asked.push_back({first, first + 40000 + asked.size()});
+        header += (asked.size() > 1 ? "," : "") + std::to_string(first) + "-" + std::to_string(asked.back().last);
+    }
+    reply = Fetch(port(), Get("/vorlenk2/files/1.0.1/big.dat", header + "\r\n"));
+    ASSERT_EQ(reply.statusLine, "HTTP/1.1 206 Partial Content");
+    updater::MultipartRangeReader reader(*updater::ByteRangesBoundary(Header(reply, "Content-Type")), asked,
+                                         big.size());
+    std::string received(big.size(), '\0');
+    reader.Feed(reply.body.data(), reply.body.size(), [&](uint64_t offset, const char* data, size_t size) {
+        received.replace(offset, size, data, size);
+        return true;
+    });
+    EXPECT_EQ(reader.Finish(), updater::MultipartRangeReader::Status::Done);
+    for (const updater::AskedRange& range : asked) {
+        EXPECT_TRUE(received.compare(range.first, range.last - range.first + 1, big, range.first,
+                                     range.last - range.first + 1) == 0)
+            << range.first;
+    }
+}
+
+TEST(StaticFilesRangeCap, MoreRangesThanTheCapGetTheWholeFileAndZeroTurnsRangesOff) {
+    TemporaryFolder folder;
+    WriteFile(folder.path() + "/www/a.dat", "0123456789");
+    for (size_t cap : {size_t(2), size_t(0)}) {
+        server::ServerConfig config = TestServer::DefaultConfig();
+        config.wwwRoot = folder.path() + "/www";
+        config.wwwMostRanges = cap;
+        TestServer server(config);
+        HttpReply two = Fetch(server.httpPort(), Get("/a.dat", "Range: bytes=0-1,4-5\r\n"));
+        HttpReply three = Fetch(server.httpPort(), Get("/a.dat", "Range: bytes=0-1,4-5,7-8\r\n"));
+        EXPECT_EQ(three.statusLine, "HTTP/1.1 200 OK") << cap;
+        EXPECT_EQ(three.body, "0123456789") << cap;
+        if (cap == 0) {
+            EXPECT_EQ(two.statusLine, "HTTP/1.1 200 OK");
+            EXPECT_EQ(Header(two, "Accept-Ranges"), "none");
+            EXPECT_EQ(Fetch(server.httpPort(), Get("/a.dat", "Range: bytes=3-\r\n")).body, "0123456789");
+        } else {
+            EXPECT_EQ(two.statusLine, "HTTP/1.1 206 Partial Content");
+            EXPECT_EQ(Header(three, "Accept-Ranges"), "bytes");
+        }
+    }
+}
+
+TEST(StaticFilesMetrics, CountEveryByteSentWholeRangedOrRefused) {
+    TemporaryFolder folder;
+    WriteFile(folder.path() + "/www/a.dat", Pattern(3 * 1024 * 1024));
+    server::ServerConfig config = TestServer::DefaultConfig();
+    config.wwwRoot = folder.path() + "/www";
+    config.adminPort = 0;
+    TestServer server(config);
+    uint64_t received = 0;
+    for (const std::string& range : {std::string(), std::string("Range: bytes=5-9\r\n"),
+                                     std::string("Range: bytes=0-99,1000-1999,500000-\r\n")}) {
+        HttpReply reply = Fetch(server.httpPort(), Get("/a.dat", range));
+        ASSERT_FALSE(reply.body.empty()) << range;
+        received += reply.head.size() + 2 + reply.body.size();
+    }
+    HttpReply missing = Fetch(server.httpPort(), Get("/missing.dat"));
+    received += missing.head.size() + 2 + missing.body.size();
+    HttpReply metrics = FetchHttp(server.adminPort(), "GET /metrics HTTP/1.0\r\n\r\n");
+    const std::string name = "\nlumadrel_http_bytes_sent_total ";
+    size_t at = metrics.body.find(name);
+    ASSERT_NE(at, std::string::npos) << metrics.body;
+    EXPECT_EQ(std::stoull(metrics.body.substr(at + name.size())), received);
 }
 
 TEST_F(StaticFiles, NothingOutsideTheFolderNoListingsNoHalfWrittenFiles) {

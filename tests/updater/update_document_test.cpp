@@ -20,6 +20,15 @@ std::string Entry(const std::string& path, const std::string& size = "5", const 
     return "<File path=\"" + path + "\" size=\"" + size + "\" sha256=\"" + hash + "\"/>";
 }
 
+// An entry whose chunk index is named (an empty value leaves that attribute out).
+std::string WithIndex(const std::string& path, const std::string& size, const std::string& hash) {
+    std::string entry = Entry(path);
+    entry.resize(entry.size() - 2);
+    if (!size.empty()) entry += " chunks-size=\"" + size + "\"";
+    if (!hash.empty()) entry += " chunks-sha256=\"" + hash + "\"";
+    return entry + "/>";
+}
+
 const std::string kStamps = "<Expires>2027-01-07T00:00:00Z</Expires><Sequence>12</Sequence>";
 
 std::string Document(const std::string& entries, const std::string& version = "1.0.1",
@@ -90,6 +99,13 @@ TEST(UpdateDocument, RefusesBrokenDocuments) {
         {"size past 64 bits", Document(Entry("a", "18446744073709551617")), DocumentStatus::BadSize},
         {"short hash", Document(Entry("a", "1", kHash.substr(1))), DocumentStatus::BadHash},
         {"hash not hex", Document(Entry("a", "1", std::string(63, 'a') + "g")), DocumentStatus::BadHash},
+        {"a chunk index without its hash", Document(WithIndex("a", "100", "")), DocumentStatus::BadChunkIndex},
+        {"a chunk index without its size", Document(WithIndex("a", "", kHash)), DocumentStatus::BadChunkIndex},
+        {"a chunk index shorter than its header", Document(WithIndex("a", "35", kHash)),
+         DocumentStatus::BadChunkIndex},
+        {"a chunk index past the largest", Document(WithIndex("a", "37748773", kHash)), DocumentStatus::BadChunkIndex},
+        {"a chunk index hash not hex", Document(WithIndex("a", "100", std::string(64, 'x'))),
+         DocumentStatus::BadChunkIndex},
         {"the same file twice", Document(Entry("Data\\x.dat") + Entry("data/X.DAT")), DocumentStatus::DuplicatePath},
         {"a file where a folder is", Document(Entry("data\\x") + Entry("data")), DocumentStatus::PathConflict},
         {"no expiry", Document("", "1.0.1", "<Files>", "<Sequence>1</Sequence>"), DocumentStatus::NoExpiry},
@@ -127,6 +143,8 @@ TEST(UpdateDocument, RefusesWhatTwoReadersCouldReadDifferently) {
          "Files@base"},
         {"a second path on an entry", Document(Entry("a") + "<File path=\"b\" path=\"c\" size=\"1\"/>"),
          DocumentStatus::Ambiguous, "File@path"},
+        {"a second chunk index", Document(WithIndex("a", "100", kHash + "\" chunks-sha256=\"" + kOtherHash)),
+         DocumentStatus::Ambiguous, "File@chunks-sha256"},
         {"no encoding declaration", Document("", "1.0.1", files, kStamps, ""), DocumentStatus::NotGbk, ""},
         {"a UTF-8 declaration", Document("", "1.0.1", files, kStamps, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
          DocumentStatus::NotGbk, ""},
@@ -200,7 +218,8 @@ TEST(UpdateDocument, WhatThePublishToolWritesReadsBackTheSame) {
     written.expires = 4102444799;  // 2099-12-31T23:59:59Z
     written.sequence = updater::kLargestSequence;
     written.base = "http://cdn.example/files/2.0/?a=1&b=2";
-    written.files = {{"Lumadrel.exe", 23273935, kHash}, {"数据\\a & b's.dat", 0, std::string(64, '0')}};
+    written.files = {{"Lumadrel.exe", 23273935, kHash, 23058, std::string(64, 'c')},
+                     {"数据\\a & b's.dat", 0, std::string(64, '0'), 0, {}}};
     UpdateDocument read;
     ASSERT_EQ(Parse(updater::WriteUpdateDocument(written), &read).status, DocumentStatus::Ok);
     EXPECT_EQ(read.version, written.version);
@@ -212,6 +231,8 @@ TEST(UpdateDocument, WhatThePublishToolWritesReadsBackTheSame) {
         EXPECT_EQ(read.files[i].path, written.files[i].path);
         EXPECT_EQ(read.files[i].size, written.files[i].size);
         EXPECT_EQ(read.files[i].sha256, written.files[i].sha256);
+        EXPECT_EQ(read.files[i].chunksSize, written.files[i].chunksSize);
+        EXPECT_EQ(read.files[i].chunksSha256, written.files[i].chunksSha256);
     }
 }
 

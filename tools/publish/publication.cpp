@@ -12,8 +12,10 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <map>
 
 #include "server/gbk_converter.h"
+#include "updater/chunk_index.h"
 #include "updater/entry_paths.h"
 #include "updater/file_urls.h"
 #include "updater/update_document.h"
@@ -31,7 +33,29 @@ namespace fs = std::filesystem;
 struct Source {
     std::string relative;  // UTF-8, "/" between names
     fs::path path;
+    uint64_t size = 0;
 };
+
+// A chunk index lies beside its file: no published file may have its name,
+// also on a web host that ignores the case of names.
+bool CheckIndexNames(const std::vector<Source>& sources, std::string* error) {
+    auto key = [](std::string name) {
+        for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return name;
+    };
+    std::map<std::string, std::string> names;
+    for (const Source& source : sources) names.emplace(key(source.relative), source.relative);
+    for (const Source& source : sources) {
+        if (source.size < updater::kSmallestIndexedFile) continue;
+        auto taken = names.find(key(source.relative + std::string(updater::kIndexSuffix)));
+        if (taken != names.end()) {
+            *error = taken->second + ": the name of the chunk index of " + source.relative +
+                     " (rename the file, or publish with --no-chunk-index)";
+            return false;
+        }
+    }
+    return true;
+}
 
 bool Excluded(const std::string& relative, const std::vector<std::string>& patterns) {
     std::string name = relative.substr(relative.find_last_of('/') + 1);
@@ -58,7 +82,7 @@ bool CollectSources(const PublishRequest& request, std::vector<Source>* sources,
             if (it->is_directory(code)) it.disable_recursion_pending();
             continue;
         }
-        if (it->is_regular_file(code)) sources->push_back({relative, it->path()});
+        if (it->is_regular_file(code)) sources->push_back({relative, it->path(), it->file_size(code)});
     }
     if (code) {
         *error = "cannot read " + request.gameFolder + ": " + code.message();
@@ -74,9 +98,10 @@ fs::path HiddenTemporary(const fs::path& target) {
     return target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".tmp");
 }
 
-// Copies a file to `target` (through a hidden temporary name) and hashes it on the way.
+// Copies a file to `target` (through a hidden temporary name), hashing it on
+// the way and, when `index` is given, cutting it into the chunks of its index.
 bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, std::string* sha256,
-                 std::string* error) {
+                 updater::ChunkIndexBuilder* index, std::string* error) {
     std::error_code code;
     fs::create_directories(target.parent_path(), code);
     fs::path temporary = HiddenTemporary(target);
@@ -84,17 +109,23 @@ bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, s
     int out = in < 0 ? -1 : open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
     bool ok = in >= 0 && out >= 0 && context && EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) == 1;
-    std::vector<char> buffer(1 << 20);
     *size = 0;
-    while (ok) {
-        ssize_t read = ::read(in, buffer.data(), buffer.size());
-        if (read <= 0) {
-            ok = read == 0;
-            break;
-        }
-        ok = EVP_DigestUpdate(context.get(), buffer.data(), static_cast<size_t>(read)) == 1 &&
-             ::write(out, buffer.data(), static_cast<size_t>(read)) == read;
-        *size += static_cast<uint64_t>(read);
+    auto copy = [&](unsigned char* into, size_t room, size_t* count) {
+        ssize_t read = ::read(in, into, room);
+        ok = read >= 0 && EVP_DigestUpdate(context.get(), into, static_cast<size_t>(read)) == 1 &&
+             ::write(out, into, static_cast<size_t>(read)) == read;
+        *count = ok ? static_cast<size_t>(read) : 0;
+        *size += *count;
+        return ok;
+    };
+    if (ok && index) {
+        updater::CutStream(updater::kPublishedChunking, copy, [&](const unsigned char* data, size_t length) {
+            index->Add(data, length);
+            return true;
+        });
+    } else if (ok) {
+        std::vector<unsigned char> buffer(1 << 20);
+        for (size_t count = 1; ok && count > 0;) copy(buffer.data(), buffer.size(), &count);
     }
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned digestLength = 0;
@@ -219,6 +250,7 @@ bool Publish(const PublishRequest& request, PublishSummary* summary, std::string
     const fs::path documentPath = fs::path(request.wwwFolder) / request.documentPath;
     const std::string filesFolder = "files/" + request.version + "/";
     document.base = updater::FileUrl("files/", request.version) + "/";
+    if (request.chunkIndexes && !CheckIndexNames(sources, error)) return false;
     for (const Source& source : sources) {
         updater::ListedFile file;
         if (!converter.ToGbk(source.relative, file.path)) {
@@ -230,9 +262,19 @@ bool Publish(const PublishRequest& request, PublishSummary* summary, std::string
             *error = source.relative + ": the updater refuses this name on Windows";
             return false;
         }
-        if (!CopyAndHash(source.path, documentPath.parent_path() / filesFolder / source.relative, &file.size,
-                         &file.sha256, error))
+        const fs::path target = documentPath.parent_path() / filesFolder / source.relative;
+        updater::ChunkIndexBuilder index;
+        const bool indexed = request.chunkIndexes && source.size >= updater::kSmallestIndexedFile;
+        if (!CopyAndHash(source.path, target, &file.size, &file.sha256, indexed ? &index : nullptr, error))
             return false;
+        if (indexed && index.Index().Count() <= updater::kMostChunks) {
+            const std::string bytes = updater::WriteChunkIndex(index.Index());
+            if (!WriteWhole(target.string() + std::string(updater::kIndexSuffix), bytes, error)) return false;
+            file.chunksSize = bytes.size();
+            file.chunksSha256 = updater::Sha256Hex(bytes);
+            ++summary->indexes;
+            summary->indexBytes += bytes.size();
+        }
         summary->bytes += file.size;
         document.files.push_back(std::move(file));
     }

@@ -1,5 +1,6 @@
 // Publishing a game version for the updater: every file of a game folder is
-// hashed and copied to <www>/<document folder>/files/<version>/, and the
+// hashed and copied to <www>/<document folder>/files/<version>/ with, beside
+// each large one, its chunk index (<file>.chunks, for delta updates), and the
 // update document listing them is written to <www>/<document>. Each file is
 // written under a hidden temporary name and renamed, so the server never
 // hands out half a file or half a document. With a signing key, the
@@ -24,6 +25,7 @@ struct PublishRequest {
     std::optional<SigningKey> signingKey;              // none: the document is written unsigned
     int expiresDays = 30;                              // the document's validity from now
     int64_t now = 0;                                   // seconds since 1970 UTC; 0 reads the clock
+    bool chunkIndexes = true;                          // false: players always fetch changed files whole
 };
 
 // The longest validity a document may be given: an expiry is what stops an
@@ -36,6 +38,8 @@ extern const std::vector<std::string> kAlwaysExcluded;
 struct PublishSummary {
     size_t files = 0;
     uint64_t bytes = 0;
+    size_t indexes = 0;      // chunk indexes written
+    uint64_t indexBytes = 0;
     std::string document;  // the path written
     uint64_t sequence = 0;
     int64_t expires = 0;

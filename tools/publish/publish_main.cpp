@@ -2,7 +2,7 @@
 //
 //   lumadrel-publish --version 1.0.1 --from GAME_FOLDER --www WWW_FOLDER
 //                    [--document vorlenk2/update.xml] [--exclude PATTERN]...
-//                    [--sign-key FILE] [--expires-days N]
+//                    [--sign-key FILE] [--expires-days N] [--no-chunk-index]
 //   lumadrel-publish --resign --www WWW_FOLDER --sign-key FILE [--document PATH] [--expires-days N]
 #include <charconv>
 #include <cstdlib>
@@ -17,12 +17,15 @@ namespace {
 void Usage(const char* program) {
     std::cerr << "Usage: " << program << " --version TEXT --from GAME_FOLDER --www WWW_FOLDER\n"
                  "                [--document PATH] [--exclude PATTERN]... [--sign-key FILE] [--expires-days N]\n"
+                 "                [--no-chunk-index]\n"
                  "       " << program << " --resign --www WWW_FOLDER --sign-key FILE [--document PATH]"
                  " [--expires-days N]\n"
                  "Copies every file of GAME_FOLDER to WWW_FOLDER/<document folder>/files/<version>/ and writes\n"
                  "the update document (default vorlenk2/update.xml) listing each with its size and SHA-256.\n"
                  "update.ini, duzo.ini, tovrin.update and tovrin.sequence are never published; --exclude skips\n"
-                 "more (a pattern for a path, a name or a top-level folder, e.g. '*.log').\n"
+                 "more (a pattern for a path, a name or a top-level folder, e.g. '*.log'). Beside each file of\n"
+                 "256 KiB or more it writes its chunk index (<file>.chunks), from which players' updaters fetch\n"
+                 "only the changed parts; --no-chunk-index leaves them out.\n"
                  "--sign-key signs the document with a minisign secret key file (<document>.minisig); a key\n"
                  "with a password reads it from LUMADREL_UPDATE_KEY_PASSWORD. The document expires after\n"
                  "--expires-days (default 30, counted from SOURCE_DATE_EPOCH when it is set) and carries the\n"
@@ -44,6 +47,10 @@ int main(int argc, char** argv) {
         }
         if (flag == "--resign") {
             resign = true;
+            continue;
+        }
+        if (flag == "--no-chunk-index") {
+            request.chunkIndexes = false;
             continue;
         }
         if (i + 1 >= argc) {
@@ -94,7 +101,8 @@ int main(int argc, char** argv) {
     }
     if (resign) std::cout << "re-signed " << summary.document;
     else std::cout << "published " << request.version << ": " << summary.files << " files, " << summary.bytes
-                   << " bytes, " << summary.document;
+                   << " bytes, " << summary.indexes << " chunk indexes (" << summary.indexBytes << " bytes), "
+                   << summary.document;
     std::cout << ", sequence " << summary.sequence << ", expires " << updater::FormatUtcTime(summary.expires) << "\n";
     if (summary.isSigned) {
         std::cout << "signed: " << summary.document << ".minisig (key "

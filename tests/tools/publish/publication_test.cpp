@@ -11,6 +11,7 @@
 
 #include "support/tool_run.h"
 #include "tools/publish/publication.h"
+#include "updater/chunk_index.h"
 #include "updater/update_document.h"
 #include "updater/update_signature.h"
 
@@ -114,6 +115,45 @@ TEST_F(Publication, ANewVersionReplacesTheDocumentAndKeepsTheOldFiles) {
     EXPECT_EQ(document.base, "files/%E7%89%88%E6%9C%AC%E4%BA%8C/");
     EXPECT_EQ(Read("www/vorlenk2/files/" + version + "/Lumadrel.exe"), "abcd");
     EXPECT_EQ(Read("www/vorlenk2/files/1.0.1/Lumadrel.exe"), "abc");
+}
+
+TEST_F(Publication, LargeFilesGetAChunkIndexBesideThemThatTheDocumentNames) {
+    std::string big(300 * 1024, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 2654435761u) >> 13);
+    Write("game/data/big.pak", big);
+    publish::PublishSummary summary;
+    std::string error;
+    ASSERT_TRUE(publish::Publish(Request("1.0.1"), &summary, &error)) << error;
+    EXPECT_EQ(summary.indexes, 1u);
+    updater::UpdateDocument document = Published();
+    ASSERT_EQ(document.files[1].path, "data\\big.pak");
+    const std::string index = Read("www/vorlenk2/files/1.0.1/data/big.pak.chunks");
+    EXPECT_EQ(document.files[1].chunksSize, index.size());
+    EXPECT_EQ(updater::CheckIndexBytes(index, document.files[1].chunksSize, document.files[1].chunksSha256),
+              updater::IndexStatus::Ok);
+    updater::ChunkIndex read;
+    ASSERT_EQ(updater::ParseChunkIndex(index, big.size(), &read), updater::IndexStatus::Ok);
+    EXPECT_GE(read.Count(), 2u);
+    for (size_t chunk = 0; chunk < read.Count(); ++chunk) {
+        auto data = reinterpret_cast<const unsigned char*>(big.data()) + read.Offset(chunk);
+        EXPECT_EQ(updater::HashChunk(data, read.Size(chunk)), read.hashes[chunk]) << chunk;
+    }
+    // Small files have none.
+    EXPECT_FALSE(document.files[0].HasChunkIndex());
+    EXPECT_FALSE(fs::exists(root_ / "www/vorlenk2/files/1.0.1/Lumadrel.exe.chunks"));
+
+    publish::PublishRequest without = Request("1.0.2");
+    without.chunkIndexes = false;
+    ASSERT_TRUE(publish::Publish(without, &summary, &error)) << error;
+    EXPECT_FALSE(Published().files[1].HasChunkIndex());
+    EXPECT_FALSE(fs::exists(root_ / "www/vorlenk2/files/1.0.2/data/big.pak.chunks"));
+
+    // A game file with the name of an index is refused, in any case, before anything is published.
+    Write("game/data/BIG.pak.Chunks", "mine");
+    EXPECT_FALSE(publish::Publish(Request("1.0.3"), &summary, &error));
+    EXPECT_NE(error.find("data/BIG.pak.Chunks"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(root_ / "www/vorlenk2/files/1.0.3"));
+    EXPECT_TRUE(publish::Publish(without, &summary, &error)) << error;
 }
 
 TEST_F(Publication, NamesTheUpdaterWouldRefuseAreNeverPublished) {
