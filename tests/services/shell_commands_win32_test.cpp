@@ -256,12 +256,16 @@ protected:
     }
     // Show command, current directory and command line of the started copy.
     std::vector<std::string> WaitForRecord() {
-        for (int i = 0; i < 300 && !FileExists(record_); ++i) Sleep(100);
+        // The child renames its record into place; until its rename handle is
+        // closed the file shows but cannot be opened, so the open is retried.
         std::string bytes;
-        if (FILE* file = _wfopen(record_.c_str(), L"rb")) {
+        for (int i = 0; i < 300; ++i, Sleep(100)) {
+            FILE* file = _wfopen(record_.c_str(), L"rb");
+            if (!file) continue;
             char buffer[4096];
             bytes.assign(buffer, std::fread(buffer, 1, sizeof buffer, file));
             std::fclose(file);
+            break;
         }
         DeleteFileW(record_.c_str());
         std::stringstream text(bytes);
