@@ -11,18 +11,6 @@ namespace {
 constexpr std::string_view kTextPlain = "text/plain; charset=utf-8";
 constexpr std::string_view kMetricsType = "text/plain; version=0.0.4; charset=utf-8";
 
-std::string_view ReasonPhrase(int status) {
-    switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 431: return "Request Header Fields Too Large";
-    case 503: return "Service Unavailable";
-    default: return "Error";
-    }
-}
-
 }  // namespace
 
 AdminSession::AdminSession(asio::ip::tcp::socket socket, const AdminPages& pages, const ServerLog& log,
@@ -71,7 +59,7 @@ void AdminSession::Answer(size_t headLength) {
 }
 
 void AdminSession::Respond(int status, std::string_view contentType, std::string body, bool headOnly) {
-    response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(ReasonPhrase(status)) + "\r\n";
+    response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(HttpReasonPhrase(status)) + "\r\n";
     response_ += "Content-Type: " + std::string(contentType) + "\r\n";
     response_ += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     response_ += "Cache-Control: no-cache\r\nConnection: close\r\n\r\n";

@@ -61,4 +61,19 @@ HttpParseStatus ParseHttpRequestLine(std::string_view head, HttpRequestLine& lin
     return HttpParseStatus::Ok;
 }
 
+std::string_view HttpReasonPhrase(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 206: return "Partial Content";
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 416: return "Range Not Satisfiable";
+    case 431: return "Request Header Fields Too Large";
+    case 503: return "Service Unavailable";
+    case 505: return "HTTP Version Not Supported";
+    default: return "Error";
+    }
+}
+
 }  // namespace server

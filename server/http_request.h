@@ -21,4 +21,7 @@ size_t FindHttpHeadEnd(std::string_view received);
 // Reads the first line of `head` (the bytes before the blank line). The views point into `head`.
 HttpParseStatus ParseHttpRequestLine(std::string_view head, HttpRequestLine& line);
 
+// The reason phrase of a status line for each status the server's HTTP ports answer with.
+std::string_view HttpReasonPhrase(int status);
+
 }  // namespace server

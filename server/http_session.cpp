@@ -11,19 +11,6 @@ namespace server {
 
 namespace {
 
-std::string_view ReasonPhrase(int status) {
-    switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 431: return "Request Header Fields Too Large";
-    case 503: return "Service Unavailable";
-    case 505: return "HTTP Version Not Supported";
-    default: return "Error";
-    }
-}
-
 constexpr std::string_view kTextPlain = "text/plain; charset=us-ascii";
 
 }  // namespace
@@ -106,7 +93,7 @@ void HttpSession::OnHead(size_t length) {
 
 void HttpSession::Respond(int status, std::string_view contentType, std::string body, bool headOnly,
                           std::string_view extraHeaders) {
-    response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(ReasonPhrase(status)) + "\r\n";
+    response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(HttpReasonPhrase(status)) + "\r\n";
     response_ += "Content-Type: " + std::string(contentType) + "\r\n";
     response_ += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     response_ += "Cache-Control: no-cache\r\n";

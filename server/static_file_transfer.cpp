@@ -9,20 +9,10 @@
 #include <cstdlib>
 #include <random>
 
+#include "server/http_request.h"
 
 namespace server {
 namespace {
-
-std::string_view ReasonPhrase(int status) {
-    switch (status) {
-    case 200: return "OK";
-    case 206: return "Partial Content";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 416: return "Range Not Satisfiable";
-    default: return "Error";
-    }
-}
 
 std::string_view ContentType(std::string_view path) {
     if (path.ends_with(".xml")) return "text/xml; charset=gbk";
@@ -132,7 +122,7 @@ void StaticFileTransfer::Refuse(int status, std::string_view body, bool headOnly
 
 void StaticFileTransfer::WriteHead(int status, uint64_t length, std::string_view extraHeaders, std::string body) {
     status_ = status;
-    response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(ReasonPhrase(status)) + "\r\n";
+    response_ = "HTTP/1.1 " + std::to_string(status) + " " + std::string(HttpReasonPhrase(status)) + "\r\n";
     response_ += extraHeaders;
     response_ +=
         "Content-Length: " + std::to_string(length) + "\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n";
