@@ -19,23 +19,17 @@ import sys
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
+from harness.generated_files import scattered  # noqa: E402
+from harness.served_bytes import served  # noqa: E402
+
 MIB = 1024 * 1024
-SENT = re.compile(r" http GET (\S+)(?: bytes=\S+)? \d{3} (?:sent|aborted after) (\d+)")
 PUBLISHED = "vorlenk2/files/1.0.1/"
 
 
 def random_bytes(size: int, seed: int) -> bytes:
     rng = random.Random(seed)
     return b"".join(rng.randbytes(min(MIB, size - at)) for at in range(0, size, MIB))
-
-
-def scattered(data: bytes, share: float, piece: int, seed: int) -> bytes:
-    changed = bytearray(data)
-    rng = random.Random(seed)
-    for _ in range(int(len(data) * share / piece)):
-        at = rng.randrange(0, len(data) - piece)
-        changed[at:at + piece] = rng.randbytes(piece)
-    return bytes(changed)
 
 
 def cases(wanted):
@@ -74,8 +68,7 @@ class Server:
 
     def sent(self, since: int = 0, files_only=True) -> int:
         lines = self.log.read_text(errors="replace").splitlines()[since:]
-        return sum(int(m.group(2)) for m in map(SENT.search, lines)
-                   if m and (not files_only or PUBLISHED in m.group(1)))
+        return sum(a.sent for a in served(lines) if not files_only or PUBLISHED in a.path)
 
     def lines(self) -> int:
         return len(self.log.read_text(errors="replace").splitlines())

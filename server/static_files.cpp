@@ -68,33 +68,33 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-enum class SpecStatus { Ok, Malformed, PastTheEnd };
+enum class ItemStatus { Ok, Malformed, PastTheEnd };
 
 // One "FIRST-LAST", "FIRST-" or "-SUFFIX".
-SpecStatus ParseSpec(std::string_view spec, uint64_t size, ByteRange* range) {
-    spec = Trimmed(spec);
-    size_t dash = spec.find('-');
-    if (dash == std::string_view::npos) return SpecStatus::Malformed;
-    std::string_view firstText = spec.substr(0, dash), lastText = spec.substr(dash + 1);
+ItemStatus ParseOneRange(std::string_view item, uint64_t size, ByteRange* range) {
+    item = Trimmed(item);
+    size_t dash = item.find('-');
+    if (dash == std::string_view::npos) return ItemStatus::Malformed;
+    std::string_view firstText = item.substr(0, dash), lastText = item.substr(dash + 1);
     uint64_t first = 0, last = 0;
     if (firstText.empty()) {
         uint64_t suffix = 0;
-        if (!ParseNumber(lastText, &suffix)) return SpecStatus::Malformed;
-        if (suffix == 0 || size == 0) return SpecStatus::PastTheEnd;
+        if (!ParseNumber(lastText, &suffix)) return ItemStatus::Malformed;
+        if (suffix == 0 || size == 0) return ItemStatus::PastTheEnd;
         range->first = suffix >= size ? 0 : size - suffix;
         range->last = size - 1;
-        return SpecStatus::Ok;
+        return ItemStatus::Ok;
     }
-    if (!ParseNumber(firstText, &first)) return SpecStatus::Malformed;
+    if (!ParseNumber(firstText, &first)) return ItemStatus::Malformed;
     if (lastText.empty()) {
         last = size == 0 ? 0 : size - 1;
     } else if (!ParseNumber(lastText, &last) || last < first) {
-        return SpecStatus::Malformed;
+        return ItemStatus::Malformed;
     }
-    if (first >= size) return SpecStatus::PastTheEnd;
+    if (first >= size) return ItemStatus::PastTheEnd;
     range->first = first;
     range->last = last >= size ? size - 1 : last;
-    return SpecStatus::Ok;
+    return ItemStatus::Ok;
 }
 
 }  // namespace
@@ -104,21 +104,21 @@ RangeStatus ParseRanges(std::string_view header, uint64_t size, size_t mostRange
     header = Trimmed(header);
     if (mostRanges == 0 || !header.starts_with("bytes=")) return RangeStatus::Whole;
     header.remove_prefix(6);
-    size_t specs = 0;
+    size_t items = 0;
     bool ordered = true;
     for (;;) {
         size_t comma = header.find(',');
-        if (++specs > mostRanges) {
+        if (++items > mostRanges) {
             ranges->clear();
             return RangeStatus::Whole;
         }
         ByteRange range;
-        SpecStatus status = ParseSpec(header.substr(0, comma), size, &range);
-        if (status == SpecStatus::Malformed) {
+        ItemStatus status = ParseOneRange(header.substr(0, comma), size, &range);
+        if (status == ItemStatus::Malformed) {
             ranges->clear();
             return RangeStatus::Whole;
         }
-        if (status == SpecStatus::Ok) {
+        if (status == ItemStatus::Ok) {
             if (!ranges->empty() && range.first <= ranges->back().last + 1) ordered = false;
             ranges->push_back(range);
         }

@@ -8,6 +8,7 @@ import random
 import time
 
 from harness.corrupting_proxy import CorruptingProxy
+from harness.generated_files import scattered
 from harness.served_bytes import sent_for, served
 from harness.updates import BYTES, CANCEL, FAILED, INSTALLED, UpdaterWindow
 from updater_case import FILES_PATH, UpdaterCase
@@ -18,16 +19,6 @@ LARGEST_CHUNK = 256 * 1024
 
 def random_bytes(size: int, seed: int) -> bytes:
     return random.Random(seed).randbytes(size)
-
-
-def scattered(data: bytes, share: float, piece: int, seed: int) -> bytes:
-    """The data with `share` of it overwritten in pieces of `piece` bytes at random places."""
-    changed = bytearray(data)
-    rng = random.Random(seed)
-    for _ in range(int(len(data) * share / piece)):
-        at = rng.randrange(0, len(data) - piece)
-        changed[at:at + piece] = rng.randbytes(piece)
-    return bytes(changed)
 
 
 def index_size(size: int) -> int:

@@ -26,7 +26,7 @@ def served(log_lines) -> list:
         match = _ANSWER.search(line)
         if not match:
             continue
-        ranges = [tuple(int(n) for n in spec.split("-")) for spec in match.group(2).split(",")] \
+        ranges = [tuple(int(n) for n in item.split("-")) for item in match.group(2).split(",")] \
             if match.group(2) else []
         answers.append(Answer(match.group(1), ranges, int(match.group(3)),
                               int(match.group(4) or match.group(5) or 0), match.group(4) is not None))
