@@ -3,6 +3,7 @@
 #include "runtime/message_loop_win32.h"
 #include "services/command_arguments.h"
 #include "services/shell_commands.h"
+#include "services/tick_source.h"
 
 namespace services {
 
@@ -10,11 +11,11 @@ void Delay(rt::ValueRecord*, int argumentCount, rt::ValueRecord* arguments) {
     const int32_t milliseconds = arguments::IntegerOr(arguments::Given(argumentCount, arguments, 0), 0);
     if (milliseconds <= 0) return;
     const DWORD delay = static_cast<DWORD>(milliseconds);
-    const DWORD start = GetTickCount();
+    const DWORD start = MillisecondTicks();
     for (;;) {
         rt::ProcessPendingMessages();
         rt::ProcessPendingMessages();
-        const DWORD elapsed = GetTickCount() - start;
+        const DWORD elapsed = MillisecondTicks() - start;
         if (elapsed > delay) return;
         rt::ProcessPendingMessages();
         rt::ProcessPendingMessages();

@@ -4,6 +4,6 @@
 
 namespace services {
 
-uint32_t MillisecondTicks() { return GetTickCount(); }
+uint32_t SystemMillisecondTicks() { return GetTickCount(); }
 
 }  // namespace services

@@ -114,17 +114,14 @@ TEST_F(HttpDownload, BodyBeyondTheLimitGivesEmpty) {
         // Fast enough that reading 4 GiB would take minutes: the refusal must not wait for it.
         {"/endless/4294967296", false, false},
     };
+    // A refusal that waited for the whole endless body would run into the test's own time limit.
     for (const Case& c : cases) {
         g_requestedSizes.clear();
-        DWORD start = GetTickCount();
         std::string body = Download(server_.Url(c.path));
-        EXPECT_LT(GetTickCount() - start, 15000u) << c.path;
         EXPECT_EQ(body.size(), c.whole ? limit : 0u) << c.path;
         EXPECT_EQ(!g_requestedSizes.empty(), c.readAtAll) << c.path;
     }
-    DWORD start = GetTickCount();
     EXPECT_EQ(Download(server_.Url("/length/12")), ExpectedBody(12)) << "the session serves on";
-    EXPECT_LT(GetTickCount() - start, 15000u);
 }
 
 TEST_F(HttpDownload, RequestCarriesTheFixedHeaders) {
@@ -165,9 +162,7 @@ TEST_F(HttpDownload, SilentServerGivesEmptyAfterTheReceiveTimeout) {
     services::SetHttpTimeouts({2000, 2000, 1500});
     DWORD start = GetTickCount();
     EXPECT_EQ(Download(server_.Url("/silent")), "");
-    DWORD elapsed = GetTickCount() - start;
-    EXPECT_GE(elapsed, 1000u);
-    EXPECT_LT(elapsed, 15000u);
+    EXPECT_GE(GetTickCount() - start, 1000u) << "the receive timeout was waited for";
     EXPECT_EQ(server_.Requests().size(), 1u);
 }
 

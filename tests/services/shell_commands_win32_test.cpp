@@ -17,6 +17,7 @@
 #include "runtime/text_conversion_win32.h"
 #include "runtime/values.h"
 #include "services/shell_commands.h"
+#include "services/tick_source.h"
 
 namespace {
 
@@ -344,30 +345,48 @@ TEST(ListProcesses, ContainsTheCallingProcess) {
 int g_ticks = 0;
 void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
 
-TEST(Delay, KeepsDispatchingMessagesForTheWholeDelay) {
-    g_ticks = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, CountTick);
-    ASSERT_NE(timer, 0u);
-    DWORD start = GetTickCount();
-    Call(services::Delay, {rt::MakeInteger(1000)});
-    DWORD elapsed = GetTickCount() - start;
-    KillTimer(nullptr, timer);
-    EXPECT_GT(elapsed, 1000u);
-    EXPECT_LT(elapsed, 2000u);
-    EXPECT_GE(g_ticks, 5);
+// A clock that moves 100 ms at every reading, so a delay's end is decided by
+// the readings it took, not by how busy the machine is.
+uint32_t g_steppedNow = 0;
+int g_clockReadings = 0;
+uint32_t SteppedClock() {
+    ++g_clockReadings;
+    return g_steppedNow += 100;
+}
+
+struct SteppedTime {
+    SteppedTime() {
+        g_clockReadings = 0;
+        services::ReplaceTickSource(SteppedClock);
+    }
+    ~SteppedTime() { services::ReplaceTickSource(nullptr); }
+};
+
+TEST(Delay, KeepsDispatchingMessagesUntilTheDelayHasPassed) {
+    // The second start makes the clock wrap past 2^32 during the delay.
+    for (uint32_t clockStart : {0x10000u, 0xFFFFFF80u}) {
+        SteppedTime time;
+        g_steppedNow = clockStart;
+        g_ticks = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 5, CountTick);
+        ASSERT_NE(timer, 0u);
+        Call(services::Delay, {rt::MakeInteger(1000)});
+        KillTimer(nullptr, timer);
+        // One reading to start, then one per wake-up until more than 1000 ms have passed.
+        EXPECT_EQ(g_clockReadings, 12) << std::hex << clockStart;
+        EXPECT_GE(g_ticks, 5) << "the timer's messages are dispatched while waiting";
+    }
 }
 
 TEST(Delay, ZeroOrNegativeReturnsAtOnceWithoutDispatching) {
+    SteppedTime time;
     g_ticks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 1, CountTick);
     Sleep(50);  // a tick is due
-    for (int milliseconds : {0, -5}) {
-        DWORD start = GetTickCount();
-        Call(services::Delay, {rt::MakeInteger(milliseconds)});
-        EXPECT_LT(GetTickCount() - start, 50u);
-    }
+    for (int milliseconds : {0, -5}) Call(services::Delay, {rt::MakeInteger(milliseconds)});
     Call(services::Delay, {});
     KillTimer(nullptr, timer);
+    EXPECT_EQ(g_clockReadings, 0);
     EXPECT_EQ(g_ticks, 0);
 }
 
