@@ -218,12 +218,4 @@ void WhenReadyOnTheLoop(std::function<bool()> ready, std::function<void()> actio
     g_loopActions[timer] = {std::move(ready), std::move(action), GetTickCount(), milliseconds};
 }
 
-COLORREF ClientPixel(HWND window, int x, int y) {
-    UpdateWindow(window);
-    HDC dc = GetDC(window);
-    COLORREF pixel = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return pixel;
-}
-
 }  // namespace testing_support

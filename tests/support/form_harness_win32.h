@@ -69,7 +69,4 @@ void StartRuntime(const std::vector<uint8_t>& templateBytes, std::vector<const r
 // failure and runs `action` anyway, so that the loop it was meant to end ends.
 void WhenReadyOnTheLoop(std::function<bool()> ready, std::function<void()> action, DWORD milliseconds = 10000);
 
-// The pixel at client (x, y) of a window as it is on the display.
-COLORREF ClientPixel(HWND window, int x, int y);
-
 }  // namespace testing_support

@@ -70,9 +70,9 @@ TEST(EditBoxPassword, EmptyPasswordCharShowsThePlainTextAndTheDefaultShowsStars)
     });
     uint32_t stars = add(100, [](EditBoxData& d) { d.content = "***"; });
     Load(form);
-    EXPECT_EQ(CaptureClient(ControlWindow(noChar)), CaptureClient(ControlWindow(plain)));
-    EXPECT_EQ(CaptureClient(ControlWindow(starred)), CaptureClient(ControlWindow(stars)));
-    EXPECT_NE(CaptureClient(ControlWindow(starred)), CaptureClient(ControlWindow(plain)));
+    EXPECT_EQ(ClientPixels(ControlWindow(noChar)), ClientPixels(ControlWindow(plain)));
+    EXPECT_EQ(ClientPixels(ControlWindow(starred)), ClientPixels(ControlWindow(stars)));
+    EXPECT_NE(ClientPixels(ControlWindow(starred)), ClientPixels(ControlWindow(plain)));
     EXPECT_EQ(ReadText(starred, kContent), "abc");
     EXPECT_EQ(ReadText(noChar, kPasswordChar), "");
     EXPECT_EQ(ReadText(starred, kPasswordChar), "*");
@@ -84,7 +84,7 @@ TEST(EditBoxPassword, EmptyPasswordCharShowsThePlainTextAndTheDefaultShowsStars)
     EXPECT_EQ(ReadText(starred, kPasswordChar), "●");
     rt::WriteProperty(kForm, starred, kInputMode, -1, 0);
     EXPECT_EQ(ControlWindow(starred), window);
-    EXPECT_EQ(CaptureClient(window), CaptureClient(ControlWindow(plain)));
+    EXPECT_EQ(ClientPixels(window), ClientPixels(ControlWindow(plain)));
 }
 
 TEST(EditBoxContent, SettingContentFromAHandlerRaisesEventZeroOnce) {

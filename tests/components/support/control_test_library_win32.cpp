@@ -61,34 +61,4 @@ void WriteText(uint32_t unitId, int property, const char* text) {
     rt::WriteProperty(kForm, unitId, property, -1, reinterpret_cast<uintptr_t>(text));
 }
 
-std::vector<uint32_t> CaptureClient(HWND window) {
-    UpdateWindow(window);
-    RECT client;
-    GetClientRect(window, &client);
-    int width = client.right, height = client.bottom;
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    if (pixels.empty()) return pixels;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(window);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* source = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = source[i] & 0x00FFFFFF;
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-    ReleaseDC(window, screen);
-    return pixels;
-}
-
 }  // namespace control_testing

@@ -13,6 +13,7 @@
 #include "runtime/support_library.h"
 #include "runtime/type_references.h"
 #include "support/bitmap_file_win32.h"
+#include "support/screen_pixels_win32.h"
 #include "support/form_harness_win32.h"
 
 namespace control_testing {
@@ -39,7 +40,6 @@ void WriteText(uint32_t unitId, int property, const char* text);
 
 using component_testing::SolidBitmapFile;
 
-// The client area of a window as it is on the display, 0x00RRGGBB per pixel.
-std::vector<uint32_t> CaptureClient(HWND window);
+using testing_support::ClientPixels;
 
 }  // namespace control_testing

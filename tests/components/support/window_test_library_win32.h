@@ -15,6 +15,7 @@
 #include "runtime/support_library.h"
 #include "runtime/type_references.h"
 #include "support/bitmap_file_win32.h"
+#include "support/screen_pixels_win32.h"
 
 namespace window_testing {
 
@@ -52,14 +53,9 @@ std::vector<uint8_t> WindowBytes(const std::function<void(components::WindowData
 
 using component_testing::BitmapFile;
 
-// A pixel of the window including its frame, as on the display.
-COLORREF WindowPixel(HWND window, int x, int y);
-
-// Client pixels of `rect` that differ from `background`.
-int PixelsOtherThan(HWND window, const RECT& rect, COLORREF background);
-// Client pixels of `rect` that have exactly this colour.
-int PixelsOf(HWND window, const RECT& rect, COLORREF colour);
-// The client pixels of `rect`, row by row.
-std::vector<COLORREF> ClientPixels(HWND window, const RECT& rect);
+using testing_support::ClientPixels;
+using testing_support::PixelsOf;
+using testing_support::PixelsOtherThan;
+using testing_support::WindowPixel;
 
 }  // namespace window_testing
