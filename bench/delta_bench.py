@@ -22,6 +22,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
 from harness.generated_files import scattered  # noqa: E402
 from harness.served_bytes import served  # noqa: E402
+from harness.updates import write_update_ini  # noqa: E402
 
 MIB = 1024 * 1024
 PUBLISHED = "vorlenk2/files/1.0.1/"
@@ -81,7 +82,7 @@ class Server:
 def run_updater(wine: str, tovrin: str, game: Path, url: str, timeout: float = 1800) -> float:
     """Seconds from start until update.ini names the new version; the updater is ended then."""
     shutil.copy(tovrin, game / "tovrin.exe")
-    (game / "update.ini").write_bytes("[更新配置]\r\n当前版本=1.0.0\r\n".encode("gbk"))
+    write_update_ini(game, "1.0.0")
     start = time.monotonic()
     process = subprocess.Popen([wine, str(game / "tovrin.exe"), url, "test"], cwd=game,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

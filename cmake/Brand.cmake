@@ -23,3 +23,7 @@ if(NOT brand_result EQUAL 0)
   message(FATAL_ERROR "The brand ${LUMADREL_BRAND_DIR} is refused.")
 endif()
 include(${LUMADREL_BRAND_OUT}/brand.cmake)
+
+# The brand's settings (brand/brand_settings.h), shared by the launcher and the updater.
+add_library(lumadrel_brand INTERFACE)
+target_include_directories(lumadrel_brand INTERFACE ${LUMADREL_BRAND_OUT}/generated)

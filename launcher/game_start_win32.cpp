@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "launcher/build_settings.h"
+#include "brand/brand_settings.h"
 #include "launcher/commands_win32.h"
 #include "launcher/dll_table.h"
 #include "launcher/form_ids.h"
@@ -39,10 +39,10 @@ void WriteWindowSize() {
 }
 
 void HandOverToUpdater() {
-    std::string parameters = std::string(kUpdateUrl) + " test";
-    RunFile(kOpenOperation, kUpdaterFile, parameters.c_str());
+    std::string parameters = std::string(brand::kUpdateUrl) + " test";
+    RunFile(kOpenOperation, brand::kUpdaterFile, parameters.c_str());
     Delay(1000);
-    uint32_t launcher = FindProcessIdByName(kExecutableName, false);
+    uint32_t launcher = FindProcessIdByName(brand::kExecutableName, false);
     if (launcher != 0) {
         // The launcher normally finds itself here; its icon goes with it.
         if (launcher == GetCurrentProcessId()) RemoveTrayIcon();
@@ -52,14 +52,14 @@ void HandOverToUpdater() {
 
 void StartGameClient() {
     ProgramState& state = State();
-    std::string commandLine = std::string(" 1 0 ") + kLaunchToken;
-    state.GameStartResult = static_cast<int32_t>(RunProgram(kGameClientFile, commandLine.c_str(), ""));
+    std::string commandLine = std::string(" 1 0 ") + brand::kLaunchToken;
+    state.GameStartResult = static_cast<int32_t>(RunProgram(brand::kGameClientFile, commandLine.c_str(), ""));
     Delay(2000);
     state.GameWindow = rt::CallDllCommand(kFindWindowExA, rt::CallConvention::CalleeCleans,
-                                          {0, 0, 0, rt::NativeArgument(kGameTitle)}, subroutine::kStartGame, 5);
+                                          {0, 0, 0, rt::NativeArgument(brand::kGameTitle)}, subroutine::kStartGame, 5);
     if (state.GameWindow != 0)
         rt::CallDllCommand(kSetWindowTextA, rt::CallConvention::CalleeCleans,
-                           {state.GameWindow, rt::NativeArgument(kRenamedGameTitle)}, subroutine::kStartGame, 6);
+                           {state.GameWindow, rt::NativeArgument(brand::kRenamedGameTitle)}, subroutine::kStartGame, 6);
     WriteIntegerProperty(main_window::kForm, 0, property::kVisible, 0);
     ShowTrayBalloon("系统提示", "游戏在这里！！", 1);
 }
@@ -68,8 +68,8 @@ void StartGameClient() {
 
 void CreateDesktopShortcut() {
     Owned desktop(GetSpecialFolder(kDesktopFolder));
-    std::string link = std::string(desktop.text()) + "\\" + kProductName + ".lnk";
-    std::string target = InRunDirectory(kExecutableName);
+    std::string link = std::string(desktop.text()) + "\\" + brand::kProductName + ".lnk";
+    std::string target = InRunDirectory(brand::kExecutableName);
     CreateShortcut(link.c_str(), target.c_str());
 }
 
@@ -85,7 +85,7 @@ namespace handlers {
 
 int64_t StartGame(const uint32_t*, int) {
     WriteWindowSize();
-    Owned document(HttpReadFile(kUpdateUrl));
+    Owned document(HttpReadFile(brand::kUpdateUrl));
     XmlTree tree;
     if (!tree.Load(document.bytes())) {
         ShowMessage("( ╯ > д < ) ╯ 解析更新配置文件并不成功!", 0x10);

@@ -1,12 +1,12 @@
 // The main window: its start routine, the player-centre button and the exit
 // button.
+#include "brand/brand_settings.h"
 #include "launcher/commands_win32.h"
 #include "launcher/form_ids.h"
 #include "launcher/game_start_win32.h"
 #include "launcher/handlers_win32.h"
 #include "launcher/process_routines_win32.h"
 #include "launcher/program_state.h"
-#include "launcher/build_settings.h"
 #include "launcher/dll_table.h"
 #include "launcher/subroutine_ids.h"
 #include "runtime/dll_call_win32.h"
@@ -21,11 +21,11 @@ int64_t MainWindowCreated(const uint32_t*, int) {
     {
         trace::Span step("single-instance check");
         // One copy only: a second one ends at once, silently.
-        if (CountProcessesByName(kExecutableName) > 1) rt::EndProgram(0);
+        if (CountProcessesByName(brand::kExecutableName) > 1) rt::EndProgram(0);
     }
     {
         trace::Span step("tray icon");
-        AddTrayIcon(main_window::kForm, kTrayTip, TrayMouseHandler);
+        AddTrayIcon(main_window::kForm, brand::kTrayTip, TrayMouseHandler);
     }
     {
         trace::Span step("desktop shortcut");
@@ -36,7 +36,8 @@ int64_t MainWindowCreated(const uint32_t*, int) {
         ShowInstalledVersion();
     }
     trace::Span step("connect to the game server");
-    ConnectToServer(kGameServerAddress, kGameServerPort);  // a failure shows up later, at the first request
+    // A failure shows up later, at the first request.
+    ConnectToServer(brand::kGameServerAddress, brand::kGameServerPort);
     return 0;
 }
 

@@ -21,7 +21,8 @@ constexpr uint32_t kMaxCoordinate = 32627;
 constexpr int kFirstControlId = 100;
 constexpr int kControlIdStep = 10;
 
-// Menu bar from the form's menu-item units, in template order.
+}  // namespace
+
 HMENU BuildMenu(const FormRecord& units) {
     HMENU menu = nullptr;
     for (uint32_t i = 1; i < units.UnitCount(); ++i) {
@@ -38,6 +39,8 @@ HMENU BuildMenu(const FormRecord& units) {
     }
     return menu;
 }
+
+namespace {
 
 // Loads a unit's pointer from its mouse-pointer data.
 HCURSOR LoadUnitCursor(std::span<const uint8_t> data) {

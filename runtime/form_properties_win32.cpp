@@ -127,21 +127,11 @@ void WriteMenuItem(Form& form, uint32_t index, int32_t number, uint64_t payload)
         changed = updated != flags && form.units.SetMenuFlags(index, updated);
     }
     if (changed && form.Loaded() && form.menu) {
-        // Rebuild the menu bar from the changed units.
         HMENU old = GetMenu(form.window);
         SetMenu(form.window, nullptr);
         if (old) DestroyMenu(old);
-        HMENU menu = nullptr;
-        for (uint32_t i = 1; i < form.units.UnitCount(); ++i) {
-            UnitRecord item = form.units.Unit(i);
-            if (!item.IsMenuItem() || !(item.MenuFlags() & 0x1)) continue;
-            if (!menu) menu = CreateMenu();
-            UINT style = MF_STRING | ((item.MenuFlags() & 0x4) ? MF_CHECKED : 0) | ((item.MenuFlags() & 0x2) ? MF_GRAYED : 0);
-            std::string caption(item.Caption());
-            AppendMenuA(menu, style, 20000 + i, caption.c_str());
-        }
-        form.menu = menu;
-        SetMenu(form.window, menu);
+        form.menu = BuildMenu(form.units);
+        SetMenu(form.window, form.menu);
         DrawMenuBar(form.window);
     }
 }

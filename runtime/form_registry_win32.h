@@ -55,6 +55,8 @@ ComponentObject* ComponentOfWindow(HWND window);
 // The component object of a unit of a loaded form (unit id 0: the window).
 ComponentObject* ComponentOf(uint32_t formId, uint32_t unitId);
 
+// The menu bar of a form's visible menu-item units, in template order (null: none).
+HMENU BuildMenu(const FormRecord& units);
 // Load form: 1 on success, 0 on failure.
 int LoadForm(Form& form, bool reload, bool modal, HWND owner);
 // Show form after a load (runs the modal loop for a modal form's first show).

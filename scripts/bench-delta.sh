@@ -6,12 +6,11 @@
 #
 #   scripts/bench-delta.sh [CASE...]     cases a b c d e (default all)
 set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-cd "$ROOT"
-source scripts/steps.sh
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+ROOT=$LUMADREL_ROOT
 command -v zsyncmake >/dev/null || { echo "zsync is not installed (run scripts/install-deps.sh)" >&2; exit 1; }
-TARGET=$(scripts/windows-targets.sh 2>/dev/null | awk '{print $1}')
-[ -n "$TARGET" ] || { echo "no Windows target can run here" >&2; exit 1; }
+TARGET=$(lumadrel_first_windows_target) || exit 1
 export LUMADREL_WINDOWS_TARGET=$TARGET
 step "build (host)" build_preset native lumadrel-server lumadrel-publish chunker_bench
 step "build ($TARGET)" build_preset "$TARGET" tovrin
@@ -23,8 +22,7 @@ scripts/testbed.sh start >/dev/null
 source scripts/wine-env.sh
 DISPLAY="$(cat build/testbed/display)"
 export DISPLAY
-case "$TARGET" in win32) strip=i686-w64-mingw32-strip ;; *) strip=x86_64-w64-mingw32-strip ;; esac
-"$strip" -o "$WORK/tovrin.exe" "build/$TARGET/updater/tovrin.exe"
+"$(lumadrel_strip_tool "$TARGET")" -o "$WORK/tovrin.exe" "build/$TARGET/updater/tovrin.exe"
 python3 bench/delta_bench.py "$WORK" "$WORK/tovrin.exe" build/native/tools/publish/lumadrel-publish \
   build/native/server/lumadrel-server "$@"
 build/native/bench/chunker_bench

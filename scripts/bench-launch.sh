@@ -8,23 +8,22 @@
 # win64). With TRACE_FOLDER every launcher start also writes its start-up
 # trace there (round-N.json); the traced starts are measured like the others.
 set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-cd "$ROOT"
-source scripts/steps.sh
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+ROOT=$LUMADREL_ROOT
 TARGET="${LUMADREL_WINDOWS_TARGET:-win32}"
 step "build" build_preset "$TARGET" Lumadrel tovrin launch_bench bare_png_window fixture_game_client
 scripts/game-folder.sh "build/bench-game-$TARGET" 1.0.0 "$TARGET"
 scripts/testbed.sh start >/dev/null
 trap 'scripts/testbed.sh stop >/dev/null 2>&1 || true' EXIT
 source scripts/wine-env.sh
-winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 trace=()
 if [ -n "${2:-}" ]; then
   mkdir -p "$2"
-  trace=("$(winpath "$(cd "$2" && pwd)")")
+  trace=("$(lumadrel_windows_path "$(cd "$2" && pwd)")")
 fi
 echo "load before the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
-(cd build && lumadrel_wine "$TARGET/bench/launch_bench.exe" "$(winpath "$ROOT/build/bench-game-$TARGET")" \
-   "$(winpath "$ROOT/build/$TARGET/bench/bare_png_window.exe")" "$(winpath "$ROOT/launcher/art/main_background.png")" \
+(cd build && lumadrel_wine "$TARGET/bench/launch_bench.exe" "$(lumadrel_windows_path "$ROOT/build/bench-game-$TARGET")" \
+   "$(lumadrel_windows_path "$ROOT/build/$TARGET/bench/bare_png_window.exe")" "$(lumadrel_windows_path "$ROOT/launcher/art/main_background.png")" \
    "${1:-5}" "${trace[@]}") 2>&1 | grep -v 'Read access denied'
 echo "load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -3,7 +3,7 @@
 # against a throw-away PostgreSQL cluster, started and stopped here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/steps.sh
+source scripts/lib.sh
 build_preset native store_bench lumadrel-server
 URL=$(scripts/postgres.sh start)
 trap 'scripts/postgres.sh stop >/dev/null' EXIT

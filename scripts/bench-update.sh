@@ -6,11 +6,10 @@
 #
 #   scripts/bench-update.sh [ROUNDS]
 set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-cd "$ROOT"
-source scripts/steps.sh
-TARGET=$(scripts/windows-targets.sh 2>/dev/null | awk '{print $1}')
-[ -n "$TARGET" ] || { echo "no Windows target can run here" >&2; exit 1; }
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+ROOT=$LUMADREL_ROOT
+TARGET=$(lumadrel_first_windows_target) || exit 1
 export LUMADREL_WINDOWS_TARGET=$TARGET
 step "build (host)" build_preset native lumadrel-server lumadrel-publish
 step "build ($TARGET)" build_preset "$TARGET" tovrin update_download_bench
@@ -27,9 +26,8 @@ build/native/tools/publish/lumadrel-publish --version 1.0.1 --from "$BENCH/sourc
   --sign-key tests/data/update-keys/TEST-ONLY-key-a.key >/dev/null
 mkdir -p "$BENCH/game"
 # As players get it: without debug information.
-case "$TARGET" in win32) strip=i686-w64-mingw32-strip ;; *) strip=x86_64-w64-mingw32-strip ;; esac
-"$strip" -o "$BENCH/game/tovrin.exe" "build/$TARGET/updater/tovrin.exe"
-printf '[更新配置]\r\n当前版本=1.0.0\r\n' | iconv -f UTF-8 -t GBK >"$BENCH/game/update.ini"
+"$(lumadrel_strip_tool "$TARGET")" -o "$BENCH/game/tovrin.exe" "build/$TARGET/updater/tovrin.exe"
+lumadrel_write_update_ini "$BENCH/game/update.ini" 1.0.0
 
 build/native/server/lumadrel-server --address 127.0.0.1 --port 0 --http-port 0 --db "$BENCH/server.db" \
   --www "$BENCH/www" >"$BENCH/server.out" 2>"$BENCH/server.log" </dev/null &
@@ -39,7 +37,6 @@ for _ in $(seq 1 100); do grep -q '^listening' "$BENCH/server.out" 2>/dev/null &
 PORT=$(sed -n 's/.*http 127.0.0.1:\([0-9]*\).*/\1/p' "$BENCH/server.out")
 scripts/testbed.sh start >/dev/null
 source scripts/wine-env.sh
-winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 "$LUMADREL_WINE" "build/$TARGET/bench/update_download_bench.exe" \
-  "http://127.0.0.1:$PORT/vorlenk2/files/1.0.1/big.dat" "$SIZE" "$(winpath "$BENCH/scratch")" \
-  "$(winpath "$BENCH/game")" "http://127.0.0.1:$PORT/vorlenk2/update.xml" "${1:-5}" 2>&1 | grep -v 'Read access denied'
+  "http://127.0.0.1:$PORT/vorlenk2/files/1.0.1/big.dat" "$SIZE" "$(lumadrel_windows_path "$BENCH/scratch")" \
+  "$(lumadrel_windows_path "$BENCH/game")" "http://127.0.0.1:$PORT/vorlenk2/update.xml" "${1:-5}" 2>&1 | grep -v 'Read access denied'

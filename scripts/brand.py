@@ -16,7 +16,7 @@ launcher/forms) in its message.
 OUT_DIR receives:
   brand.cmake                        values for CMake
   brand.json                         the checked values, for scripts and tests
-  generated/launcher/build_settings.h  the launcher's constants
+  generated/brand/brand_settings.h  the brand's constants, for the launcher and the updater
   resources.rc                       the program's resources (version, icon)
   forms/, art/, handlers.txt         the form sources and art the template is compiled from
 """
@@ -278,10 +278,10 @@ def prepare(brand: Brand, values: dict, out: Path):
                for name in sorted(p.name for p in (LAUNCHER / "forms").iterdir() if p.is_file())}
     write_if_changed(out / "origins.json", (json.dumps(origins, ensure_ascii=False, indent=2) + "\n").encode("utf-8"))
 
-    settings = f"""// The launcher's brand: generated from {brand.shown(brand.file)} by scripts/brand.py.
+    settings = f"""// The brand the launcher and the updater are built for: generated from {brand.shown(brand.file)} by scripts/brand.py.
 #pragma once
 
-namespace launcher {{
+namespace brand {{
 
 // Address or host name and port of the game server.
 constexpr char kGameServerAddress[] = {c_string(values["server_host"])};
@@ -305,9 +305,9 @@ constexpr char kExecutableName[] = {c_string(values["executable"])};
 constexpr char kProductName[] = {c_string(values["name"])};
 constexpr char kTrayTip[] = {c_string(values["tray_tip"])};
 
-}}  // namespace launcher
+}}  // namespace brand
 """
-    write_if_changed(out / "generated" / "launcher" / "build_settings.h", settings.encode("utf-8"))
+    write_if_changed(out / "generated" / "brand" / "brand_settings.h", settings.encode("utf-8"))
 
     major, minor, patch = values["version"].split(".")
     resources = (LAUNCHER / "resources.rc.in").read_text(encoding="utf-8")
@@ -326,7 +326,9 @@ constexpr char kTrayTip[] = {c_string(values["tray_tip"])};
     # The resource compiler reads the file as GBK, the code page of the texts.
     write_if_changed(out / "resources.rc", resources.encode("gbk"))
 
-    inputs = [brand.file, *art.values(), *forms.values(), LAUNCHER / "resources.rc.in", LAUNCHER / "handlers.txt",
+    # This script too: what it writes changes with it.
+    inputs = [Path(__file__), brand.file, *art.values(), *forms.values(), LAUNCHER / "resources.rc.in",
+              LAUNCHER / "handlers.txt",
               *(p for p in (LAUNCHER / "art").iterdir() if p.is_file()),
               *(p for p in (LAUNCHER / "forms").iterdir() if p.is_file())]
     cmake = [f"# Generated from {brand.shown(brand.file)} by scripts/brand.py.",

@@ -10,13 +10,11 @@
 #   LUMADREL_DEPS_DIR overrides the cache folder (default: <repo>/build/deps).
 set -euo pipefail
 
-REPO=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+REPO=$LUMADREL_ROOT
 TARGET=${1:-}
-case "$TARGET" in
-  win32) TRIPLET=i686-w64-mingw32; TOOLCHAIN=$REPO/cmake/mingw-i686.cmake ;;
-  win64) TRIPLET=x86_64-w64-mingw32; TOOLCHAIN=$REPO/cmake/mingw-x86_64.cmake ;;
-  *) echo "usage: $0 win32|win64 [--force]" >&2; exit 2 ;;
-esac
+TRIPLET=$(lumadrel_triplet "$TARGET" 2>/dev/null) || { echo "usage: $0 win32|win64 [--force]" >&2; exit 2; }
+TOOLCHAIN=$REPO/cmake/mingw-${TRIPLET%%-*}.cmake
 DEPS=${LUMADREL_DEPS_DIR:-$REPO/build/deps}
 SRC=$DEPS/src
 WORK=$DEPS/build-$TARGET

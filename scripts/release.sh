@@ -28,9 +28,9 @@
 # outputs carry, so the same inputs give the same bytes (the document's
 # expiry counts from it too: re-sign the published document when deploying).
 set -euo pipefail
-REPO=$(cd "$(dirname "$0")/.." && pwd)
-cd "$REPO"
-source scripts/steps.sh
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+REPO=$LUMADREL_ROOT
 
 BRAND=brands/default
 VERSION=
@@ -50,10 +50,11 @@ done
 BRAND=$(cd "$BRAND" && pwd)
 BRAND_NAME=$(basename "$BRAND")
 case "$TARGET" in
-  win32) TRIPLET=i686-w64-mingw32; NSIS_TARGET=x86-unicode ;;
-  win64) TRIPLET=x86_64-w64-mingw32; NSIS_TARGET=amd64-unicode ;;
+  win32) NSIS_TARGET=x86-unicode ;;
+  win64) NSIS_TARGET=amd64-unicode ;;
   *) echo "release: --target is win32 or win64, not '$TARGET'" >&2; exit 2 ;;
 esac
+TRIPLET=$(lumadrel_triplet "$TARGET")
 BUILD=$(realpath -m "${BUILD:-build/release/$BRAND_NAME-$TARGET}")
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 
@@ -68,8 +69,7 @@ configure() {
     >"$BUILD/configure.log" 2>&1 || { grep -v '^--' "$BUILD/configure.log" >&2; return 1; }
 }
 step "configure the $TARGET build of brand $BRAND_NAME" configure
-brand() { python3 -c 'import json, sys; print(json.load(open(sys.argv[1], encoding="utf-8"))[sys.argv[2]])' \
-  "$BUILD/brand/brand.json" "$1"; }
+brand() { lumadrel_brand "$BUILD" "$1"; }
 VERSION=$(brand version)
 EXE=$(brand executable)
 UPDATER=$(brand updater)
@@ -96,14 +96,14 @@ sign() {
 stage() {
   rm -rf "$STAGE"
   mkdir -p "$STAGE/files"
-  "$TRIPLET-strip" -o "$STAGE/files/$EXE" "$BUILD/launcher/$EXE"
-  "$TRIPLET-strip" -o "$STAGE/files/$UPDATER" "$BUILD/updater/$UPDATER"
+  "$(lumadrel_strip_tool "$TARGET")" -o "$STAGE/files/$EXE" "$BUILD/launcher/$EXE"
+  "$(lumadrel_strip_tool "$TARGET")" -o "$STAGE/files/$UPDATER" "$BUILD/updater/$UPDATER"
   sign "$STAGE/files/$EXE" "$NAME"
   sign "$STAGE/files/$UPDATER" "$NAME"
   local files
   files=$(brand installer_files)
   if [ -n "$files" ]; then cp -R "$files/." "$STAGE/files/"; fi
-  printf '[更新配置]\r\n当前版本=%s\r\n' "$VERSION" | iconv -f UTF-8 -t GBK >"$STAGE/files/update.ini"
+  lumadrel_write_update_ini "$STAGE/files/update.ini" "$VERSION"
   cp "$BUILD/brand/art/lumadrel.ico" "$STAGE/installer.ico"
   find "$STAGE" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   python3 - "$STAGE" <<'PYTHON'

@@ -64,7 +64,7 @@ start_all() {
 
 stop_all() {
   local prefix
-  for prefix in "$LUMADREL_ROOT/build/wine-prefix" "$LUMADREL_ROOT/build/wine-prefix-win64" "$WINEPREFIX"; do
+  for prefix in "$(lumadrel_wine_prefix win32)" "$(lumadrel_wine_prefix win64)" "$WINEPREFIX"; do
     if [ -d "$prefix" ]; then WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; fi
   done
   if display_alive; then kill "$(cat "$STATE/xvfb.pid")" 2>/dev/null || true; fi

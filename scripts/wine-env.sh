@@ -8,7 +8,7 @@
 #          prefix of its own (build/wine-prefix-win64), for machines that
 #          cannot start 32-bit programs.
 # LUMADREL_WINE is the Wine loader every script runs programs with.
-LUMADREL_ROOT="${LUMADREL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 export LUMADREL_WINDOWS_TARGET="${LUMADREL_WINDOWS_TARGET:-win32}"
 LUMADREL_WINE_LIBRARY="${LUMADREL_WINE_LIBRARY:-/usr/lib/wine}"
 case "$LUMADREL_WINDOWS_TARGET" in
@@ -16,11 +16,11 @@ case "$LUMADREL_WINDOWS_TARGET" in
     export LUMADREL_WINE="$LUMADREL_WINE_LIBRARY/wine64"
     export WINEARCH=win64
     export WINELOADER="$LUMADREL_WINE"
-    export WINEPREFIX="${LUMADREL_WINEPREFIX:-$LUMADREL_ROOT/build/wine-prefix-win64}"
+    export WINEPREFIX="${LUMADREL_WINEPREFIX:-$(lumadrel_wine_prefix win64)}"
     ;;
   win32)
     export LUMADREL_WINE="$LUMADREL_WINE_LIBRARY/wine"
-    export WINEPREFIX="${LUMADREL_WINEPREFIX:-$LUMADREL_ROOT/build/wine-prefix}"
+    export WINEPREFIX="${LUMADREL_WINEPREFIX:-$(lumadrel_wine_prefix win32)}"
     ;;
   *)
     echo "wine: LUMADREL_WINDOWS_TARGET is '$LUMADREL_WINDOWS_TARGET'; it must be win32 or win64" >&2
@@ -76,7 +76,7 @@ lumadrel_font_substitutes() {
     '"SimSun"="AR PL UMing CN"' '"NSimSun"="AR PL UMing CN"' \
     '"宋体"="AR PL UMing CN"' '"新宋体"="AR PL UMing CN"' |
     iconv -f UTF-8 -t UTF-16 >"$reg"  # with a byte-order mark, as regedit wants
-  if DISPLAY= timeout 120 "$LUMADREL_WINE" regedit /S "$(printf 'Z:%s' "$reg" | tr / '\\')" >/dev/null 2>&1; then
+  if DISPLAY= timeout 120 "$LUMADREL_WINE" regedit /S "$(lumadrel_windows_path "$reg")" >/dev/null 2>&1; then
     touch "$WINEPREFIX/$LUMADREL_FONT_MARKER"
   else
     echo "wine: could not add the SimSun font substitution to $WINEPREFIX" >&2

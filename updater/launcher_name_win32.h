@@ -5,13 +5,13 @@
 #include <cstring>
 #include <string>
 
-#include "launcher/build_settings.h"
+#include "brand/brand_settings.h"
 
 namespace updater {
 
 // The brand keeps file names to ASCII, so each byte is its own character.
 inline std::wstring LauncherFileName() {
-    return std::wstring(launcher::kExecutableName, launcher::kExecutableName + std::strlen(launcher::kExecutableName));
+    return std::wstring(brand::kExecutableName, brand::kExecutableName + std::strlen(brand::kExecutableName));
 }
 
 }  // namespace updater

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "launcher/build_settings.h"
+#include "brand/brand_settings.h"
 #include "runtime/startup_trace_win32.h"
 #include "updater/updater_window_win32.h"
 
@@ -35,8 +35,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     updater::RunSettings settings;
     settings.folder = updater::GameFolder::OfThisProgram();
     // The brand's pinned keys: documents signed by any other key are refused.
-    settings.trust.keys = updater::PinnedKeys(launcher::kUpdatePublicKeys);
-    settings.trust.allowUnsigned = launcher::kAllowUnsignedUpdates;
+    settings.trust.keys = updater::PinnedKeys(brand::kUpdatePublicKeys);
+    settings.trust.allowUnsigned = brand::kAllowUnsignedUpdates;
     if (arguments && count > 1) {
         // A URL is ASCII; anything else makes it fail its check.
         for (const wchar_t* c = arguments[1]; *c; ++c) settings.documentUrl += *c < 0x80 ? static_cast<char>(*c) : '?';

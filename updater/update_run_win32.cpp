@@ -263,7 +263,7 @@ private:
     RunResult StartLauncher() {
         progress_.Begin("更新完成，正在启动游戏启动器…");
         if (DWORD error = StartProgram(folder_.Launcher(), folder_.Root()); error != 0)
-            return {RunOutcome::Failed, std::string("游戏已更新，但无法启动 ") + launcher::kExecutableName + "：" +
+            return {RunOutcome::Failed, std::string("游戏已更新，但无法启动 ") + brand::kExecutableName + "：" +
                                             SystemProblem(error)};
         return {RunOutcome::Installed, std::string()};
     }

@@ -26,11 +26,6 @@ def reply(*lines: str) -> bytes:
     return "\r\n".join(lines).encode("gbk")
 
 
-def windows_path(path) -> str:
-    """A Unix path as the launcher sees it under Wine (drive Z:)."""
-    return "Z:" + str(path).replace("/", "\\")
-
-
 def update_document(version: str) -> bytes:
     return f'<?xml version="1.0" encoding="gb2312"?>\r\n<Info><Version>{version}</Version></Info>\r\n'.encode("gbk")
 

@@ -8,8 +8,8 @@ were started."""
 
 import time
 
-from launcher_case import (LAUNCH_TOKEN, UPDATE_FAILED, UPDATE_PATH, UPDATE_URL, LauncherCase, update_document,
-                           windows_path)
+from harness.paths import windows_path
+from launcher_case import LAUNCH_TOKEN, UPDATE_FAILED, UPDATE_PATH, UPDATE_URL, LauncherCase, update_document
 
 TRAY_MESSAGE = 123456
 WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN = 0x201, 0x203, 0x204

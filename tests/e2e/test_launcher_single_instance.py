@@ -7,8 +7,9 @@ when clicked."""
 import shutil
 import time
 
+from harness.paths import windows_path
 from harness.shell_link import read_shell_link
-from launcher_case import LauncherCase, update_document, windows_path
+from launcher_case import LauncherCase, update_document
 
 
 class SingleInstanceTest(LauncherCase):

@@ -14,8 +14,8 @@ import unittest
 from pathlib import Path
 
 from harness import E2ETestCase, paths
+from harness.paths import windows_path
 from harness.shell_link import read_shell_link
-from launcher_case import windows_path
 
 PASSWORD = "throw-away password"
 # The second brand's updater pins test key B.

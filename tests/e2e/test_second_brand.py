@@ -8,7 +8,8 @@ import time
 import urllib.parse
 
 from harness import paths
-from launcher_case import LauncherCase, reply, request, update_document, windows_path
+from harness.paths import windows_path
+from launcher_case import LauncherCase, reply, request, update_document
 
 TEAL = (0x20, 0x70, 0x80)  # the second brand's background, outside its light band
 

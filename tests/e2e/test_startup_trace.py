@@ -8,8 +8,9 @@ import sys
 import time
 
 from harness import paths
+from harness.paths import windows_path
 from harness.updates import ACTIVITY, CANCEL, FAILED, UpdaterWindow, start_updater
-from launcher_case import LauncherCase, windows_path
+from launcher_case import LauncherCase
 from updater_case import UpdaterCase
 
 sys.path.insert(0, str(paths.REPO / "bench"))

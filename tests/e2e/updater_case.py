@@ -7,7 +7,7 @@ import time
 
 from harness import paths
 from harness.updates import (SEQUENCE_FILE, TEST_KEY_A, WORK_FOLDER, files_of, install_real_updater, publish,
-                             update_ini, write_files)
+                             update_ini, write_files, write_update_ini)
 from launcher_case import UPDATE_URL, LauncherCase
 
 DOCUMENT_PATH = "/vorlenk2/update.xml"
@@ -47,7 +47,7 @@ class UpdaterCase(LauncherCase):
             shutil.rmtree(game)
         game.mkdir(parents=True)
         write_files(game, self.old_files() if files is None else files)
-        (game / "update.ini").write_bytes(update_ini(version))
+        write_update_ini(game, version)
         install_real_updater(game)
         return game
 

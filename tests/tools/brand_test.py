@@ -111,7 +111,7 @@ class BrandChecks(unittest.TestCase):
         (self.brand / "art").mkdir()
         (self.brand / "art" / "lumadrel.ico").write_bytes(b"brand icon")
         self.assertEqual(self.refused_or_ok(), 0)
-        settings = (self.out / "generated" / "launcher" / "build_settings.h").read_text(encoding="utf-8")
+        settings = (self.out / "generated" / "brand" / "brand_settings.h").read_text(encoding="utf-8")
         self.assertIn('constexpr int kGameServerPort = 2013;', settings)
         self.assertIn('constexpr char kExecutableName[] = "Lumadrel.exe";', settings)
         self.assertEqual((self.out / "art" / "lumadrel.ico").read_bytes(), b"brand icon")
@@ -132,7 +132,7 @@ class BrandChecks(unittest.TestCase):
         self.write(DEFAULT.replace('# scheme = "https"', 'scheme = "https"').replace(
             f'public_keys = ["{KEY}"]', "allow_unsigned_updates = true"))
         self.assertEqual(self.refused_or_ok(), 0)
-        settings = (self.out / "generated" / "launcher" / "build_settings.h").read_text(encoding="utf-8")
+        settings = (self.out / "generated" / "brand" / "brand_settings.h").read_text(encoding="utf-8")
         self.assertIn('constexpr char kUpdatePublicKeys[] = "";', settings)
         self.assertIn("constexpr bool kAllowUnsignedUpdates = true;", settings)
         record = json.loads((self.out / "brand.json").read_text(encoding="utf-8"))

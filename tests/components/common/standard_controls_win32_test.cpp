@@ -76,6 +76,32 @@ TEST(ControlTexts, ChineseTextsReachWindowsAsCharactersAndComeBackByteForByte) {
     rt::FreePointerArray(back);
 }
 
+// A changed menu item rebuilds the menu bar; its captions must still cross with code page 936.
+TEST(MenuTexts, CaptionsWrittenAtRunTimeReachWindowsAsCharacters) {
+    FormBuilder form(kForm, kWindowType, 400, 300);
+    uint32_t units[2];
+    for (uint32_t& unit : units) {
+        rt::UnitFields& fields = form.Unit(form.Add(kLabelType, "菜单", 0, 0, 0, 0));
+        fields.id = 0x26000000u | (fields.id & 0xFFFFFF);
+        fields.menuFlags = 1;
+        fields.caption = "文件";
+        unit = fields.id;
+    }
+    LoadControls(form, nullptr, 0);
+    WriteText(units[1], 0, kChinese);
+    rt::WriteProperty(kForm, units[0], 2, -1, 1);  // greyed
+    HMENU menu = GetMenu(ControlWindow(form.WindowUnitId()));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    wchar_t caption[128] = {};
+    GetMenuStringW(menu, 1, caption, 128, MF_BYPOSITION);
+    EXPECT_STREQ(caption, kChineseWide);
+    GetMenuStringW(menu, 0, caption, 128, MF_BYPOSITION);
+    EXPECT_STREQ(caption, L"文件");
+    EXPECT_TRUE(GetMenuState(menu, 0, MF_BYPOSITION) & MF_GRAYED);
+    EXPECT_EQ(ReadText(units[1], 0), kChinese);
+}
+
 std::vector<uint8_t> Truncated(std::vector<uint8_t> data, size_t keep) {
     data.resize(keep);
     return data;

@@ -101,6 +101,11 @@ def reference_server_exe() -> Path:
     return native_build() / "server" / "lumadrel-server"
 
 
+def windows_path(path) -> str:
+    """A Unix path as Windows programs see it under Wine, where drive Z: is the root: /a/b is Z:\\a\\b."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
 def require(path: Path, what: str) -> Path:
     """The path, or a clear failure naming what is missing and how to build it."""
     if not path.exists():

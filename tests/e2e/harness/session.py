@@ -13,6 +13,7 @@ from pathlib import Path
 from . import paths
 from .driver import Driver, DriverError, Raw
 from .images import Image
+from .updates import write_update_ini
 
 _FORM_ID = re.compile(r"constexpr uint32_t kForm = (0x[0-9A-Fa-f]+);")
 _FORM_NAMES = {"main_window": "MainWindow", "shop_login_window": "ShopLoginWindow",
@@ -232,8 +233,8 @@ class LauncherSession(AppSession):
         self.exe_name = self.brand["executable"]
         shutil.copy2(paths.require(paths.launcher_exe(build), "the launcher"), self.game / self.exe_name)
         if update_ini is None:
-            update_ini = f"[更新配置]\r\n当前版本={version}\r\n".encode("gbk")
-        if update_ini is not False:
+            write_update_ini(self.game, version)
+        elif update_ini is not False:
             (self.game / "update.ini").write_bytes(update_ini)
         if stand_ins:  # the programs the launcher starts: the game client and the updater
             for exe, what in ((paths.game_client_exe(build), "the stand-in game client"),

@@ -51,7 +51,14 @@ def write_files(folder: Path, files: dict):
 
 
 def update_ini(version: str) -> bytes:
+    """update.ini naming the installed version, in GBK as the launcher and the updater read it."""
     return f"[更新配置]\r\n当前版本={version}\r\n".encode("gbk")
+
+
+def write_update_ini(folder: Path, version: str) -> Path:
+    path = Path(folder) / "update.ini"
+    path.write_bytes(update_ini(version))
+    return path
 
 
 def publish(version: str, source: Path, www: Path, *excluded: str, key: Path = TEST_KEY_A):
