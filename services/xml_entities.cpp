@@ -1,5 +1,7 @@
 #include "services/xml_entities.h"
 
+#include "common/text/gbk.h"
+
 namespace services {
 namespace {
 
@@ -20,7 +22,7 @@ std::string DecodeXmlEntities(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         auto byte = static_cast<unsigned char>(text[i]);
-        if (IsXmlLeadByte(byte) && i + 1 < text.size()) {
+        if (common::IsXmlCommandLeadByte(byte) && i + 1 < text.size()) {
             out.append(text.substr(i, 2));
             i += 2;
             continue;
@@ -50,7 +52,7 @@ std::string EncodeXmlEntities(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         auto byte = static_cast<unsigned char>(text[i]);
-        if (IsXmlLeadByte(byte) && i + 1 < text.size()) {
+        if (common::IsXmlCommandLeadByte(byte) && i + 1 < text.size()) {
             out.append(text.substr(i, 2));
             i += 2;
             continue;
