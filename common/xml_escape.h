@@ -7,22 +7,25 @@
 
 namespace common {
 
+// One byte, a markup character as its entity.
+inline void AppendXmlEscaped(std::string& out, char c) {
+    switch (c) {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '"': out += "&quot;"; break;
+    case '\'': out += "&apos;"; break;
+    default: out += c;
+    }
+}
+
 // All five markup characters as entities, byte by byte: no GBK trail byte is
 // one of them, so well-formed text passes whole and malformed text cannot
 // smuggle markup behind a stray lead byte.
 inline std::string EscapeXml(std::string_view text) {
     std::string escaped;
     escaped.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        case '\'': escaped += "&apos;"; break;
-        default: escaped += c;
-        }
-    }
+    for (char c : text) AppendXmlEscaped(escaped, c);
     return escaped;
 }
 

@@ -1,6 +1,7 @@
 #include "services/xml_entities.h"
 
 #include "common/text/gbk.h"
+#include "common/xml_escape.h"
 
 namespace services {
 namespace {
@@ -57,14 +58,7 @@ std::string EncodeXmlEntities(std::string_view text) {
             i += 2;
             continue;
         }
-        switch (byte) {
-        case '"': out += "&quot;"; break;
-        case '&': out += "&amp;"; break;
-        case '\'': out += "&apos;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += static_cast<char>(byte); break;
-        }
+        common::AppendXmlEscaped(out, static_cast<char>(byte));
         ++i;
     }
     return out;

@@ -22,7 +22,7 @@ TEST(UpdateDocumentWriter, EscapesMarkupInContentAndAttributes) {
     common::UpdateDocument document;
     document.version = "1\"2";
     document.base = "files/\"x\"/";
-    document.files.push_back({"data\\a\"b.dat", 3, std::string(64, 'a')});
+    document.files.push_back({"data\\a\"b.dat", 3, std::string(64, 'a'), 0, ""});
     std::string xml = common::WriteUpdateDocument(document);
     EXPECT_NE(xml.find("<Version>1&quot;2</Version>"), std::string::npos) << xml;
     EXPECT_NE(xml.find("<Files base=\"files/&quot;x&quot;/\">"), std::string::npos) << xml;
