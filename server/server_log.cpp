@@ -46,8 +46,8 @@ std::string LogField(common::GbkConverter& converter, std::string_view gbk) {
             field.push_back(static_cast<char>(c));
         } else if (c < 0x20 || c == 0x7F) {
             field += "\\x";
-            field.push_back(kDigits[c >> 4]);
-            field.push_back(kDigits[c & 15]);
+            field.push_back(common::kLowerHexDigits[c >> 4]);
+            field.push_back(common::kLowerHexDigits[c & 15]);
         } else {
             field.push_back(static_cast<char>(c));
         }
