@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text/gbk.h"
 #include "launcher/reply_classifier.h"
 #include "launcher/text_commands.h"
 #include "runtime/entry_points.h"
@@ -28,7 +29,7 @@ std::string FourKilobyteReply() {
     reply.resize(4096 - 32);
     // Do not leave half a character at the cut.
     size_t cut = 0;
-    while (cut < reply.size()) cut += static_cast<unsigned char>(reply[cut]) >= 0x80 ? 2 : 1;
+    while (cut < reply.size()) cut += common::IsTextCommandLeadByte(static_cast<unsigned char>(reply[cut])) ? 2 : 1;
     if (cut > reply.size()) reply.pop_back();
     reply += "\r\n100\r\n2";
     return reply;

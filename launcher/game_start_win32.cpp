@@ -5,6 +5,7 @@
 #include <string>
 
 #include "brand/brand_settings.h"
+#include "common/update_ini.h"
 #include "launcher/commands_win32.h"
 #include "launcher/dll_table.h"
 #include "launcher/form_ids.h"
@@ -74,8 +75,8 @@ void CreateDesktopShortcut() {
 }
 
 void ShowInstalledVersion() {
-    std::string file = InRunDirectory("update.ini");
-    Owned version(ReadConfigItem(file.c_str(), "更新配置", "当前版本"));
+    std::string file = InRunDirectory(common::kUpdateIniFileName.data());
+    Owned version(ReadConfigItem(file.c_str(), common::kUpdateIniSection.data(), common::kUpdateIniVersionKey.data()));
     rt::AssignText(&State().CurrentVersion, version.text());
     std::string caption = std::string("版本号： ") + version.text();
     WriteTextProperty(main_window::kForm, main_window::kVersionLabel, property::kCaption, caption.c_str());

@@ -1,15 +1,12 @@
-// Text crosses into Windows as UTF-16 converted from GBK with code page 936,
-// whatever the system's own code page is, and comes back the same way.
+// The runtime's names for the shared GBK conversion of text crossing into Windows.
 #pragma once
 
-#include <string>
-#include <string_view>
+#include "common/text/gbk_conversion_win32.h"
 
 namespace rt {
 
-constexpr unsigned kGbkCodePage = 936;
-
-std::wstring WideFromGbk(std::string_view text);
-std::string GbkFromWide(std::wstring_view text);
+using common::GbkFromWide;
+using common::kGbkCodePage;
+using common::WideFromGbk;
 
 }  // namespace rt

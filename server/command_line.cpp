@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "server/gbk_converter.h"
+#include "common/text/gbk_converter.h"
 
 namespace server {
 
@@ -148,7 +148,7 @@ CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConf
             if (flag == "--update-ini") {
                 config.version = {VersionSource::Kind::UpdateIni, std::string(value)};
             } else {
-                GbkConverter converter;
+                common::GbkConverter converter;
                 std::string gbk;
                 if (!converter.ToGbk(value, gbk)) {
                     message = "--version is not UTF-8 text that GBK can hold";

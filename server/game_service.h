@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/text/gbk_converter.h"
 #include "server/account_store.h"
 #include "server/draw_rules.h"
-#include "server/gbk_converter.h"
 #include "server/hashing_queue.h"
 #include "server/player_session.h"
 #include "server/rate_limiter.h"
@@ -77,7 +77,7 @@ private:
     ServerMetrics& metrics_;
     AddressRateLimiter loginRate_;
     AddressRateLimiter registrationRate_;
-    GbkConverter converter_;
+    common::GbkConverter converter_;
     std::vector<std::string> roleClasses_;  // UTF-8
     std::string unknownAccountRecord_;      // checked against so unknown names cost the same time
 };

@@ -6,7 +6,10 @@
 
 #include <array>
 #include <charconv>
+#include <optional>
 #include <vector>
+
+#include "common/hex.h"
 
 namespace server {
 
@@ -17,31 +20,10 @@ constexpr size_t kSaltBytes = 16;
 constexpr size_t kHashBytes = 32;
 constexpr int kMaximumIterations = 100'000'000;
 
-std::string ToHex(std::span<const uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (uint8_t byte : bytes) {
-        text.push_back(kDigits[byte >> 4]);
-        text.push_back(kDigits[byte & 15]);
-    }
-    return text;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 bool FromHex(std::string_view text, std::vector<uint8_t>& bytes) {
-    if (text.size() % 2 != 0) return false;
-    bytes.clear();
-    for (size_t i = 0; i < text.size(); i += 2) {
-        int high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes.push_back(static_cast<uint8_t>(high * 16 + low));
-    }
+    std::optional<std::string> decoded = common::HexDecode(text);
+    if (!decoded) return false;
+    bytes.assign(decoded->begin(), decoded->end());
     return true;
 }
 
@@ -73,7 +55,7 @@ std::string MakePasswordRecord(std::string_view password, int iterations) {
     std::array<uint8_t, kHashBytes> hash;
     if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1) return {};
     if (!DerivePbkdf2Sha256(password, salt, iterations, hash)) return {};
-    return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + ToHex(salt) + "$" + ToHex(hash);
+    return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + common::HexEncode(salt) + "$" + common::HexEncode(hash);
 }
 
 bool CheckPassword(std::string_view password, std::string_view record) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "common/text/gbk.h"
+
 namespace server {
 
 namespace {
@@ -87,8 +89,7 @@ bool IsGbkCharacterBoundary(std::string_view text, size_t offset) {
     size_t position = 0;
     while (position < offset) {
         unsigned char byte = static_cast<unsigned char>(text[position]);
-        // 0x81..0xFE lead a two-byte character; everything else stands alone.
-        position += (byte >= 0x81 && byte <= 0xFE) ? 2 : 1;
+        position += common::IsGbkLeadByte(byte) ? 2 : 1;
     }
     return position == offset;
 }

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "server/gbk_converter.h"
+#include "common/hex.h"
+#include "common/text/gbk_converter.h"
 
 namespace server {
 
@@ -33,16 +34,10 @@ void ServerLog::Write(std::string_view event) const {
     sink_(line);
 }
 
-std::string LogField(GbkConverter& converter, std::string_view gbk) {
-    static constexpr char kDigits[] = "0123456789abcdef";
+std::string LogField(common::GbkConverter& converter, std::string_view gbk) {
     std::string utf8;
     if (!converter.ToUtf8(gbk, utf8)) {
-        std::string hex = "hex:";
-        for (unsigned char byte : gbk) {
-            hex.push_back(kDigits[byte >> 4]);
-            hex.push_back(kDigits[byte & 15]);
-        }
-        return hex;
+        return "hex:" + common::HexEncode(gbk);
     }
     std::string field = "\"";
     for (unsigned char c : utf8) {
@@ -51,8 +46,8 @@ std::string LogField(GbkConverter& converter, std::string_view gbk) {
             field.push_back(static_cast<char>(c));
         } else if (c < 0x20 || c == 0x7F) {
             field += "\\x";
-            field.push_back(kDigits[c >> 4]);
-            field.push_back(kDigits[c & 15]);
+            field.push_back(common::kLowerHexDigits[c >> 4]);
+            field.push_back(common::kLowerHexDigits[c & 15]);
         } else {
             field.push_back(static_cast<char>(c));
         }

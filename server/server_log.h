@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 
-namespace server {
-
+namespace common {
 class GbkConverter;
+}
+
+namespace server {
 
 // Receives each finished line, without its line end.
 using LogSink = std::function<void(std::string_view line)>;
@@ -29,6 +31,6 @@ private:
 
 // A client-supplied GBK text as a quoted UTF-8 log field, control characters and
 // quotes escaped; bytes that are not GBK are shown in hex.
-std::string LogField(GbkConverter& converter, std::string_view gbk);
+std::string LogField(common::GbkConverter& converter, std::string_view gbk);
 
 }  // namespace server

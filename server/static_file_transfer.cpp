@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "common/hex.h"
 #include "server/http_request.h"
 
 namespace server {
@@ -31,9 +32,8 @@ bool InsideRoot(const std::string& root, const std::string& file) {
 // A boundary that the bytes of a part are all but certain not to contain.
 std::string NewBoundary() {
     static thread_local std::mt19937_64 random{std::random_device{}()};
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string boundary = "lumadrel-";
-    for (int i = 0; i < 24; ++i) boundary += kDigits[random() & 15];
+    for (int i = 0; i < 24; ++i) boundary += common::kLowerHexDigits[random() & 15];
     return boundary;
 }
 

@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <charconv>
 
+#include "common/ascii.h"
+#include "common/hex.h"
+
 namespace server {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool Decode(std::string_view segment, std::string* decoded) {
     decoded->clear();
@@ -19,7 +15,7 @@ bool Decode(std::string_view segment, std::string* decoded) {
         char c = segment[i];
         if (c == '%') {
             if (i + 2 >= segment.size()) return false;
-            int high = HexValue(segment[i + 1]), low = HexValue(segment[i + 2]);
+            int high = common::HexDigitValue(segment[i + 1]), low = common::HexDigitValue(segment[i + 2]);
             if (high < 0 || low < 0) return false;
             c = static_cast<char>(high * 16 + low);
             i += 2;
@@ -36,7 +32,6 @@ bool ParseNumber(std::string_view text, uint64_t* value) {
     return !text.empty() && error == std::errc() && end == text.data() + text.size();
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -62,11 +57,7 @@ StaticPathStatus StaticFilePath(std::string_view root, std::string_view requestP
 
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
+using common::Trimmed;
 
 enum class ItemStatus { Ok, Malformed, PastTheEnd };
 
@@ -152,12 +143,8 @@ std::optional<std::string_view> FindHeader(std::string_view head, std::string_vi
         if (line.ends_with('\r')) line.remove_suffix(1);
         size_t colon = line.find(':');
         if (colon == name.size()) {
-            bool same = true;
-            for (size_t i = 0; i < name.size() && same; ++i) same = Lower(line[i]) == Lower(name[i]);
-            if (same) {
-                std::string_view value = line.substr(colon + 1);
-                while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-                while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+            if (common::EqualIgnoringAsciiCase(line.substr(0, colon), name)) {
+                std::string_view value = common::Trimmed(line.substr(colon + 1));
                 return value;
             }
         }

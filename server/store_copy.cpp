@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "common/hex.h"
+
 namespace server {
 
 namespace {
@@ -39,13 +41,7 @@ public:
         unsigned char digest[EVP_MAX_MD_SIZE];
         unsigned int length = 0;
         EVP_DigestFinal_ex(context_.get(), digest, &length);
-        static constexpr char kDigits[] = "0123456789abcdef";
-        std::string hex;
-        for (unsigned int i = 0; i < length; ++i) {
-            hex.push_back(kDigits[digest[i] >> 4]);
-            hex.push_back(kDigits[digest[i] & 15]);
-        }
-        return hex;
+        return common::HexEncode(std::span<const uint8_t>(digest, length));
     }
 
 private:

@@ -16,11 +16,6 @@ public:
     // applies at once. False with `problem` set when there is no version to give.
     bool Build(std::string& xml, std::string& problem) const;
 
-    // The value of `key` in `[section]` of an INI text, trimmed of blanks and of one
-    // pair of enclosing quotes; names compare ignoring ASCII case.
-    static bool FindIniValue(std::string_view ini, std::string_view section, std::string_view key,
-                             std::string& value);
-
 private:
     VersionSource source_;
 };

@@ -3,17 +3,22 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/ascii.h"
+#include "common/text/gbk.h"
+
 namespace services {
 namespace {
 
+using common::IsTextCommandLeadByte;
+
 constexpr unsigned char FoldAscii(unsigned char byte) {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+    return static_cast<unsigned char>(common::ToLowerAscii(static_cast<char>(byte)));
 }
 
 // One character at `index`: a double-byte character as lead << 8 | trail.
 unsigned ReadCharacter(std::string_view text, size_t* index, bool ignoreCase) {
     auto lead = static_cast<unsigned char>(text[*index]);
-    if (IsLeadByte(lead) && *index + 1 < text.size()) {
+    if (IsTextCommandLeadByte(lead) && *index + 1 < text.size()) {
         auto trail = static_cast<unsigned char>(text[*index + 1]);
         *index += 2;
         return static_cast<unsigned>(lead) << 8 | trail;
@@ -26,7 +31,7 @@ unsigned ReadCharacter(std::string_view text, size_t* index, bool ignoreCase) {
 // false when the walk ends first (a lone lead byte at the end of the text).
 bool AdvanceTo(std::string_view text, size_t* boundary, size_t target) {
     while (*boundary < target) {
-        if (IsLeadByte(static_cast<unsigned char>(text[*boundary]))) {
+        if (IsTextCommandLeadByte(static_cast<unsigned char>(text[*boundary]))) {
             if (*boundary + 1 >= text.size()) return false;
             *boundary += 2;
         } else {
@@ -57,7 +62,7 @@ bool EqualIgnoringCase(const char* left, const char* right, size_t length) {
     while (i < length) {
         auto a = static_cast<unsigned char>(left[i]);
         auto b = static_cast<unsigned char>(right[i]);
-        if (IsLeadByte(a) && i + 1 < length) {
+        if (IsTextCommandLeadByte(a) && i + 1 < length) {
             if (a != b || left[i + 1] != right[i + 1]) return false;
             i += 2;
             continue;
@@ -93,7 +98,7 @@ int FindInText(std::string_view text, std::string_view sought, std::optional<int
                 if (forward) return found;
             }
         }
-        if (IsLeadByte(static_cast<unsigned char>(text[k]))) {
+        if (IsTextCommandLeadByte(static_cast<unsigned char>(text[k]))) {
             if (k + 1 >= length) break;
             k += 2;
         } else {
@@ -150,7 +155,7 @@ std::string ToHalfWidth(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         auto lead = static_cast<unsigned char>(text[i]);
-        if (!IsLeadByte(lead) || i + 1 >= text.size()) {
+        if (!IsTextCommandLeadByte(lead) || i + 1 >= text.size()) {
             out += static_cast<char>(lead);
             ++i;
             continue;

@@ -10,9 +10,6 @@
 
 namespace services {
 
-// A byte with its top bit set starts a double-byte character.
-constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x80; }
-
 enum class SearchDirection { Forward, Reverse };
 
 // The search behind FindText and FindTextReverse. Without a start position the

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/text/gbk.h"
 #include "services/file_bytes.h"
 #include "services/xml_entities.h"
 #include "services/xml_parser.h"
@@ -18,7 +19,7 @@ std::vector<std::string_view> SplitPath(std::string_view path) {
             segments.push_back(path.substr(start, i - start));
             start = ++i;
         } else {
-            i += IsXmlLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size() ? 2 : 1;
+            i += common::CharacterStep(path, i, common::IsXmlCommandLeadByte);
         }
     }
     segments.push_back(path.substr(start));

@@ -1,5 +1,8 @@
 #include "services/xml_entities.h"
 
+#include "common/text/gbk.h"
+#include "common/xml_escape.h"
+
 namespace services {
 namespace {
 
@@ -20,7 +23,7 @@ std::string DecodeXmlEntities(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         auto byte = static_cast<unsigned char>(text[i]);
-        if (IsXmlLeadByte(byte) && i + 1 < text.size()) {
+        if (common::IsXmlCommandLeadByte(byte) && i + 1 < text.size()) {
             out.append(text.substr(i, 2));
             i += 2;
             continue;
@@ -50,19 +53,12 @@ std::string EncodeXmlEntities(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         auto byte = static_cast<unsigned char>(text[i]);
-        if (IsXmlLeadByte(byte) && i + 1 < text.size()) {
+        if (common::IsXmlCommandLeadByte(byte) && i + 1 < text.size()) {
             out.append(text.substr(i, 2));
             i += 2;
             continue;
         }
-        switch (byte) {
-        case '"': out += "&quot;"; break;
-        case '&': out += "&amp;"; break;
-        case '\'': out += "&apos;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += static_cast<char>(byte); break;
-        }
+        common::AppendXmlEscaped(out, static_cast<char>(byte));
         ++i;
     }
     return out;

@@ -6,10 +6,6 @@
 
 namespace services {
 
-// A byte above 0x80 starts a double-byte character in XML text; markup is
-// never recognised inside one.
-constexpr bool IsXmlLeadByte(unsigned char byte) { return byte > 0x80; }
-
 std::string DecodeXmlEntities(std::string_view text);
 // Quotes, ampersands, apostrophes and angle brackets as entities.
 std::string EncodeXmlEntities(std::string_view text);

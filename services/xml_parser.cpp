@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "common/ascii.h"
+#include "common/text/gbk.h"
 #include "services/xml_entities.h"
 
 namespace services {
@@ -9,15 +11,11 @@ namespace {
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsXmlSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsXmlSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
+std::string_view Trimmed(std::string_view text) { return common::Trimmed(text, common::kXmlSpaces); }
 
 // Index of the next byte, taking a double-byte character whole.
 size_t Next(std::string_view text, size_t i) {
-    return IsXmlLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? i + 2 : i + 1;
+    return i + common::CharacterStep(text, i, common::IsXmlCommandLeadByte);
 }
 
 // Position of `pattern` at or after `from`, found on character boundaries.

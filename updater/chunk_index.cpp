@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "common/hex.h"
+
 namespace updater {
 namespace {
 
@@ -25,13 +27,7 @@ void AppendLittle(std::string* out, uint64_t value, int bytes) {
 std::string Sha256Hex(std::string_view bytes) {
     unsigned char digest[crypto_hash_sha256_BYTES];
     crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char byte : digest) {
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 15];
-    }
-    return hex;
+    return common::HexEncode(digest);
 }
 
 IndexStatus CheckIndexBytes(std::string_view bytes, uint64_t listedIndexSize, std::string_view listedIndexSha256) {

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "updater/utc_time.h"
+#include "common/utc_time.h"
 #include "updater/version_order.h"
 
 namespace updater {
@@ -70,7 +70,7 @@ std::string DescribeTrustCheck(const TrustCheck& check, const UpdateDocument& do
     switch (check.verdict) {
     case TrustVerdict::Trusted: return std::string();
     case TrustVerdict::Expired:
-        return "更新列表已于 " + FormatUtcTime(document.expires).substr(0, 10) +
+        return "更新列表已于 " + common::FormatUtcTime(document.expires).substr(0, 10) +
                " 过期（可能是旧的列表被重新发出，或本机时间不对），已拒绝更新";
     case TrustVerdict::Replayed:
         return "更新列表比之前验证过的更旧（序号 " + std::to_string(document.sequence) + "，之前已见到 " +

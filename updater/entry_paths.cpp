@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <array>
 
-#include "updater/gbk_bytes.h"
+#include "common/ascii.h"
+#include "common/text/gbk.h"
+#include "common/update_ini.h"
 
 namespace updater {
 namespace {
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
-}
+using common::EqualIgnoringAsciiCase;
 
 // Windows opens these names as devices whatever the folder or extension.
 bool IsDeviceName(std::string_view component) {
@@ -21,10 +18,10 @@ bool IsDeviceName(std::string_view component) {
     while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
     constexpr std::array<std::string_view, 6> kPlain = {"con", "prn", "aux", "nul", "conin$", "conout$"};
     for (std::string_view name : kPlain) {
-        if (SameIgnoringAsciiCase(stem, name)) return true;
+        if (EqualIgnoringAsciiCase(stem, name)) return true;
     }
     if (stem.size() == 4 && stem[3] >= '0' && stem[3] <= '9') {
-        return SameIgnoringAsciiCase(stem.substr(0, 3), "com") || SameIgnoringAsciiCase(stem.substr(0, 3), "lpt");
+        return EqualIgnoringAsciiCase(stem.substr(0, 3), "com") || EqualIgnoringAsciiCase(stem.substr(0, 3), "lpt");
     }
     return false;
 }
@@ -55,7 +52,7 @@ PathProblem CheckEntryPath(std::string_view path) {
             componentStart = ++i;
             continue;
         }
-        size_t length = GbkCharacterLength(path, i);
+        size_t length = common::GbkCharacterLength(path, i);
         if (length == 0) return PathProblem::NotGbk;
         if (length == 1) {
             auto byte = static_cast<unsigned char>(path[i]);
@@ -67,8 +64,8 @@ PathProblem CheckEntryPath(std::string_view path) {
     }
 
     std::string_view first = path.substr(0, std::min(path.find_first_of("\\/"), path.size()));
-    if (SameIgnoringAsciiCase(first, kWorkFolderName) || SameIgnoringAsciiCase(path, "update.ini") ||
-        SameIgnoringAsciiCase(path, kSequenceFileName))
+    if (EqualIgnoringAsciiCase(first, kWorkFolderName) || EqualIgnoringAsciiCase(path, common::kUpdateIniFileName) ||
+        EqualIgnoringAsciiCase(path, kSequenceFileName))
         return PathProblem::UpdaterOwnName;
     return PathProblem::None;
 }
@@ -76,7 +73,7 @@ PathProblem CheckEntryPath(std::string_view path) {
 std::string NormalisedEntryPath(std::string_view path) {
     std::string out(path);
     for (size_t i = 0; i < out.size();) {
-        size_t length = GbkCharacterLength(out, i);
+        size_t length = common::GbkCharacterLength(out, i);
         if (length == 1 && out[i] == '/') out[i] = '\\';
         i += length == 0 ? 1 : length;
     }
@@ -86,8 +83,8 @@ std::string NormalisedEntryPath(std::string_view path) {
 std::string EntryPathKey(std::string_view normalisedPath) {
     std::string key(normalisedPath);
     for (size_t i = 0; i < key.size();) {
-        size_t length = GbkCharacterLength(key, i);
-        if (length <= 1) key[i] = FoldAscii(key[i]);
+        size_t length = common::GbkCharacterLength(key, i);
+        if (length <= 1) key[i] = common::ToLowerAscii(key[i]);
         i += length == 0 ? 1 : length;
     }
     return key;
@@ -96,7 +93,7 @@ std::string EntryPathKey(std::string_view normalisedPath) {
 std::vector<std::string> EnclosingFolders(std::string_view normalisedPath) {
     std::vector<std::string> folders;
     for (size_t i = 0; i < normalisedPath.size();) {
-        size_t length = GbkCharacterLength(normalisedPath, i);
+        size_t length = common::GbkCharacterLength(normalisedPath, i);
         if (length == 1 && normalisedPath[i] == '\\') folders.emplace_back(normalisedPath.substr(0, i));
         i += length == 0 ? 1 : length;
     }

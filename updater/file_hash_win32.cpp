@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "common/hex.h"
+
 namespace updater {
 namespace {
 
@@ -47,13 +49,7 @@ std::string Sha256::FinishHex() {
     UCHAR digest[kDigestSize];
     if (!hash_ || failed_ || !Succeeded(BCryptFinishHash(hash_, digest, kDigestSize, 0))) return std::string();
     failed_ = true;  // a finished hash takes no more data
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (UCHAR byte : digest) {
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 15];
-    }
-    return hex;
+    return common::HexEncode(digest);
 }
 
 HashStatus HashFile(const std::wstring& path, std::string* hex, const std::function<bool(uint64_t)>& onBytes,

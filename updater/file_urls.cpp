@@ -2,17 +2,14 @@
 
 #include <vector>
 
+#include "common/ascii.h"
+#include "common/hex.h"
+
 namespace updater {
 namespace {
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
+    return text.size() >= prefix.size() && common::EqualIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 // Length of "http://" or "https://", or 0.
@@ -102,7 +99,6 @@ std::optional<std::string> ResolveBaseUrl(std::string_view documentUrl, std::str
 }
 
 std::string FileUrl(std::string_view folderUrl, std::string_view utf8Path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string url(folderUrl);
     for (char c : utf8Path) {
         auto byte = static_cast<unsigned char>(c);
@@ -114,8 +110,8 @@ std::string FileUrl(std::string_view folderUrl, std::string_view utf8Path) {
             url += c;
         } else {
             url += '%';
-            url += kHex[byte >> 4];
-            url += kHex[byte & 15];
+            url += common::kUpperHexDigits[byte >> 4];
+            url += common::kUpperHexDigits[byte & 15];
         }
     }
     return url;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ascii.h"
 #include "services/http_download.h"
 
 namespace updater {
@@ -318,9 +319,8 @@ TransferResult HttpTransfer::FetchRanges(const std::string& url, const std::vect
 
     if (result.httpStatus == 200) {
         std::string accepts = request.Header(HTTP_QUERY_ACCEPT_RANGES);
-        for (char& c : accepts) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         // It takes ranges, but not this many at once.
-        if (several && accepts == "bytes") {
+        if (several && common::EqualIgnoringAsciiCase(accepts, "bytes")) {
             *answer = RangeAnswer::NotAsAsked;
             return result;
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/hex.h"
 #include "updater/entry_paths.h"
 
 namespace updater {
@@ -10,37 +11,13 @@ namespace {
 constexpr std::string_view kFirstLine = "tovrin-journal 1";
 constexpr std::string_view kLastLine = "end";
 
-std::string Hex(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (char c : bytes) {
-        auto byte = static_cast<unsigned char>(c);
-        out += kDigits[byte >> 4];
-        out += kDigits[byte & 15];
-    }
-    return out;
-}
+using common::HexDecode;
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+std::string Hex(std::string_view bytes) { return common::HexEncode(bytes); }
 
 bool IsHash(std::string_view text) {
-    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) { return HexDigit(c) >= 0; });
-}
-
-// Lower-case hex only: the one spelling that SerializeJournal writes.
-std::optional<std::string> FromHex(std::string_view hex) {
-    if (hex.size() % 2) return std::nullopt;
-    std::string out;
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        int high = HexDigit(hex[i]), low = HexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
-        out += static_cast<char>(high * 16 + low);
-    }
-    return out;
+    return text.size() == 64 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return common::LowerHexDigitValue(c) >= 0; });
 }
 
 // Splits a line at tabs.
@@ -92,7 +69,7 @@ std::optional<InstallJournal> ParseJournal(std::string_view text) {
             continue;
         }
         std::vector<std::string_view> fields = Fields(line);
-        std::optional<std::string> value = FromHex(fields.back());
+        std::optional<std::string> value = HexDecode(fields.back());
         if (!value) return std::nullopt;
         if (at == kTarget && fields[0] == "target" && fields.size() == 2) {
             journal.targetVersion = *value;

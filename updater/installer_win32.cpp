@@ -4,8 +4,9 @@
 
 #include <algorithm>
 
+#include "common/ini.h"
+#include "common/update_ini.h"
 #include "updater/entry_paths.h"
-#include "updater/ini_text.h"
 #include "updater/install_journal.h"
 
 namespace updater {
@@ -50,7 +51,7 @@ InstallReport Interrupted() {
 std::optional<std::string> ReadInstalledVersion(const GameFolder& folder) {
     std::string ini;
     if (!ReadSmallFile(folder.UpdateIni(), &ini, kLargestIni)) return std::nullopt;
-    return FindIniValue(ini, kVersionSection, kVersionKey);
+    return common::FindIniValue(ini, common::kUpdateIniSection, common::kUpdateIniVersionKey);
 }
 
 bool Installer::JournalPresent() const { return Inspect(folder_.Journal()).exists; }
@@ -193,9 +194,9 @@ InstallReport Installer::Install(const std::string& targetVersion, const std::ve
     std::string ini;
     if (Inspect(folder_.UpdateIni()).exists && !ReadSmallFile(folder_.UpdateIni(), &ini, kLargestIni))
         return RollBackAfter("update.ini", GetLastError());
-    if (DWORD error = WriteFileWhole(folder_.NewUpdateIni(), WithIniValue(ini, kVersionSection, kVersionKey,
-                                                                          targetVersion));
-        error != 0)
+    const std::string updated =
+        common::WithIniValue(ini, common::kUpdateIniSection, common::kUpdateIniVersionKey, targetVersion);
+    if (DWORD error = WriteFileWhole(folder_.NewUpdateIni(), updated); error != 0)
         return RollBackAfter("update.ini", error);
     if (!Point()) return Interrupted();
     DWORD error = 0;

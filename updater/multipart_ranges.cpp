@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "common/ascii.h"
+
 namespace updater {
 namespace {
 
@@ -11,21 +13,9 @@ constexpr size_t kMostLines = 32;  // before the first part, or headers of one p
 constexpr size_t kLongestEpilogue = 1024;
 constexpr size_t kLongestBoundary = 70;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+using common::Trimmed;
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) { return common::EqualIgnoringAsciiCase(a, b); }
 
 bool ParseNumber(std::string_view text, uint64_t* value) {
     if (text.empty() || text.size() > 19) return false;

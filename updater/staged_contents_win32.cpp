@@ -4,23 +4,12 @@
 
 #include <set>
 
-#include "runtime/text_conversion_win32.h"
+#include "common/text/gbk_conversion_win32.h"
 #include "updater/file_urls.h"
 #include "updater/update_messages_win32.h"
 
 namespace updater {
 namespace {
-
-std::string Utf8FromGbk(std::string_view gbk) {
-    std::wstring wide = rt::WideFromGbk(gbk);
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                     nullptr);
-    std::string utf8(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
-                            nullptr);
-    return utf8;
-}
 
 Step Failure(std::string message) { return {StepStatus::Failed, std::move(message)}; }
 Step Cancellation() { return {StepStatus::Cancelled, std::string()}; }
@@ -39,7 +28,7 @@ void DeleteStagedExcept(const std::wstring& staging, const std::set<std::wstring
 }  // namespace
 
 std::string StagedContents::UrlOf(const ListedFile& file) const {
-    return FileUrl(baseUrl_, Utf8FromGbk(file.path));
+    return FileUrl(baseUrl_, common::Utf8FromGbk(file.path));
 }
 
 Step StagedContents::Prepare(const std::vector<const ListedFile*>& changed) {

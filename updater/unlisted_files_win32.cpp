@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "common/update_ini.h"
 #include "runtime/text_conversion_win32.h"
 
 namespace updater {
@@ -49,7 +50,7 @@ struct Walk {
 std::vector<UnlistedFile> FindUnlistedFiles(const GameFolder& folder, const std::vector<ListedFile>& files) {
     std::set<std::wstring> listed;
     for (const ListedFile& file : files) listed.insert(Lower(rt::WideFromGbk(file.path)));
-    for (std::string_view own : {std::string_view("update.ini"), std::string_view("duzo.ini"), kSequenceFileName})
+    for (std::string_view own : {common::kUpdateIniFileName, std::string_view("duzo.ini"), kSequenceFileName})
         listed.insert(Lower(rt::WideFromGbk(own)));
     Walk walk{folder, listed, {}};
     walk.Folder(std::wstring(), 0);

@@ -5,11 +5,13 @@
 #include <optional>
 #include <unordered_set>
 
+#include "common/ascii.h"
+#include "common/hex.h"
+#include "common/text/gbk.h"
+#include "common/utc_time.h"
 #include "services/xml_document.h"
 #include "services/xml_entities.h"
 #include "updater/chunk_index.h"
-#include "updater/gbk_bytes.h"
-#include "updater/utc_time.h"
 
 namespace updater {
 namespace {
@@ -21,7 +23,7 @@ std::string Shown(std::string_view value) {
     if (value.size() <= kLongestDetail) return std::string(value);
     size_t end = 0;
     while (end < kLongestDetail) {
-        size_t length = GbkCharacterLength(value, end);
+        size_t length = common::GbkCharacterLength(value, end);
         end += length == 0 ? 1 : length;
     }
     return std::string(value.substr(0, end)) + "...";
@@ -40,7 +42,7 @@ bool IsValidVersion(std::string_view version) {
     if (version.empty() || version.size() > kLongestVersion) return false;
     if (version.front() == ' ' || version.back() == ' ') return false;
     for (size_t i = 0; i < version.size();) {
-        size_t length = GbkCharacterLength(version, i);
+        size_t length = common::GbkCharacterLength(version, i);
         if (length == 0) return false;
         auto byte = static_cast<unsigned char>(version[i]);
         // The INI reader strips quotes and the file holds one value per line.
@@ -67,9 +69,9 @@ bool ParseHash(std::string_view text, std::string* hash) {
     if (text.size() != 64) return false;
     hash->clear();
     for (char c : text) {
-        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-        *hash += c;
+        const int digit = common::HexDigitValue(c);
+        if (digit < 0) return false;
+        *hash += common::kLowerHexDigits[digit];
     }
     return true;
 }
@@ -186,8 +188,7 @@ bool DeclaresGbk(std::string_view bytes) {
         }
         at = close + 1;
     }
-    for (char& c : encoding) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return named == 1 && encoding == "gbk";
+    return named == 1 && common::EqualIgnoringAsciiCase(encoding, "gbk");
 }
 
 // Entities a document type defines are expanded by other readers, not by the launcher.
@@ -228,7 +229,7 @@ DocumentProblem ParseUpdateDocument(std::string_view bytes, UpdateDocument* resu
 
     std::optional<std::string> expires = holder.NodeText("Info/Expires");
     if (!expires) return Problem(DocumentStatus::NoExpiry);
-    std::optional<int64_t> expiry = ParseUtcTime(*expires);
+    std::optional<int64_t> expiry = common::ParseUtcTime(*expires);
     if (!expiry) return Problem(DocumentStatus::BadExpiry, 0, *expires);
     document->expires = *expiry;
     std::optional<std::string> sequence = holder.NodeText("Info/Sequence");
@@ -253,24 +254,6 @@ DocumentProblem ParseUpdateDocument(std::string_view bytes, UpdateDocument* resu
     DocumentProblem problem = CheckEntriesApart(document->files);
     if (problem.status == DocumentStatus::Ok) *result = std::move(parsed);
     return problem;
-}
-
-std::string WriteUpdateDocument(const UpdateDocument& document) {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"gbk\"?>\r\n<Info>\r\n";
-    xml += "  <Version>" + services::EncodeXmlEntities(document.version) + "</Version>\r\n";
-    xml += "  <Expires>" + FormatUtcTime(document.expires) + "</Expires>\r\n";
-    xml += "  <Sequence>" + std::to_string(document.sequence) + "</Sequence>\r\n";
-    xml += "  <Files base=\"" + services::EncodeXmlEntities(document.base) + "\">\r\n";
-    for (const ListedFile& file : document.files) {
-        xml += "    <File path=\"" + services::EncodeXmlEntities(file.path) + "\" size=\"" +
-               std::to_string(file.size) + "\" sha256=\"" + file.sha256 + "\"";
-        if (file.HasChunkIndex())
-            xml += " chunks-size=\"" + std::to_string(file.chunksSize) + "\" chunks-sha256=\"" + file.chunksSha256 +
-                   "\"";
-        xml += "/>\r\n";
-    }
-    xml += "  </Files>\r\n</Info>\r\n";
-    return xml;
 }
 
 std::string DescribeDocumentProblem(const DocumentProblem& problem) {

@@ -20,27 +20,14 @@
 #include <string_view>
 #include <vector>
 
+#include "common/update_document_writer.h"
 #include "updater/entry_paths.h"
 
 namespace updater {
 
-struct ListedFile {
-    std::string path;    // GBK, normalised to backslashes
-    uint64_t size = 0;
-    std::string sha256;  // 64 lower-case hex digits
-    // Its chunk index ("<path>.chunks" beside it), when one is published: 0 and empty otherwise.
-    uint64_t chunksSize = 0;
-    std::string chunksSha256;
-    bool HasChunkIndex() const { return chunksSize != 0; }
-};
-
-struct UpdateDocument {
-    std::string version;  // GBK, exactly as the launcher reads it
-    int64_t expires = 0;  // seconds since 1970-01-01 UTC
-    uint64_t sequence = 0;  // raised by the publish tool on every signing
-    std::string base;     // as written; empty means the document's own folder
-    std::vector<ListedFile> files;
-};
+using common::ListedFile;
+using common::UpdateDocument;
+using common::WriteUpdateDocument;
 
 // Limits that a hostile document could otherwise push the updater past.
 constexpr size_t kLargestDocument = 16 << 20;
@@ -81,9 +68,6 @@ struct DocumentProblem {
 
 // Parses and checks the whole document; one bad entry refuses all of it.
 DocumentProblem ParseUpdateDocument(std::string_view bytes, UpdateDocument* document);
-
-// The document as the publish tool writes it (GBK, CR LF lines).
-std::string WriteUpdateDocument(const UpdateDocument& document);
 
 // One line of plain Chinese (GBK) that names what is wrong.
 std::string DescribeDocumentProblem(const DocumentProblem& problem);

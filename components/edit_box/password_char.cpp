@@ -1,11 +1,8 @@
 #include "components/edit_box/password_char.h"
 
+#include "common/text/gbk.h"
+
 namespace components {
-namespace {
-
-bool IsLeadByte(uint8_t byte) { return byte >= 0x81 && byte <= 0xFE; }
-
-}  // namespace
 
 std::string PasswordCharText(uint16_t code) {
     std::string text;
@@ -18,7 +15,7 @@ std::string PasswordCharText(uint16_t code) {
 uint16_t PasswordCharCode(std::string_view text) {
     if (text.empty()) return 0;
     auto first = static_cast<uint8_t>(text[0]);
-    if (IsLeadByte(first) && text.size() >= 2) return static_cast<uint16_t>(first | static_cast<uint8_t>(text[1]) << 8);
+    if (common::IsGbkLeadByte(first) && text.size() >= 2) return static_cast<uint16_t>(first | static_cast<uint8_t>(text[1]) << 8);
     return first;
 }
 

@@ -5,20 +5,20 @@
 #include <new>
 #include <string>
 
+#include "common/text/gbk_conversion_win32.h"
+
 namespace pictures {
 
 // Paths are GBK whatever the system's code page, so they are widened from 936.
 DecodeStatus ReadPictureFile(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
-    const int wideLength = MultiByteToWideChar(936, 0, path, -1, nullptr, 0);
-    if (wideLength <= 0) return DecodeStatus::kUnreadable;
     std::wstring widePath;
     try {
-        widePath.resize(static_cast<size_t>(wideLength));
+        widePath = common::WideFromGbk(path);
     } catch (const std::bad_alloc&) {
         return DecodeStatus::kOutOfMemory;
     }
-    MultiByteToWideChar(936, 0, path, -1, widePath.data(), wideLength);
+    if (widePath.empty()) return DecodeStatus::kUnreadable;
     HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return DecodeStatus::kUnreadable;

@@ -6,18 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "common/hex.h"
 #include "server/password_hash.h"
 
 namespace {
 
 std::string Hex(std::span<const uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (uint8_t byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
-    return text;
+    return common::HexEncode(bytes);
 }
 
 struct Vector {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "updater/document_trust.h"
-#include "updater/utc_time.h"
+#include "common/utc_time.h"
 #include "updater/version_order.h"
 
 namespace {
@@ -32,16 +32,16 @@ TEST(VersionOrder, ComparesDottedPartsAsNumbers) {
 }
 
 TEST(UtcTime, ReadsOnlyTheOneSpellingAndWritesItBack) {
-    EXPECT_EQ(updater::ParseUtcTime("1970-01-01T00:00:00Z"), 0);
-    EXPECT_EQ(updater::ParseUtcTime("2027-01-07T00:00:00Z"), 1799280000);
-    EXPECT_EQ(updater::ParseUtcTime("2000-02-29T12:00:00Z"), 951825600);
-    EXPECT_EQ(updater::FormatUtcTime(4102444799), "2099-12-31T23:59:59Z");
-    EXPECT_EQ(updater::FormatUtcTime(951825600), "2000-02-29T12:00:00Z");
+    EXPECT_EQ(common::ParseUtcTime("1970-01-01T00:00:00Z"), 0);
+    EXPECT_EQ(common::ParseUtcTime("2027-01-07T00:00:00Z"), 1799280000);
+    EXPECT_EQ(common::ParseUtcTime("2000-02-29T12:00:00Z"), 951825600);
+    EXPECT_EQ(common::FormatUtcTime(4102444799), "2099-12-31T23:59:59Z");
+    EXPECT_EQ(common::FormatUtcTime(951825600), "2000-02-29T12:00:00Z");
     for (const char* bad : {"", "2027-01-07", "2027-01-07T00:00:00", "2027-01-07T00:00:00+08:00",
                             "2027-01-07 00:00:00Z", "2027-01-07T00:00:00.5Z", "2027-13-01T00:00:00Z",
                             "2027-02-29T00:00:00Z", "2027-01-07T24:00:00Z", "2027-01-07T00:00:60Z",
                             "+027-01-07T00:00:00Z", "2027-01-07t00:00:00z", "２０27-01-07T00:00:00Z"})
-        EXPECT_FALSE(updater::ParseUtcTime(bad).has_value()) << bad;
+        EXPECT_FALSE(common::ParseUtcTime(bad).has_value()) << bad;
 }
 
 // A document as the publish tool writes it: 1.0.2, sequence 7, expiring at `expires`.

@@ -2,18 +2,13 @@
 
 #include <cstring>
 
+#include "common/hex.h"
+
 namespace formsource {
 
 namespace {
 
 const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 int Base64Digit(char c) {
     const char* at = std::strchr(kBase64, c);
@@ -28,16 +23,7 @@ bool StartsWith(const std::vector<uint8_t>& bytes, const char* magic, size_t len
 
 }  // namespace
 
-std::string HexEncode(const std::vector<uint8_t>& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (uint8_t byte : bytes) {
-        out += digits[byte >> 4];
-        out += digits[byte & 15];
-    }
-    return out;
-}
+std::string HexEncode(const std::vector<uint8_t>& bytes) { return common::HexEncode(bytes); }
 
 bool HexDecode(std::string_view text, std::vector<uint8_t>* bytes) {
     std::vector<uint8_t> out;
@@ -49,7 +35,7 @@ bool HexDecode(std::string_view text, std::vector<uint8_t>* bytes) {
             continue;
         }
         if (at + 1 >= text.size()) return false;
-        int high = HexDigit(text[at]), low = HexDigit(text[at + 1]);
+        int high = common::HexDigitValue(text[at]), low = common::HexDigitValue(text[at + 1]);
         if (high < 0 || low < 0) return false;
         out.push_back(static_cast<uint8_t>(high << 4 | low));
         at += 2;

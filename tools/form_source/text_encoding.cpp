@@ -1,60 +1,17 @@
 #include "tools/form_source/text_encoding.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdio>
+
+#include "common/text/gbk.h"
+#include "common/text/gbk_converter.h"
 
 namespace formsource {
 
 namespace {
 
-class Converter {
-public:
-    Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (handle_ != reinterpret_cast<iconv_t>(-1)) iconv_close(handle_);
-    }
-    // Whole-input conversion; false at the first byte that does not convert,
-    // with its position in *failedAt.
-    bool Convert(std::string_view in, std::string* out, size_t* failedAt) {
-        out->clear();
-        if (handle_ == reinterpret_cast<iconv_t>(-1)) {
-            *failedAt = 0;
-            return false;
-        }
-        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-        char* input = const_cast<char*>(in.data());
-        size_t inputLeft = in.size();
-        char buffer[256];
-        while (inputLeft > 0) {
-            char* output = buffer;
-            size_t outputLeft = sizeof buffer;
-            size_t result = iconv(handle_, &input, &inputLeft, &output, &outputLeft);
-            out->append(buffer, output - buffer);
-            if (result == static_cast<size_t>(-1) && errno != E2BIG) {
-                *failedAt = in.size() - inputLeft;
-                return false;
-            }
-        }
-        char* output = buffer;
-        size_t outputLeft = sizeof buffer;
-        iconv(handle_, nullptr, nullptr, &output, &outputLeft);
-        out->append(buffer, output - buffer);
-        return true;
-    }
-
-private:
-    iconv_t handle_;
-};
-
-Converter& ToGbk() {
-    static Converter converter("GBK", "UTF-8");
-    return converter;
-}
-
-Converter& FromGbk() {
-    static Converter converter("UTF-8", "GBK");
+// The form tools run on one thread.
+common::GbkConverter& Converter() {
+    static common::GbkConverter converter;
     return converter;
 }
 
@@ -63,13 +20,6 @@ size_t Utf8SequenceLength(unsigned char lead) {
     if ((lead & 0xE0) == 0xC0) return 2;
     if ((lead & 0xF0) == 0xE0) return 3;
     if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
-}
-
-// Bytes of one GBK character starting at `at`.
-size_t GbkCharacterLength(std::string_view text, size_t at) {
-    unsigned char lead = static_cast<unsigned char>(text[at]);
-    if (lead >= 0x81 && lead <= 0xFE && at + 1 < text.size()) return 2;
     return 1;
 }
 
@@ -83,7 +33,7 @@ void AppendEscape(std::string& out, unsigned char byte) {
 
 bool Utf8ToGbk(std::string_view utf8, std::string* gbk, std::string* bad) {
     size_t failedAt = 0;
-    if (ToGbk().Convert(utf8, gbk, &failedAt)) return true;
+    if (Converter().ToGbk(utf8, *gbk, &failedAt)) return true;
     bad->clear();
     std::string_view rest = utf8.substr(failedAt);
     size_t length = rest.empty() ? 0 : Utf8SequenceLength(static_cast<unsigned char>(rest[0]));
@@ -120,11 +70,10 @@ std::string GbkToQuotedLiteral(std::string_view gbk) {
             ++at;
             continue;
         }
-        size_t length = GbkCharacterLength(gbk, at);
+        size_t length = common::CharacterStep(gbk, at, common::IsGbkLeadByte);
         std::string_view character = gbk.substr(at, length);
         std::string utf8, back, ignoredBad;
-        size_t ignored;
-        if (FromGbk().Convert(character, &utf8, &ignored) && Utf8ToGbk(utf8, &back, &ignoredBad) && back == character) {
+        if (Converter().ToUtf8(character, utf8) && Utf8ToGbk(utf8, &back, &ignoredBad) && back == character) {
             out += utf8;
             at += length;
         } else {

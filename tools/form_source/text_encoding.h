@@ -1,4 +1,4 @@
-// UTF-8 source text ↔ GBK template text, through iconv.
+// UTF-8 source text ↔ GBK template text.
 #pragma once
 
 #include <string>

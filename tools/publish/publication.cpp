@@ -14,7 +14,11 @@
 #include <memory>
 #include <map>
 
-#include "server/gbk_converter.h"
+#include "common/ascii.h"
+#include "common/hex.h"
+#include "common/text/gbk_converter.h"
+#include "common/update_document_writer.h"
+#include "common/update_ini.h"
 #include "updater/chunk_index.h"
 #include "updater/entry_paths.h"
 #include "updater/file_urls.h"
@@ -23,7 +27,7 @@
 
 namespace publish {
 
-const std::vector<std::string> kAlwaysExcluded = {"update.ini", "duzo.ini", std::string(updater::kWorkFolderName),
+const std::vector<std::string> kAlwaysExcluded = {std::string(common::kUpdateIniFileName), "duzo.ini", std::string(updater::kWorkFolderName),
                                                   std::string(updater::kSequenceFileName)};
 
 namespace {
@@ -40,7 +44,7 @@ struct Source {
 // also on a web host that ignores the case of names.
 bool CheckIndexNames(const std::vector<Source>& sources, std::string* error) {
     auto key = [](std::string name) {
-        for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        for (char& c : name) c = common::ToLowerAscii(c);
         return name;
     };
     std::map<std::string, std::string> names;
@@ -138,12 +142,7 @@ bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, s
         *error = "cannot copy " + from.string() + " to " + target.string();
         return false;
     }
-    static constexpr char kDigits[] = "0123456789abcdef";
-    sha256->clear();
-    for (unsigned i = 0; i < digestLength; ++i) {
-        *sha256 += kDigits[digest[i] >> 4];
-        *sha256 += kDigits[digest[i] & 15];
-    }
+    *sha256 = common::HexEncode(std::span<const uint8_t>(digest, digestLength));
     return true;
 }
 
@@ -174,7 +173,7 @@ fs::path SignaturePath(const fs::path& document) { return document.string() + ".
 
 // The highest sequence number the published document carries (0 without one).
 uint64_t PublishedSequence(const fs::path& documentPath) {
-    updater::UpdateDocument published;
+    common::UpdateDocument published;
     std::string bytes = ReadWhole(documentPath);
     if (updater::ParseUpdateDocument(bytes, &published).status == updater::DocumentStatus::Ok)
         return published.sequence;
@@ -191,18 +190,18 @@ bool CheckRequest(const PublishRequest& request, std::string* error) {
 
 // Raises the sequence, sets the expiry, and writes the document and then its
 // signature (or removes a signature left from before, which no longer fits).
-bool WriteDocument(const PublishRequest& request, const fs::path& documentPath, updater::UpdateDocument* document,
+bool WriteDocument(const PublishRequest& request, const fs::path& documentPath, common::UpdateDocument* document,
                    PublishSummary* summary, std::string* error) {
     const int64_t now = request.now ? request.now : static_cast<int64_t>(std::time(nullptr));
     document->sequence = PublishedSequence(documentPath) + 1;
     document->expires = now + int64_t(request.expiresDays) * 86400;
-    std::string xml = updater::WriteUpdateDocument(*document);
+    std::string xml = common::WriteUpdateDocument(*document);
     // What the updater would make of it: a document it refuses is never published.
-    updater::UpdateDocument check;
+    common::UpdateDocument check;
     updater::DocumentProblem problem = updater::ParseUpdateDocument(xml, &check);
     if (problem.status != updater::DocumentStatus::Ok) {
         std::string reason;
-        server::GbkConverter().ToUtf8(updater::DescribeDocumentProblem(problem), reason);
+        common::GbkConverter().ToUtf8(updater::DescribeDocumentProblem(problem), reason);
         *error = "the updater would refuse this document: " + reason;
         return false;
     }
@@ -236,8 +235,8 @@ bool WriteDocument(const PublishRequest& request, const fs::path& documentPath, 
 
 bool Publish(const PublishRequest& request, PublishSummary* summary, std::string* error) {
     if (!CheckRequest(request, error)) return false;
-    server::GbkConverter converter;
-    updater::UpdateDocument document;
+    common::GbkConverter converter;
+    common::UpdateDocument document;
     if (!converter.ToGbk(request.version, document.version) ||
         updater::CheckEntryPath(document.version) != updater::PathProblem::None ||
         document.version.find_first_of("\\/") != std::string::npos || request.version.starts_with(".")) {
@@ -252,7 +251,7 @@ bool Publish(const PublishRequest& request, PublishSummary* summary, std::string
     document.base = updater::FileUrl("files/", request.version) + "/";
     if (request.chunkIndexes && !CheckIndexNames(sources, error)) return false;
     for (const Source& source : sources) {
-        updater::ListedFile file;
+        common::ListedFile file;
         if (!converter.ToGbk(source.relative, file.path)) {
             *error = source.relative + ": the name cannot be written in GBK";
             return false;
@@ -291,11 +290,11 @@ bool Resign(const PublishRequest& request, PublishSummary* summary, std::string*
         return false;
     }
     const fs::path documentPath = fs::path(request.wwwFolder) / request.documentPath;
-    updater::UpdateDocument document;
+    common::UpdateDocument document;
     updater::DocumentProblem problem = updater::ParseUpdateDocument(ReadWhole(documentPath), &document);
     if (problem.status != updater::DocumentStatus::Ok) {
         std::string reason;
-        server::GbkConverter().ToUtf8(updater::DescribeDocumentProblem(problem), reason);
+        common::GbkConverter().ToUtf8(updater::DescribeDocumentProblem(problem), reason);
         *error = "cannot re-sign " + documentPath.string() + ": " + reason;
         return false;
     }

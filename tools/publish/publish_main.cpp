@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "tools/publish/publication.h"
-#include "updater/utc_time.h"
+#include "common/utc_time.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     else std::cout << "published " << request.version << ": " << summary.files << " files, " << summary.bytes
                    << " bytes, " << summary.indexes << " chunk indexes (" << summary.indexBytes << " bytes), "
                    << summary.document;
-    std::cout << ", sequence " << summary.sequence << ", expires " << updater::FormatUtcTime(summary.expires) << "\n";
+    std::cout << ", sequence " << summary.sequence << ", expires " << common::FormatUtcTime(summary.expires) << "\n";
     if (summary.isSigned) {
         std::cout << "signed: " << summary.document << ".minisig (key "
                   << updater::KeyIdText(request.signingKey->id) << ")\n";

@@ -1,6 +1,6 @@
 #include "tools/uidriver/form_matcher.h"
 
-#include <cctype>
+#include "common/ascii.h"
 
 namespace uidriver {
 namespace {
@@ -9,11 +9,7 @@ constexpr int kFirstControlId = 100;
 constexpr int kControlIdStep = 10;
 
 bool SameClass(const std::string& left, const char* right) {
-    size_t i = 0;
-    for (; i < left.size() && right[i]; ++i)
-        if (std::tolower(static_cast<unsigned char>(left[i])) != std::tolower(static_cast<unsigned char>(right[i])))
-            return false;
-    return i == left.size() && right[i] == 0;
+    return common::EqualIgnoringAsciiCase(left, right);
 }
 
 // Ids the loader could have given a component (100, 110, ...); other ids

@@ -1,6 +1,7 @@
 // Commands for message boxes: wait for one and read it, press one of its buttons.
 #include <cwctype>
 
+#include "common/ascii.h"
 #include "tools/uidriver/command_handlers_win32.h"
 #include "tools/uidriver/driver_session_win32.h"
 #include "tools/uidriver/text_encoding_win32.h"
@@ -71,7 +72,7 @@ JsonValue DescribeBox(HWND box, UINT timeoutMs) {
 
 // Standard button names work whatever language the buttons are labelled in.
 int StandardButtonId(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : name) c = common::ToLowerAscii(c);
     static const struct {
         const char* name;
         int id;

@@ -3,34 +3,6 @@
 #include <windows.h>
 
 namespace uidriver {
-namespace {
-
-constexpr UINT kGbkCodePage = 936;
-
-std::wstring ToWide(UINT codePage, std::string_view text) {
-    if (text.empty()) return {};
-    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-std::string FromWide(UINT codePage, std::wstring_view text) {
-    if (text.empty()) return {};
-    int length = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     nullptr);
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
-                        nullptr);
-    return narrow;
-}
-
-}  // namespace
-
-std::string Utf8FromWide(std::wstring_view text) { return FromWide(CP_UTF8, text); }
-std::wstring WideFromUtf8(std::string_view text) { return ToWide(CP_UTF8, text); }
-std::string Utf8FromGbk(std::string_view text) { return Utf8FromWide(ToWide(kGbkCodePage, text)); }
-std::string GbkFromUtf8(std::string_view text) { return FromWide(kGbkCodePage, WideFromUtf8(text)); }
 
 std::wstring WindowsPath(std::string_view utf8Path) {
     if (utf8Path.empty() || utf8Path[0] != '/') return WideFromUtf8(utf8Path);

@@ -4,12 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "common/text/gbk_conversion_win32.h"
+
 namespace uidriver {
 
-std::string Utf8FromWide(std::wstring_view text);
-std::wstring WideFromUtf8(std::string_view text);
-std::string Utf8FromGbk(std::string_view text);
-std::string GbkFromUtf8(std::string_view text);
+using common::GbkFromUtf8;
+using common::Utf8FromGbk;
+using common::Utf8FromWide;
+using common::WideFromUtf8;
 
 // A path as Windows programs take it: a Unix path ("/tmp/x") becomes the Wine
 // drive path that names the same file; anything else is left as it is.

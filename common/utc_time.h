@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace updater {
+namespace common {
 
 // Seconds since 1970-01-01T00:00:00Z; nothing for any other spelling or an impossible date.
 std::optional<int64_t> ParseUtcTime(std::string_view text);
@@ -15,4 +15,4 @@ std::optional<int64_t> ParseUtcTime(std::string_view text);
 // The same spelling back (years 0000-9999).
 std::string FormatUtcTime(int64_t seconds);
 
-}  // namespace updater
+}  // namespace common

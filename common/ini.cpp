@@ -1,23 +1,15 @@
-#include "updater/ini_text.h"
+#include "common/ini.h"
 
 #include <algorithm>
 
-namespace updater {
+#include "common/ascii.h"
+
+namespace common {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+std::string_view TrimmedLine(std::string_view text) { return Trimmed(text, kLineBlanks); }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualIgnoringAsciiCase(a, b); }
 
 struct Line {
     size_t start;  // offset of the line in the text
@@ -26,12 +18,12 @@ struct Line {
 
 // The section a line opens ("[name]"), if it opens one.
 std::optional<std::string_view> SectionName(std::string_view line) {
-    line = Trimmed(line);
+    line = TrimmedLine(line);
     if (line.empty() || line.front() != '[') return std::nullopt;
     // A GBK trail byte may be ']', so the closing bracket is the last one.
     size_t close = line.rfind(']');
     if (close == 0 || close == std::string_view::npos) return std::nullopt;
-    return Trimmed(line.substr(1, close - 1));
+    return TrimmedLine(line.substr(1, close - 1));
 }
 
 // Where `key` stands in the first `section`: the key's line, or where a new
@@ -58,10 +50,10 @@ Place Locate(std::string_view ini, std::string_view section, std::string_view ke
                 place.insertAt = next;
             }
         } else if (inSection) {
-            std::string_view trimmed = Trimmed(line);
+            std::string_view trimmed = TrimmedLine(line);
             size_t equals = trimmed.find('=');
             if (!trimmed.empty() && trimmed.front() != ';' && equals != std::string_view::npos &&
-                SameName(Trimmed(trimmed.substr(0, equals)), key)) {
+                SameName(TrimmedLine(trimmed.substr(0, equals)), key)) {
                 place.keyFound = true;
                 place.line = {start, end};
                 return place;
@@ -84,8 +76,8 @@ std::string_view LineBreakOf(std::string_view ini) {
 std::optional<std::string> FindIniValue(std::string_view ini, std::string_view section, std::string_view key) {
     Place place = Locate(ini, section, key);
     if (!place.keyFound) return std::nullopt;
-    std::string_view line = Trimmed(ini.substr(place.line.start, place.line.end - place.line.start));
-    std::string_view value = Trimmed(line.substr(line.find('=') + 1));
+    std::string_view line = TrimmedLine(ini.substr(place.line.start, place.line.end - place.line.start));
+    std::string_view value = TrimmedLine(line.substr(line.find('=') + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return std::string(value);
@@ -113,4 +105,4 @@ std::string WithIniValue(std::string_view ini, std::string_view section, std::st
     return out;
 }
 
-}  // namespace updater
+}  // namespace common

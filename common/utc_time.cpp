@@ -1,8 +1,8 @@
-#include "updater/utc_time.h"
+#include "common/utc_time.h"
 
 #include <cstdio>
 
-namespace updater {
+namespace common {
 namespace {
 
 // Days from 1970-01-01 to the given civil date (proleptic Gregorian calendar).
@@ -69,4 +69,4 @@ std::string FormatUtcTime(int64_t seconds) {
     return text;
 }
 
-}  // namespace updater
+}  // namespace common

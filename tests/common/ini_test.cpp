@@ -1,16 +1,18 @@
 // update.ini's version, read as the launcher reads it and rewritten in place.
+#include "common/ini.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "updater/ini_text.h"
+#include "common/update_ini.h"
 
 namespace {
 
-using updater::FindIniValue;
-using updater::WithIniValue;
+using common::FindIniValue;
+using common::WithIniValue;
 
-const std::string kSection = "更新配置", kKey = "当前版本";
+const std::string kSection(common::kUpdateIniSection), kKey(common::kUpdateIniVersionKey);
 
 TEST(IniText, FindsTheVersionAsTheLauncherReadsIt) {
     struct Case {
@@ -25,7 +27,12 @@ TEST(IniText, FindsTheVersionAsTheLauncherReadsIt) {
         {"[更新配置]\n当前版本=1\n[更新配置]\n当前版本=2\n", "1"},
         {"[其他]\n当前版本=1.0\n", std::nullopt},
         {"当前版本=1.0\n[更新配置]\n", std::nullopt},
+        {"[更新配置]\n版本=1.0\n", std::nullopt},
         {"", std::nullopt},
+        // The server's reader once went on into a later section of the same name,
+        // and ended the section at a "[" line without "]".
+        {"[更新配置]\n[其他]\n[更新配置]\n当前版本=2\n", std::nullopt},
+        {"[更新配置]\n[其他\n当前版本=5\n", "5"},
     };
     for (const Case& c : cases) EXPECT_EQ(FindIniValue(c.ini, kSection, kKey), c.version) << c.ini;
     EXPECT_EQ(FindIniValue("[Update]\nVERSION=4\n", "update", "Version"), "4");
