@@ -15,7 +15,7 @@
 #include <set>
 #include <vector>
 
-#include "updater/content_chunker.h"
+#include "update_format/content_chunker.h"
 
 namespace {
 

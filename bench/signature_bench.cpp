@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "tools/publish/signing_key.h"
-#include "updater/update_document.h"
-#include "updater/update_signature.h"
+#include "update_format/update_document.h"
+#include "update_format/update_signature.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "updater/chunk_index.h"
+#include "update_format/chunk_index.h"
 #include "updater/game_folder_win32.h"
 #include "updater/http_transfer_win32.h"
-#include "updater/update_document.h"
+#include "update_format/update_document.h"
 #include "updater/update_progress.h"
 
 namespace updater {

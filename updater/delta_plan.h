@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "updater/chunk_index.h"
+#include "update_format/chunk_index.h"
 
 namespace updater {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "updater/entry_paths.h"
-#include "updater/update_document.h"
-#include "updater/update_signature.h"
+#include "update_format/entry_paths.h"
+#include "update_format/update_document.h"
+#include "update_format/update_signature.h"
 
 namespace updater {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "runtime/text_conversion_win32.h"
-#include "updater/entry_paths.h"
+#include "update_format/entry_paths.h"
 
 namespace updater {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/hex.h"
-#include "updater/entry_paths.h"
+#include "update_format/entry_paths.h"
 
 namespace updater {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "common/ini.h"
 #include "common/update_ini.h"
-#include "updater/entry_paths.h"
+#include "update_format/entry_paths.h"
 #include "updater/install_journal.h"
 
 namespace updater {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "updater/content_chunker.h"
+#include "update_format/content_chunker.h"
 #include "updater/delta_plan.h"
 
 namespace updater {

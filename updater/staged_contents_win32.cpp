@@ -5,7 +5,7 @@
 #include <set>
 
 #include "common/text/gbk_conversion_win32.h"
-#include "updater/file_urls.h"
+#include "update_format/file_urls.h"
 #include "updater/update_messages_win32.h"
 
 namespace updater {

@@ -12,8 +12,8 @@
 
 #include "updater/game_folder_win32.h"
 #include "updater/http_transfer_win32.h"
-#include "updater/update_document.h"
-#include "updater/update_signature.h"
+#include "update_format/update_document.h"
+#include "update_format/update_signature.h"
 
 namespace updater {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "updater/game_folder_win32.h"
-#include "updater/update_document.h"
+#include "update_format/update_document.h"
 
 namespace updater {
 

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "updater/file_hash_win32.h"
-#include "updater/file_urls.h"
+#include "update_format/file_urls.h"
 #include "updater/http_transfer_win32.h"
 #include "updater/launcher_name_win32.h"
 #include "updater/launcher_process_win32.h"
 #include "updater/staged_contents_win32.h"
-#include "updater/update_document.h"
+#include "update_format/update_document.h"
 #include "updater/unlisted_files_win32.h"
 #include "updater/update_messages_win32.h"
 #include "updater/updater_lock_win32.h"

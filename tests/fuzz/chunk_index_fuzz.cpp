@@ -1,4 +1,4 @@
-// fuzz-sources: updater/chunk_index.cpp updater/content_chunker.cpp updater/delta_plan.cpp
+// fuzz-sources: update_format/chunk_index.cpp update_format/content_chunker.cpp updater/delta_plan.cpp
 // fuzz-libraries: -lsodium
 // fuzz-seeds: tests/data/updates/*.chunks
 #include <cstddef>
@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "updater/chunk_index.h"
+#include "update_format/chunk_index.h"
 #include "updater/delta_plan.h"
 
 // An index that parses describes chunks that tile the listed file exactly,

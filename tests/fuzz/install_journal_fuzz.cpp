@@ -1,4 +1,4 @@
-// fuzz-sources: updater/install_journal.cpp updater/entry_paths.cpp
+// fuzz-sources: updater/install_journal.cpp update_format/entry_paths.cpp
 // fuzz-libraries:
 // fuzz-seeds: tests/data/updates/journal.txt
 #include <cstddef>

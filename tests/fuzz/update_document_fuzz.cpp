@@ -1,4 +1,4 @@
-// fuzz-sources: updater/update_document.cpp updater/utc_time.cpp updater/entry_paths.cpp services/xml_element.cpp services/xml_entities.cpp services/xml_parser.cpp services/xml_document.cpp services/file_bytes.cpp
+// fuzz-sources: update_format/update_document.cpp common/update_document_writer.cpp common/utc_time.cpp update_format/entry_paths.cpp services/xml_element.cpp services/xml_entities.cpp services/xml_parser.cpp services/xml_document.cpp services/file_bytes.cpp
 // fuzz-libraries:
 // fuzz-seeds: tests/data/updates/*.xml tests/data/xml/*.xml
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "updater/update_document.h"
+#include "update_format/update_document.h"
 
 // Whatever the bytes, an accepted list holds only safe, distinct paths with
 // sane sizes and hashes, and reads back the same once written again.

@@ -1,11 +1,11 @@
-// fuzz-sources: updater/update_signature.cpp
+// fuzz-sources: update_format/update_signature.cpp
 // fuzz-libraries: -lsodium
 // fuzz-seeds: tests/data/updates/*.minisig
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "updater/update_signature.h"
+#include "update_format/update_signature.h"
 
 // Whatever the bytes, reading a signature file stays inside them, and no
 // signature file verifies a document that the pinned key never signed.

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support/chunk_data.h"
-#include "updater/chunk_index.h"
+#include "update_format/chunk_index.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "support/chunk_data.h"
-#include "updater/content_chunker.h"
+#include "update_format/content_chunker.h"
 
 namespace {
 

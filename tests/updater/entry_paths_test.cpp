@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "updater/entry_paths.h"
+#include "update_format/entry_paths.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "updater/file_urls.h"
+#include "update_format/file_urls.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "updater/update_document.h"
+#include "update_format/update_document.h"
 
 namespace {
 

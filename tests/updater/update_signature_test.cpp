@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "updater/update_signature.h"
+#include "update_format/update_signature.h"
 
 namespace {
 

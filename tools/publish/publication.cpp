@@ -19,11 +19,11 @@
 #include "common/text/gbk_converter.h"
 #include "common/update_document_writer.h"
 #include "common/update_ini.h"
-#include "updater/chunk_index.h"
-#include "updater/entry_paths.h"
-#include "updater/file_urls.h"
-#include "updater/update_document.h"
-#include "updater/update_signature.h"
+#include "update_format/chunk_index.h"
+#include "update_format/entry_paths.h"
+#include "update_format/file_urls.h"
+#include "update_format/update_document.h"
+#include "update_format/update_signature.h"
 
 namespace publish {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "updater/update_signature.h"
+#include "update_format/update_signature.h"
 
 namespace publish {
 

@@ -11,9 +11,9 @@
 
 #include "support/tool_run.h"
 #include "tools/publish/publication.h"
-#include "updater/chunk_index.h"
-#include "updater/update_document.h"
-#include "updater/update_signature.h"
+#include "update_format/chunk_index.h"
+#include "update_format/update_document.h"
+#include "update_format/update_signature.h"
 
 namespace {
 

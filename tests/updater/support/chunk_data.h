@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "updater/chunk_index.h"
-#include "updater/content_chunker.h"
+#include "update_format/chunk_index.h"
+#include "update_format/content_chunker.h"
 
 namespace updater::testing {
 

@@ -1,4 +1,4 @@
-#include "updater/chunk_index.h"
+#include "update_format/chunk_index.h"
 
 #include <sodium.h>
 

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "updater/content_chunker.h"
+#include "update_format/content_chunker.h"
 
 namespace updater {
 

@@ -1,4 +1,4 @@
-#include "updater/entry_paths.h"
+#include "update_format/entry_paths.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "updater/update_document.h"
+#include "update_format/update_document.h"
 
 #include <algorithm>
 #include <memory>
@@ -11,7 +11,7 @@
 #include "common/utc_time.h"
 #include "services/xml_document.h"
 #include "services/xml_entities.h"
-#include "updater/chunk_index.h"
+#include "update_format/chunk_index.h"
 
 namespace updater {
 namespace {

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "common/update_document_writer.h"
-#include "updater/entry_paths.h"
+#include "update_format/entry_paths.h"
 
 namespace updater {
 

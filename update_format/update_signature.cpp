@@ -1,4 +1,4 @@
-#include "updater/update_signature.h"
+#include "update_format/update_signature.h"
 
 #include <sodium.h>
 

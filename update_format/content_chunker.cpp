@@ -1,4 +1,4 @@
-#include "updater/content_chunker.h"
+#include "update_format/content_chunker.h"
 
 #include <sodium.h>
 

@@ -1,4 +1,4 @@
-#include "updater/file_urls.h"
+#include "update_format/file_urls.h"
 
 #include <vector>
 
