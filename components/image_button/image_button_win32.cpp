@@ -5,6 +5,7 @@
 #include "components/common/type_interface_win32.h"
 #include "components/properties/stored_property_access.h"
 #include "components/sounds/button_sounds_win32.h"
+#include "runtime/events.h"
 #include "runtime/text_conversion_win32.h"
 
 namespace components {
@@ -143,7 +144,7 @@ void ImageButton::OnClicked() {
         data_.Checked = !data_.Checked;
         Repaint();
     }
-    Raise(0);
+    Raise(rt::kImageButtonClicked);
 }
 
 void ImageButton::OnMouseMove(WPARAM wParam) {

@@ -445,17 +445,17 @@ LRESULT WindowComponent::OnCommand(WPARAM wParam, LPARAM lParam) {
     rt::Form* form = rt::FindForm(formId_);
     uint32_t position = id - kFirstMenuCommand;
     if (form && position < form->units.UnitCount())
-        rt::RaiseComponentEvent(formId_, form->units.UnitId(position), 0);
+        rt::RaiseComponentEvent(formId_, form->units.UnitId(position), rt::kMenuItemClicked);
     return 0;
 }
 
 void WindowComponent::OnTrayNotice(LPARAM lParam) {
     uint32_t kind = 0;
     switch (static_cast<UINT>(lParam)) {
-    case WM_LBUTTONUP: kind = 1; break;
-    case WM_LBUTTONDBLCLK: kind = 2; break;
+    case WM_LBUTTONUP: kind = rt::kTrayLeftClick; break;
+    case WM_LBUTTONDBLCLK: kind = rt::kTrayLeftDoubleClick; break;
     case WM_RBUTTONUP:
-    case WM_CONTEXTMENU: kind = 3; break;
+    case WM_CONTEXTMENU: kind = rt::kTrayRightClick; break;
     default: return;
     }
     Raise(rt::kWindowTrayNotice, {kind});
