@@ -77,7 +77,7 @@ void CreateDesktopShortcut() {
 void ShowInstalledVersion() {
     std::string file = InRunDirectory(common::kUpdateIniFileName.data());
     Owned version(ReadConfigItem(file.c_str(), common::kUpdateIniSection.data(), common::kUpdateIniVersionKey.data()));
-    rt::AssignText(&State().CurrentVersion, version.text());
+    State().CurrentVersion.reset(rt::CopyText(version.text()));
     std::string caption = std::string("版本号： ") + version.text();
     WriteTextProperty(main_window::kForm, main_window::kVersionLabel, property::kCaption, caption.c_str());
 }
@@ -93,7 +93,7 @@ int64_t StartGame(const uint32_t*, int) {
         rt::EndProgram(0);  // the shutdown destroys the main window, which removes the icon
     }
     Owned remoteVersion(tree.NodeText("Info/Version"));
-    const char* localVersion = State().CurrentVersion ? State().CurrentVersion : "";
+    const char* localVersion = State().CurrentVersion ? State().CurrentVersion.get() : "";
     if (std::string(remoteVersion.text()) != localVersion) {
         HandOverToUpdater();
     }

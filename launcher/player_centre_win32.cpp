@@ -25,12 +25,12 @@ void ReadSelectedRole() {
     ProgramState& state = State();
     state.SelectedRoleIndex = ReadIntegerProperty(player_window::kForm, player_window::kRoleCombo, property::kCurSel);
     Owned name(GetItemText(player_window::kForm, player_window::kRoleCombo, state.SelectedRoleIndex));
-    rt::AssignText(&state.SelectedRoleName, name.text());
+    state.SelectedRoleName.reset(rt::CopyText(name.text()));
 }
 
 void SendRoleRequest(const char* command) {
     ReadSelectedRole();
-    if (!SendServerRequest(command, {State().SelectedRoleName})) ShowMessage("连接服务器失败", 0);
+    if (!SendServerRequest(command, {State().SelectedRoleName.get()})) ShowMessage("连接服务器失败", 0);
 }
 
 struct SlotReference {
@@ -40,7 +40,7 @@ struct SlotReference {
 
 // Slot n (1..16) of DrawSlots.
 SlotReference Slot(int32_t slot, uint32_t statement) {
-    uint8_t* element = rt::ArrayElementAddress(State().DrawSlots, 8, slot, subroutine::kLuckyDraw, statement);
+    uint8_t* element = rt::ArrayElementAddress(State().DrawSlots.get(), 8, slot, subroutine::kLuckyDraw, statement);
     SlotReference reference;
     std::memcpy(&reference.formId, element, 4);
     std::memcpy(&reference.unitId, element + 4, 4);
@@ -60,7 +60,7 @@ void EndSpin() {
     if (state.DrawSlot > 16) state.DrawSlot = 16;
     SetPrizeCaption(state.DrawSlot);
     Owned slotText(ToText(state.DrawSlot));
-    if (!SendServerRequest("幸运抽奖", {state.LoggedInAccount, slotText.text()})) ShowMessage("连接服务器失败", 0);
+    if (!SendServerRequest("幸运抽奖", {state.LoggedInAccount.get(), slotText.text()})) ShowMessage("连接服务器失败", 0);
     WriteIntegerProperty(kForm, kSpinButton, property::kDisable, 0);
 }
 
@@ -70,7 +70,7 @@ namespace handlers {
 
 int64_t PlayerWindowCreated(const uint32_t*, int) {
     uint8_t* first = nullptr;
-    uint32_t count = rt::ArrayElementCount(State().RoleNames, &first);
+    uint32_t count = rt::ArrayElementCount(State().RoleNames.get(), &first);
     for (uint32_t i = 0; i < count; ++i) {
         const char* role;
         std::memcpy(&role, first + i * sizeof(char*), sizeof role);
@@ -99,7 +99,7 @@ int64_t OpenLuckyDrawWindow(const uint32_t*, int) {
 int64_t LuckyDrawCreated(const uint32_t*, int) {
     SetRandomSeed();
     for (int32_t slot = 1; slot <= 16; ++slot) {
-        uint8_t* element = rt::ArrayElementAddress(State().DrawSlots, 8, slot, subroutine::kLuckyDraw, 2);
+        uint8_t* element = rt::ArrayElementAddress(State().DrawSlots.get(), 8, slot, subroutine::kLuckyDraw, 2);
         uint32_t formId = lucky_draw_window::kForm;
         uint32_t unitId = lucky_draw_window::SlotBox(static_cast<uint32_t>(slot));
         std::memcpy(element, &formId, 4);

@@ -10,11 +10,22 @@ ProgramState& State() {
     return state;
 }
 
+void FreeRuntimeBlock::operator()(void* block) const { rt::Free(block); }
+
+void FreeTextArray::operator()(void* array) const { rt::FreePointerArray(array); }
+
+void FreeTrayIconRecord::operator()(TrayIconRecord* record) const {
+    rt::Free(record->szTip);
+    rt::Free(record->szInfo);
+    rt::Free(record->szInfoTitle);
+    rt::Free(record);
+}
+
 void AllocateProgramState() {
     ProgramState& state = State();
-    state.RoleNames = rt::CreateArray1(sizeof(char*), 0);
-    state.DrawSlots = rt::CreateArray1(8, kDrawSlotCount);
-    state.TrayIconData = static_cast<TrayIconRecord*>(rt::AllocateZeroed(sizeof(TrayIconRecord)));
+    state.RoleNames.reset(rt::CreateArray1(sizeof(char*), 0));
+    state.DrawSlots.reset(rt::CreateArray1(8, kDrawSlotCount));
+    state.TrayIconData.reset(static_cast<TrayIconRecord*>(rt::AllocateZeroed(sizeof(TrayIconRecord))));
     state.TrayIconData->szTip = rt::CreateArray1(1, kTipBytes);
     state.TrayIconData->szInfo = rt::CreateArray1(1, kInfoBytes);
     state.TrayIconData->szInfoTitle = rt::CreateArray1(1, kInfoTitleBytes);
@@ -22,23 +33,12 @@ void AllocateProgramState() {
 
 void FreeProgramState(int) {
     ProgramState& state = State();
-    rt::Free(state.LoggedInAccount);
-    state.LoggedInAccount = nullptr;
-    rt::FreePointerArray(state.RoleNames);
-    state.RoleNames = nullptr;
-    rt::Free(state.SelectedRoleName);
-    state.SelectedRoleName = nullptr;
-    rt::Free(state.DrawSlots);
-    state.DrawSlots = nullptr;
-    rt::Free(state.CurrentVersion);
-    state.CurrentVersion = nullptr;
-    if (state.TrayIconData) {
-        rt::Free(state.TrayIconData->szTip);
-        rt::Free(state.TrayIconData->szInfo);
-        rt::Free(state.TrayIconData->szInfoTitle);
-        rt::Free(state.TrayIconData);
-        state.TrayIconData = nullptr;
-    }
+    state.LoggedInAccount.reset();
+    state.RoleNames.reset();
+    state.SelectedRoleName.reset();
+    state.DrawSlots.reset();
+    state.CurrentVersion.reset();
+    state.TrayIconData.reset();
 }
 
 }  // namespace launcher

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace launcher {
 
@@ -31,21 +32,35 @@ constexpr uint32_t kInfoBytes = 256;
 constexpr uint32_t kInfoTitleBytes = 64;
 constexpr uint32_t kDrawSlotCount = 16;
 
+// Runtime blocks freed through the runtime, as everything it hands out is.
+struct FreeRuntimeBlock {
+    void operator()(void* block) const;
+};
+struct FreeTextArray {  // the texts it holds, then the array
+    void operator()(void* array) const;
+};
+struct FreeTrayIconRecord {  // its three byte arrays, then the record
+    void operator()(TrayIconRecord* record) const;
+};
+using RuntimeText = std::unique_ptr<char, FreeRuntimeBlock>;
+using RuntimeArray = std::unique_ptr<void, FreeRuntimeBlock>;
+using RuntimeTextArray = std::unique_ptr<void, FreeTextArray>;
+
 struct ProgramState {
     int32_t AnsiCodePage = 0;
     uint32_t TaskbarCreatedMessage = 0;
-    char* LoggedInAccount = nullptr;
-    void* RoleNames = nullptr;  // array of texts
+    RuntimeText LoggedInAccount;
+    RuntimeTextArray RoleNames;
     int32_t SelectedRoleIndex = 0;
-    char* SelectedRoleName = nullptr;
+    RuntimeText SelectedRoleName;
     int32_t DrawStepsLeft = 0;
     int32_t DrawSlot = 0;
-    void* DrawSlots = nullptr;  // array of 16 component references
-    char* CurrentVersion = nullptr;
+    RuntimeArray DrawSlots;  // of 16 component references
+    RuntimeText CurrentVersion;
     uintptr_t TrayWindow = 0;     // a window handle
     uintptr_t OldWindowProc = 0;  // a window procedure
     uintptr_t TrayCallback = 0;  // a routine taking one integer
-    TrayIconRecord* TrayIconData = nullptr;
+    std::unique_ptr<TrayIconRecord, FreeTrayIconRecord> TrayIconData;
     int32_t GameStartResult = 0;
     uintptr_t GameWindow = 0;  // a window handle
 };

@@ -28,14 +28,13 @@ void LogIn(const char* reply) {
     if (!FormLoaded(shop_login_window::kForm)) return;
     ProgramState& state = State();
     Owned account(ReadTextProperty(shop_login_window::kForm, shop_login_window::kAccountEdit, property::kContent));
-    rt::AssignText(&state.LoggedInAccount, account.text());
+    state.LoggedInAccount.reset(rt::CopyText(account.text()));
     std::string caption = std::string("已登录账号：") + account.text();
     WriteTextProperty(main_window::kForm, main_window::kAccountLabel, property::kCaption, caption.c_str());
     std::string message = std::string(account.text()) + "登陆成功";
     ShowMessage(message.c_str(), 0x40, "成功");
     void* roles = RoleNamesOf(reply);
-    rt::FreePointerArray(state.RoleNames);
-    state.RoleNames = roles;
+    state.RoleNames.reset(roles);
     Destroy(shop_login_window::kForm);
     LoadWindow(player_window::kForm, true);
 }

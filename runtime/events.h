@@ -32,6 +32,36 @@ enum WindowEvent : int32_t {
     kWindowClosing = 12,
 };
 
+// What the window's tray notice (kWindowTrayNotice) passes as its argument.
+enum TrayNoticeKind : uint32_t {
+    kTrayLeftClick = 1,
+    kTrayLeftDoubleClick = 2,
+    kTrayRightClick = 3,  // also the context-menu key
+};
+
+// Events of the other component types, numbered within each type; the
+// template binds handlers by these numbers.
+enum ButtonEvent : int32_t { kButtonClicked = 0 };
+enum CheckBoxEvent : int32_t { kCheckBoxClicked = 0 };  // after the check state toggled
+enum ImageButtonEvent : int32_t { kImageButtonClicked = 0 };
+enum MenuItemEvent : int32_t { kMenuItemClicked = 0 };
+enum TimerEvent : int32_t { kTimerElapsed = 0 };
+enum EditBoxEvent : int32_t {
+    kEditBoxChanged = 0,
+    kEditBoxSpin = 1,  // argument 1 up, -1 down
+};
+enum ComboBoxEvent : int32_t {
+    kComboBoxSelectionMade = 0,
+    kComboBoxEditChanged = 1,
+    kComboBoxDroppingDown = 2,
+    kComboBoxClosedUp = 3,
+    kComboBoxDoubleClicked = 4,
+};
+enum ClientEvent : int32_t {
+    kClientDataArrived = 0,
+    kClientConnectionClosed = 1,
+};
+
 // Common events every component may raise.
 constexpr int32_t kEventGotFocus = -7;
 constexpr int32_t kEventLostFocus = -8;

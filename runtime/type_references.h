@@ -10,6 +10,7 @@ namespace rt {
 
 // The core library (1).
 constexpr uint32_t kWindowTypeReference = ComponentTypeCode(1, 1);
+constexpr uint32_t kMenuItemTypeReference = ComponentTypeCode(1, 3);
 constexpr uint32_t kEditBoxTypeReference = ComponentTypeCode(1, 5);
 constexpr uint32_t kPictureBoxTypeReference = ComponentTypeCode(1, 6);
 constexpr uint32_t kLabelTypeReference = ComponentTypeCode(1, 10);

@@ -25,19 +25,14 @@ HBITMAP MakeBitmap(const pictures::PictureObject& picture, COLORREF blendColour)
     PreparedPicture pixels;
     if (!pixels.Flatten(picture, blendColour)) return nullptr;
     HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels.Width(), pixels.Height());
-    HDC memory = CreateCompatibleDC(screen);
+    ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, pixels.Width(), pixels.Height()));
+    ScopedMemoryDc memory(CreateCompatibleDC(screen));
     ReleaseDC(nullptr, screen);
-    if (!bitmap || !memory) {
-        if (bitmap) DeleteObject(bitmap);
-        if (memory) DeleteDC(memory);
-        return nullptr;
-    }
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    pixels.Draw(memory, 0, 0, pixels.Width(), pixels.Height());
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    return bitmap;
+    if (!bitmap || !memory) return nullptr;
+    HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+    pixels.Draw(memory.Get(), 0, 0, pixels.Width(), pixels.Height());
+    SelectObject(memory.Get(), old);
+    return bitmap.Take();
 }
 
 }  // namespace
@@ -49,24 +44,22 @@ bool ButtonPicture::Load(const Bytes& bytes, COLORREF blendColour) {
     if (pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture) != pictures::DecodeStatus::kOk)
         return false;
     if (picture.kind == pictures::PictureKind::Icon || picture.kind == pictures::PictureKind::Cursor)
-        icon_ = MakeIcon(picture);
+        icon_.Reset(MakeIcon(picture));
     else
-        bitmap_ = MakeBitmap(picture, blendColour);
+        bitmap_.Reset(MakeBitmap(picture, blendColour));
     return icon_ || bitmap_;
 }
 
 void ButtonPicture::Release() {
-    if (icon_) DestroyIcon(icon_);
-    if (bitmap_) DeleteObject(bitmap_);
-    icon_ = nullptr;
-    bitmap_ = nullptr;
+    icon_.Reset();
+    bitmap_.Reset();
 }
 
 DWORD ButtonPicture::Style() const { return icon_ ? BS_ICON : bitmap_ ? BS_BITMAP : 0; }
 
 void ButtonPicture::ShowOn(HWND button) const {
-    if (icon_) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_));
-    else if (bitmap_) SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_));
+    if (icon_) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_.Get()));
+    else if (bitmap_) SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.Get()));
 }
 
 DWORD ButtonAlignmentStyle(int horizontal, int vertical) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "components/common/scoped_gdi_win32.h"
 #include "components/properties/property_layout.h"
 
 namespace components {
@@ -11,11 +12,6 @@ namespace components {
 // An icon or cursor picture becomes an icon, any other picture a bitmap.
 class ButtonPicture {
 public:
-    ButtonPicture() = default;
-    ButtonPicture(const ButtonPicture&) = delete;
-    ButtonPicture& operator=(const ButtonPicture&) = delete;
-    ~ButtonPicture() { Release(); }
-
     // Decodes the bytes, blending translucent pixels against blendColour.
     // False, holding nothing, when they are no picture.
     bool Load(const Bytes& bytes, COLORREF blendColour);
@@ -26,8 +22,8 @@ public:
     void ShowOn(HWND button) const;
 
 private:
-    HICON icon_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
+    ScopedIcon icon_;
+    ScopedGdiObject<HBITMAP> bitmap_;
 };
 
 // BS_LEFT/BS_CENTER/BS_RIGHT with BS_TOP/BS_VCENTER/BS_BOTTOM for the

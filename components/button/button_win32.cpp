@@ -4,6 +4,7 @@
 #include "components/common/control_reflection_win32.h"
 #include "components/common/type_interface_win32.h"
 #include "components/properties/stored_property_access.h"
+#include "runtime/events.h"
 
 namespace components {
 namespace {
@@ -44,7 +45,7 @@ rt::ComponentObject* Button::Create(const rt::CreateParameters& p) {
 
 LRESULT Button::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kReflectedMessageBase + WM_COMMAND) {
-        if (HIWORD(wParam) == BN_CLICKED) Raise(0);
+        if (HIWORD(wParam) == BN_CLICKED) Raise(rt::kButtonClicked);
         return 0;
     }
     return StandardControl::HandleMessage(message, wParam, lParam);

@@ -4,6 +4,7 @@
 #include "components/common/control_reflection_win32.h"
 #include "components/common/type_interface_win32.h"
 #include "components/properties/stored_property_access.h"
+#include "runtime/events.h"
 
 namespace components {
 namespace {
@@ -53,7 +54,7 @@ rt::ComponentObject* CheckBox::Create(const rt::CreateParameters& p) {
 LRESULT CheckBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kReflectedMessageBase + WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) Raise(0);
+        if (HIWORD(wParam) == BN_CLICKED) Raise(rt::kCheckBoxClicked);
         return 0;
     case kReflectedMessageBase + WM_CTLCOLORSTATIC:
     case kReflectedMessageBase + WM_CTLCOLORBTN: return OnColour(reinterpret_cast<HDC>(wParam));

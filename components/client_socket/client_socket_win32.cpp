@@ -59,11 +59,11 @@ std::vector<uint8_t> ClientSocket::AllData() const {
 
 void ClientSocket::OnDataArrived(std::string& buffer) {
     receivedData_.swap(buffer);
-    rt::RaiseComponentEvent(formId_, unitId_, kEventDataArrived);
+    rt::RaiseComponentEvent(formId_, unitId_, rt::kClientDataArrived);
     receivedData_.clear();
 }
 
-void ClientSocket::OnClosed() { rt::RaiseComponentEvent(formId_, unitId_, kEventConnectionClosed); }
+void ClientSocket::OnClosed() { rt::RaiseComponentEvent(formId_, unitId_, rt::kClientConnectionClosed); }
 
 LRESULT ClientSocket::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kSocketNotify) return HandleNotification(wParam, lParam);

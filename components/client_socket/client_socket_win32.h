@@ -15,9 +15,6 @@
 
 namespace components {
 
-constexpr int32_t kEventDataArrived = 0;
-constexpr int32_t kEventConnectionClosed = 1;
-
 class ClientSocket : public SocketWindow, public ComponentWindow<ClientSocket>, public rt::ComponentObject {
 public:
     static ClientSocket* Create(const rt::CreateParameters& parameters);

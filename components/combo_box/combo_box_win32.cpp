@@ -110,7 +110,7 @@ LRESULT ComboBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kReflectedMessageBase + WM_CTLCOLOREDIT:
     case kReflectedMessageBase + WM_CTLCOLORLISTBOX:
     case kReflectedMessageBase + WM_CTLCOLORSTATIC: return OnColour(reinterpret_cast<HDC>(wParam));
-    case kSelectionMadeMessage: Raise(0); return 0;
+    case kSelectionMadeMessage: Raise(rt::kComboBoxSelectionMade); return 0;
     default: break;
     }
     return StandardControl::HandleMessage(message, wParam, lParam);
@@ -121,10 +121,10 @@ LRESULT ComboBox::OnCommand(WPARAM wParam) {
     case CBN_SELENDOK:
         if (programChanges_ == 0) PostMessageW(window_, kSelectionMadeMessage, 0, 0);
         break;
-    case CBN_EDITCHANGE: Raise(1); break;
-    case CBN_DROPDOWN: Raise(2); break;
-    case CBN_CLOSEUP: Raise(3); break;
-    case CBN_DBLCLK: Raise(4); break;
+    case CBN_EDITCHANGE: Raise(rt::kComboBoxEditChanged); break;
+    case CBN_DROPDOWN: Raise(rt::kComboBoxDroppingDown); break;
+    case CBN_CLOSEUP: Raise(rt::kComboBoxClosedUp); break;
+    case CBN_DBLCLK: Raise(rt::kComboBoxDoubleClicked); break;
     case CBN_SETFOCUS: Raise(rt::kEventGotFocus); break;
     case CBN_KILLFOCUS: Raise(rt::kEventLostFocus); break;
     default: break;

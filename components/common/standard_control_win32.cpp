@@ -19,9 +19,7 @@ StandardControl::StandardControl(const rt::CreateParameters& parameters)
     : ComponentWindow(parameters.formId, parameters.unitId), controlId_(parameters.controlId),
       parent_(parameters.parent) {}
 
-StandardControl::~StandardControl() {
-    if (ownedFont_) DeleteObject(ownedFont_);
-}
+StandardControl::~StandardControl() = default;
 
 bool StandardControl::CreateSystemControl(const wchar_t* className, DWORD exStyle, DWORD style,
                                           std::string_view text, int x, int y, int cx, int cy) {
@@ -79,11 +77,10 @@ void StandardControl::ApplyFont(const std::optional<rt::LogFont>& font) {
     HFONT created = CreateStoredFont(font);
     HFONT handle = created ? created : DefaultComponentFont();
     if (window_) SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
-    if (ownedFont_) DeleteObject(ownedFont_);  // only once the window no longer uses it
-    ownedFont_ = created;
+    ownedFont_.Reset(created);  // only once the window no longer uses the old one
 }
 
-HFONT StandardControl::Font() const { return ownedFont_ ? ownedFont_ : DefaultComponentFont(); }
+HFONT StandardControl::Font() const { return ownedFont_ ? ownedFont_.Get() : DefaultComponentFont(); }
 
 std::string StandardControl::Text() const { return rt::GbkFromWide(WideWindowText(window_)); }
 
@@ -118,18 +115,13 @@ void ApplyBorder(HWND window, int border) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
 }
 
-SolidBrush::~SolidBrush() {
-    if (brush_) DeleteObject(brush_);
-}
-
 HBRUSH SolidBrush::Get(COLORREF colour) {
-    if (brush_ && colour == colour_) return brush_;
+    if (brush_ && colour == colour_) return brush_.Get();
     HBRUSH made = CreateSolidBrush(colour);
-    if (!made) return brush_;
-    if (brush_) DeleteObject(brush_);
-    brush_ = made;
+    if (!made) return brush_.Get();
+    brush_.Reset(made);
     colour_ = colour;
-    return brush_;
+    return brush_.Get();
 }
 
 }  // namespace components

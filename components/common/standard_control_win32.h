@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "components/common/component_window_win32.h"
+#include "components/common/scoped_gdi_win32.h"
 #include "runtime/component_object_win32.h"
 #include "runtime/log_font.h"
 
@@ -66,7 +67,7 @@ private:
     bool Created(HWND window);
     bool SetUnitCursor(WPARAM wParam, LPARAM lParam) const;
 
-    HFONT ownedFont_ = nullptr;
+    ScopedGdiObject<HFONT> ownedFont_;
 };
 
 // The system colour for the default colour value (0xFF000000), else the value.
@@ -81,14 +82,10 @@ void ApplyBorder(HWND window, int border);
 // A solid brush of one colour, made again when the colour changes.
 class SolidBrush {
 public:
-    SolidBrush() = default;
-    SolidBrush(const SolidBrush&) = delete;
-    SolidBrush& operator=(const SolidBrush&) = delete;
-    ~SolidBrush();
     HBRUSH Get(COLORREF colour);
 
 private:
-    HBRUSH brush_ = nullptr;
+    ScopedGdiObject<HBRUSH> brush_;
     COLORREF colour_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include "components/common/type_interface_win32.h"
 #include "components/edit_box/password_char.h"
 #include "components/properties/stored_property_access.h"
+#include "runtime/events.h"
 #include "runtime/text_conversion_win32.h"
 
 namespace components {
@@ -189,7 +190,7 @@ LRESULT EditBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT EditBox::OnCommand(WPARAM wParam) {
-    if (HIWORD(wParam) == EN_CHANGE && !settingContent_) Raise(0);
+    if (HIWORD(wParam) == EN_CHANGE && !settingContent_) Raise(rt::kEditBoxChanged);
     return 0;
 }
 
@@ -197,7 +198,7 @@ LRESULT EditBox::OnSpinChange(const NMUPDOWN& change) {
     if (change.iDelta == 0) return 1;
     bool up = change.iDelta > 0;
     if (data_.SpinMode == kAutomaticSpin) StepSpin(up);
-    else Raise(1, {up ? 1u : static_cast<uint32_t>(-1)});
+    else Raise(rt::kEditBoxSpin, {up ? 1u : static_cast<uint32_t>(-1)});
     return 1;  // the spin keeps no position of its own
 }
 
@@ -226,7 +227,7 @@ void EditBox::SetContent(std::string_view content) {
     settingContent_ = true;
     SetText(content);
     settingContent_ = false;
-    Raise(0);  // once, whether or not the control reported the change itself
+    Raise(rt::kEditBoxChanged);  // once, whether or not the control reported the change itself
 }
 
 void EditBox::ApplyPasswordChar() {

@@ -1,6 +1,7 @@
 #include "components/image_button/image_button_painting_win32.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "components/image_button/image_button_layout.h"
 #include "components/pictures/picture_decoder.h"
@@ -21,9 +22,8 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 }
 
 void FrameSolid(HDC dc, const RECT& rect, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FrameRect(dc, &rect, brush);
-    DeleteObject(brush);
+    ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    FrameRect(dc, &rect, brush.Get());
 }
 
 // A one-pixel edge: topLeft along the top and left sides, bottomRight along
@@ -38,15 +38,13 @@ void EdgeLines(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
 
 void RoundedBackground(HDC dc, const RECT& rect, COLORREF corners, COLORREF fill) {
     FillSolid(dc, rect, corners);
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, kBlack);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(fill));
+    ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, kBlack));
+    HGDIOBJ oldBrush = SelectObject(dc, brush.Get());
+    HGDIOBJ oldPen = SelectObject(dc, pen.Get());
     RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, kRoundCorner, kRoundCorner);
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
-    DeleteObject(pen);
-    DeleteObject(brush);
 }
 
 struct States {
@@ -119,27 +117,6 @@ void PaintCaption(HDC dc, const RECT& area, const States& s, const ImageButtonLo
     DrawTextW(dc, text.c_str(), -1, &placed, kFlags);
 }
 
-// A memory device context with a bitmap selected, restored and freed on exit.
-class BitmapContext {
-public:
-    BitmapContext(HDC compatibleWith, HBITMAP bitmap) : dc_(CreateCompatibleDC(compatibleWith)) {
-        if (dc_) old_ = SelectObject(dc_, bitmap);
-    }
-    BitmapContext(const BitmapContext&) = delete;
-    BitmapContext& operator=(const BitmapContext&) = delete;
-    ~BitmapContext() {
-        if (!dc_) return;
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    HDC Get() const { return dc_; }
-    explicit operator bool() const { return dc_ != nullptr; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
-};
-
 }  // namespace
 
 bool ButtonStateImage::Build(const Bytes& bytes, uint32_t transparentColour, COLORREF blendColour) {
@@ -151,20 +128,12 @@ bool ButtonStateImage::Build(const Bytes& bytes, uint32_t transparentColour, COL
     PreparedPicture pixels;
     if (!pixels.Flatten(decoded, blendColour)) return false;
     const int width = pixels.Width(), height = pixels.Height();
-    HBITMAP picture = CreateTopDownBitmap(width, height);
-    HBITMAP mask = CreateBitmap(width, height, 1, 1, nullptr);
-    if (!picture || !mask) {
-        if (picture) DeleteObject(picture);
-        if (mask) DeleteObject(mask);
-        return false;
-    }
+    ScopedGdiObject<HBITMAP> picture(CreateTopDownBitmap(width, height));
+    ScopedGdiObject<HBITMAP> mask(CreateBitmap(width, height, 1, 1, nullptr));
+    if (!picture || !mask) return false;
     {
-        BitmapContext pictureDc(nullptr, picture), maskDc(nullptr, mask);
-        if (!pictureDc || !maskDc) {
-            DeleteObject(picture);
-            DeleteObject(mask);
-            return false;
-        }
+        SelectedBitmap pictureDc(nullptr, picture.Get()), maskDc(nullptr, mask.Get());
+        if (!pictureDc || !maskDc) return false;
         pixels.Draw(pictureDc.Get(), 0, 0, width, height);
         COLORREF key = transparentColour == kDefaultColour ? GetPixel(pictureDc.Get(), 0, 0)
                                                            : static_cast<COLORREF>(transparentColour & 0x00FFFFFF);
@@ -177,23 +146,22 @@ bool ButtonStateImage::Build(const Bytes& bytes, uint32_t transparentColour, COL
         BitBlt(pictureDc.Get(), 0, 0, width, height, maskDc.Get(), 0, 0, SRCAND);
         GdiFlush();
     }
-    picture_ = picture;
-    mask_ = mask;
+    picture_ = std::move(picture);
+    mask_ = std::move(mask);
     width_ = width;
     height_ = height;
     return true;
 }
 
 void ButtonStateImage::Release() {
-    if (picture_) DeleteObject(picture_);
-    if (mask_) DeleteObject(mask_);
-    picture_ = mask_ = nullptr;
+    picture_.Reset();
+    mask_.Reset();
     width_ = height_ = 0;
 }
 
 void ButtonStateImage::DrawTransparent(HDC target, int x, int y) const {
     if (!picture_) return;
-    BitmapContext pictureDc(target, picture_), maskDc(target, mask_);
+    SelectedBitmap pictureDc(target, picture_.Get()), maskDc(target, mask_.Get());
     if (!pictureDc || !maskDc) return;
     COLORREF oldText = SetTextColor(target, kBlack);
     COLORREF oldBack = SetBkColor(target, kWhite);
@@ -206,23 +174,20 @@ void ButtonStateImage::DrawTransparent(HDC target, int x, int y) const {
 void ButtonStateImage::DrawDisabled(HDC target, int x, int y) const {
     if (!picture_) return;
     // The embossing takes white pixels as empty, so the transparent ones turn white first.
-    HBITMAP composed = CreateTopDownBitmap(width_, height_);
+    ScopedGdiObject<HBITMAP> composed(CreateTopDownBitmap(width_, height_));
     if (!composed) return;
     {
-        BitmapContext composedDc(target, composed), pictureDc(target, picture_), maskDc(target, mask_);
-        if (!composedDc || !pictureDc || !maskDc) {
-            DeleteObject(composed);
-            return;
-        }
+        SelectedBitmap composedDc(target, composed.Get()), pictureDc(target, picture_.Get()),
+            maskDc(target, mask_.Get());
+        if (!composedDc || !pictureDc || !maskDc) return;
         BitBlt(composedDc.Get(), 0, 0, width_, height_, pictureDc.Get(), 0, 0, SRCCOPY);
         SetTextColor(composedDc.Get(), kBlack);
         SetBkColor(composedDc.Get(), kWhite);
         BitBlt(composedDc.Get(), 0, 0, width_, height_, maskDc.Get(), 0, 0, SRCPAINT);
         GdiFlush();
     }
-    DrawStateW(target, nullptr, nullptr, reinterpret_cast<LPARAM>(composed), 0, x, y, width_, height_,
+    DrawStateW(target, nullptr, nullptr, reinterpret_cast<LPARAM>(composed.Get()), 0, x, y, width_, height_,
                DST_BITMAP | DSS_DISABLED);
-    DeleteObject(composed);
 }
 
 void PaintImageButton(HDC dc, const RECT& client, UINT itemState, const ImageButtonLook& look) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "components/common/scoped_gdi_win32.h"
 #include "components/properties/property_layout.h"
 
 namespace components {
@@ -16,11 +17,6 @@ namespace components {
 // One state picture of the image button.
 class ButtonStateImage {
 public:
-    ButtonStateImage() = default;
-    ButtonStateImage(const ButtonStateImage&) = delete;
-    ButtonStateImage& operator=(const ButtonStateImage&) = delete;
-    ~ButtonStateImage() { Release(); }
-
     // Decodes the picture (translucent pixels blended against blendColour)
     // and masks every pixel of the transparent colour; kDefaultColour takes
     // the colour of the top-left pixel. False, holding nothing, when the
@@ -28,7 +24,7 @@ public:
     bool Build(const Bytes& picture, uint32_t transparentColour, COLORREF blendColour);
     void Release();
 
-    bool Ready() const { return picture_ != nullptr; }
+    bool Ready() const { return static_cast<bool>(picture_); }
     int Width() const { return width_; }
     int Height() const { return height_; }
 
@@ -38,8 +34,8 @@ public:
     void DrawDisabled(HDC target, int x, int y) const;
 
 private:
-    HBITMAP picture_ = nullptr;  // 32-bit, transparent pixels black
-    HBITMAP mask_ = nullptr;     // 1 where transparent
+    ScopedGdiObject<HBITMAP> picture_;  // 32-bit, transparent pixels black
+    ScopedGdiObject<HBITMAP> mask_;     // 1 where transparent
     int width_ = 0, height_ = 0;
 };
 

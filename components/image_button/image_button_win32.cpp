@@ -5,6 +5,7 @@
 #include "components/common/type_interface_win32.h"
 #include "components/properties/stored_property_access.h"
 #include "components/sounds/button_sounds_win32.h"
+#include "runtime/events.h"
 #include "runtime/text_conversion_win32.h"
 
 namespace components {
@@ -121,19 +122,16 @@ void ImageButton::OnDrawItem(const DRAWITEMSTRUCT& item) const {
     if (width <= 0 || height <= 0) return;
     ImageButtonLook look = Look();
     // Painted off screen first so that hovering does not flicker.
-    HDC memory = CreateCompatibleDC(item.hDC);
-    HBITMAP bitmap = memory ? CreateCompatibleBitmap(item.hDC, width, height) : nullptr;
+    ScopedMemoryDc memory(CreateCompatibleDC(item.hDC));
+    ScopedGdiObject<HBITMAP> bitmap(memory ? CreateCompatibleBitmap(item.hDC, width, height) : nullptr);
     if (!bitmap) {
-        if (memory) DeleteDC(memory);
         PaintImageButton(item.hDC, target, item.itemState, look);
         return;
     }
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    PaintImageButton(memory, RECT{0, 0, width, height}, item.itemState, look);
-    BitBlt(item.hDC, target.left, target.top, width, height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+    PaintImageButton(memory.Get(), RECT{0, 0, width, height}, item.itemState, look);
+    BitBlt(item.hDC, target.left, target.top, width, height, memory.Get(), 0, 0, SRCCOPY);
+    SelectObject(memory.Get(), old);
 }
 
 void ImageButton::OnClicked() {
@@ -143,7 +141,7 @@ void ImageButton::OnClicked() {
         data_.Checked = !data_.Checked;
         Repaint();
     }
-    Raise(0);
+    Raise(rt::kImageButtonClicked);
 }
 
 void ImageButton::OnMouseMove(WPARAM wParam) {

@@ -5,6 +5,7 @@
 #include "components/common/component_types_win32.h"
 #include "components/common/component_window_class_win32.h"
 #include "components/common/effect_text_win32.h"
+#include "components/common/scoped_gdi_win32.h"
 #include "components/common/type_interface_win32.h"
 #include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_drawing_win32.h"
@@ -61,15 +62,12 @@ bool Intersects(const RECT& a, const RECT& b) {
 
 // A 32-bit top-down bitmap for one gradient tile.
 struct TileBitmap {
-    HBITMAP bitmap = nullptr;
+    components::ScopedGdiObject<HBITMAP> bitmap;
     uint32_t* pixels = nullptr;
     TileBitmap() {
         uint8_t* bits = nullptr;
-        bitmap = components::CreateTopDownBitmap(kGradientTile, kGradientTile, &bits);
+        bitmap.Reset(components::CreateTopDownBitmap(kGradientTile, kGradientTile, &bits));
         pixels = reinterpret_cast<uint32_t*>(bits);
-    }
-    ~TileBitmap() {
-        if (bitmap) DeleteObject(bitmap);
     }
 };
 
@@ -119,21 +117,19 @@ void Label::Paint() {
         RECT client;
         GetClientRect(window_, &client);
         // Drawn off screen first: the effects draw the text twice.
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1),
-                                                         std::max<LONG>(client.bottom, 1))
-                                : nullptr;
+        ScopedMemoryDc memory(CreateCompatibleDC(dc));
+        ScopedGdiObject<HBITMAP> bitmap(
+            memory ? CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1))
+                   : nullptr);
         if (bitmap) {
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            PaintInto(memory, client, clip);
-            BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, memory, clip.left,
+            HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+            PaintInto(memory.Get(), client, clip);
+            BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, memory.Get(), clip.left,
                    clip.top, SRCCOPY);
-            SelectObject(memory, old);
-            DeleteObject(bitmap);
+            SelectObject(memory.Get(), old);
         } else {
             PaintInto(dc, client, clip);
         }
-        if (memory) DeleteDC(memory);
     }
     EndPaint(window_, &paint);
 }
@@ -149,19 +145,18 @@ void Label::PaintInto(HDC dc, const RECT& client, const RECT& clip) {
     }
     RECT area;
     if (IntersectRect(&area, &inner, &clip)) {
-        HRGN rest = CreateRectRgnIndirect(&area);
+        ScopedGdiObject<HRGN> rest(CreateRectRgnIndirect(&area));
         int saved = SaveDC(dc);
         IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
         GradientStops gradient;
-        bool pictured = PaintPicture(dc, inner, area, rest);
+        bool pictured = PaintPicture(dc, inner, area, rest.Get());
         if (!pictured && data_.GradientStyle >= 1 &&
             MakeGradientStops(data_.GradientColor1, data_.GradientColor2, data_.GradientColor3, &gradient)) {
             PaintGradient(dc, inner, area, gradient);
-            SetRectRgn(rest, 0, 0, 0, 0);
+            SetRectRgn(rest.Get(), 0, 0, 0, 0);
         }
-        FillRgn(dc, rest, DcBrush(dc, BackColour()));
+        FillRgn(dc, rest.Get(), DcBrush(dc, BackColour()));
         RestoreDC(dc, saved);
-        DeleteObject(rest);
     }
     PaintCaption(dc, inner);
 }
@@ -190,9 +185,9 @@ bool Label::PaintPicture(HDC dc, const RECT& area, const RECT& clip, HRGN rest) 
 // Computed per pixel of the whole area and drawn in tiles of at most 50 × 50.
 void Label::PaintGradient(HDC dc, const RECT& area, const RECT& clip, const GradientStops& stops) const {
     TileBitmap tile;
-    HDC tileDc = tile.bitmap ? CreateCompatibleDC(dc) : nullptr;
+    ScopedMemoryDc tileDc(tile.bitmap ? CreateCompatibleDC(dc) : nullptr);
     if (!tileDc) return;
-    HGDIOBJ old = SelectObject(tileDc, tile.bitmap);
+    HGDIOBJ old = SelectObject(tileDc.Get(), tile.bitmap.Get());
     int width = area.right - area.left, height = area.bottom - area.top;
     for (int top = 0; top < height; top += kGradientTile) {
         for (int left = 0; left < width; left += kGradientTile) {
@@ -205,11 +200,10 @@ void Label::PaintGradient(HDC dc, const RECT& area, const RECT& clip, const Grad
                     row[x] = DibPixel(GradientPixel(data_.GradientStyle, stops, left + x, top + y, width, height));
             }
             GdiFlush();
-            BitBlt(dc, place.left, place.top, tileWidth, tileHeight, tileDc, 0, 0, SRCCOPY);
+            BitBlt(dc, place.left, place.top, tileWidth, tileHeight, tileDc.Get(), 0, 0, SRCCOPY);
         }
     }
-    SelectObject(tileDc, old);
-    DeleteDC(tileDc);
+    SelectObject(tileDc.Get(), old);
 }
 
 // The label paints its caption itself; its window text carries it too, so

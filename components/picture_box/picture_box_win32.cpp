@@ -6,6 +6,7 @@
 #include "components/common/component_types_win32.h"
 #include "components/common/component_window_class_win32.h"
 #include "components/common/control_reflection_win32.h"
+#include "components/common/scoped_gdi_win32.h"
 #include "components/common/type_interface_win32.h"
 #include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_placement.h"
@@ -28,21 +29,17 @@ const rt::PropertyDescriptor kProperties[kPictureBoxPropertyCount] = {
 class OffScreen {
 public:
     OffScreen(HDC target, int width, int height) : dc_(CreateCompatibleDC(target)) {
-        bitmap_ = dc_ ? CreateCompatibleBitmap(target, width, height) : nullptr;
-        if (bitmap_) old_ = SelectObject(dc_, bitmap_);
+        if (dc_) bitmap_.Reset(CreateCompatibleBitmap(target, width, height));
+        if (bitmap_) old_ = SelectObject(dc_.Get(), bitmap_.Get());
     }
     ~OffScreen() {
-        if (bitmap_) {
-            SelectObject(dc_, old_);
-            DeleteObject(bitmap_);
-        }
-        if (dc_) DeleteDC(dc_);
+        if (bitmap_) SelectObject(dc_.Get(), old_);  // before the members free both
     }
-    HDC Get() const { return bitmap_ ? dc_ : nullptr; }
+    HDC Get() const { return bitmap_ ? dc_.Get() : nullptr; }
 
 private:
-    HDC dc_;
-    HBITMAP bitmap_ = nullptr;
+    ScopedMemoryDc dc_;
+    ScopedGdiObject<HBITMAP> bitmap_;
     HGDIOBJ old_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "components/pictures/picture_drawing_win32.h"
 
+#include "components/common/scoped_gdi_win32.h"
 #include "components/pictures/picture_placement.h"
 
 namespace components {
@@ -11,10 +12,9 @@ void Cover(HDC dc, const PreparedPicture& picture, const RECT& place, HRGN uncov
         FillRect(dc, &place, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
     picture.Draw(dc, place.left, place.top, place.right - place.left, place.bottom - place.top);
-    HRGN covered = CreateRectRgnIndirect(&place);
+    ScopedGdiObject<HRGN> covered(CreateRectRgnIndirect(&place));
     if (!covered) return;
-    CombineRgn(uncovered, uncovered, covered, RGN_DIFF);
-    DeleteObject(covered);
+    CombineRgn(uncovered, uncovered, covered.Get(), RGN_DIFF);
 }
 
 pictures::Area AreaOf(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }

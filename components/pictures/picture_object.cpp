@@ -15,17 +15,12 @@ PictureObject& PictureObject::operator=(PictureObject&& other) noexcept {
     pixels = std::move(other.pixels);
     iconImage = std::move(other.iconImage);
     animation = std::move(other.animation);
-    icon = std::exchange(other.icon, nullptr);
-    destroyIcon = std::exchange(other.destroyIcon, nullptr);
     return *this;
 }
 
 PictureObject::~PictureObject() { Clear(); }
 
 void PictureObject::Clear() {
-    if (icon && destroyIcon) destroyIcon(icon);
-    icon = nullptr;
-    destroyIcon = nullptr;
     kind = PictureKind::None;
     width = height = 0;
     std::vector<uint8_t>().swap(pixels);

@@ -1,4 +1,6 @@
-// A decoded picture: its kind, size and pixels in the kind's layout.
+// A decoded picture: its kind, size and pixels in the kind's layout. The
+// system's icon of an icon picture is made from iconImage, and owned, by the
+// code that draws it (PreparedPicture).
 #pragma once
 
 #include <cstdint>
@@ -20,10 +22,6 @@ struct PictureObject {
     std::vector<uint8_t> pixels;                // layout by kind; empty for icons and cursors
     IconImage iconImage;                        // kinds Icon and Cursor
     std::unique_ptr<GifAnimation> animation;    // a GIF with more than one frame
-    // The system's icon, made later from iconImage by the code that draws it;
-    // destroyIcon releases it with the object.
-    void* icon = nullptr;
-    void (*destroyIcon)(void* icon) = nullptr;
 
     PictureObject() = default;
     PictureObject(PictureObject&& other) noexcept;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "components/common/scoped_gdi_win32.h"
 #include "components/pictures/indexed_layout.h"
 #include "components/pictures/pcx_reader.h"
 #include "components/pictures/picture_blend.h"
@@ -132,18 +133,15 @@ bool FillFromBgra(const PictureObject& picture, uint8_t* target, COLORREF blendC
 }
 
 bool FillFromIcon(const PictureObject& picture, HBITMAP bitmap, uint8_t* target, COLORREF blendColour) {
-    HICON icon = CreatePictureIcon(picture);
+    ScopedIcon icon(CreatePictureIcon(picture));
     if (!icon) return false;
     size_t count = static_cast<size_t>(picture.width) * picture.height;
     for (size_t i = 0; i < count; ++i)
         SetPixel32(target + i * 4, GetBValue(blendColour), GetGValue(blendColour), GetRValue(blendColour));
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    DrawIconEx(dc, 0, 0, icon, static_cast<int>(picture.width), static_cast<int>(picture.height), 0, nullptr, DI_NORMAL);
+    SelectedBitmap dc(nullptr, bitmap);
+    DrawIconEx(dc.Get(), 0, 0, icon.Get(), static_cast<int>(picture.width), static_cast<int>(picture.height), 0,
+               nullptr, DI_NORMAL);
     GdiFlush();
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DestroyIcon(icon);
     return true;
 }
 
@@ -165,24 +163,6 @@ public:
 private:
     HDC target_;
     COLORREF text_, back_;
-};
-
-// A memory context holding a bitmap for the duration of a draw.
-class SelectedBitmap {
-public:
-    SelectedBitmap(HDC compatibleWith, HBITMAP bitmap) : dc_(CreateCompatibleDC(compatibleWith)) {
-        if (dc_) old_ = SelectObject(dc_, bitmap);
-    }
-    ~SelectedBitmap() {
-        if (!dc_) return;
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
 };
 
 class StretchModeScope {
@@ -240,8 +220,8 @@ PreparedPicture::PreparedPicture(PreparedPicture&& other) noexcept { *this = std
 PreparedPicture& PreparedPicture::operator=(PreparedPicture&& other) noexcept {
     if (this == &other) return *this;
     Release();
-    bitmap_ = std::exchange(other.bitmap_, nullptr);
-    icon_ = std::exchange(other.icon_, nullptr);
+    bitmap_ = std::move(other.bitmap_);
+    icon_ = std::move(other.icon_);
     monochrome_ = std::exchange(other.monochrome_, false);
     flattened_ = std::exchange(other.flattened_, false);
     width_ = std::exchange(other.width_, 0);
@@ -255,19 +235,19 @@ bool PreparedPicture::Prepare(HDC dc, const PictureObject& picture, COLORREF ble
     try {
         switch (picture.kind) {
         case PictureKind::Icon:
-        case PictureKind::Cursor: icon_ = CreatePictureIcon(picture); break;
+        case PictureKind::Cursor: icon_.Reset(CreatePictureIcon(picture)); break;
         case PictureKind::Jpeg:
-        case PictureKind::Bitmap: bitmap_ = FromBgrRows(dc, picture); break;
+        case PictureKind::Bitmap: bitmap_.Reset(FromBgrRows(dc, picture)); break;
         case PictureKind::Gif:
-        case PictureKind::Pcx256: bitmap_ = FromIndexedLayout(dc, picture); break;
+        case PictureKind::Pcx256: bitmap_.Reset(FromIndexedLayout(dc, picture)); break;
         case PictureKind::PcxMonochrome:
-            bitmap_ = FromMonochromeRows(picture);
+            bitmap_.Reset(FromMonochromeRows(picture));
             monochrome_ = true;
             break;
         case PictureKind::Png:
             if (picture.pixels.size() / 4 / picture.width >= picture.height)
-                bitmap_ = FromBgra(dc, picture.pixels.data(), static_cast<int>(picture.width),
-                                   static_cast<int>(picture.height), blendColour);
+                bitmap_.Reset(FromBgra(dc, picture.pixels.data(), static_cast<int>(picture.width),
+                                       static_cast<int>(picture.height), blendColour));
             break;
         case PictureKind::None: break;
         }
@@ -287,11 +267,9 @@ bool PreparedPicture::Flatten(const PictureObject& picture, COLORREF blendColour
     Release();
     if (picture.Empty() || !DrawableSize(picture.width, picture.height)) return false;
     uint8_t* pixels = nullptr;
-    HBITMAP bitmap = CreateTopDownBitmap(static_cast<int>(picture.width), static_cast<int>(picture.height), &pixels);
-    if (!bitmap || !pixels) {
-        if (bitmap) DeleteObject(bitmap);
-        return false;
-    }
+    ScopedGdiObject<HBITMAP> bitmap(
+        CreateTopDownBitmap(static_cast<int>(picture.width), static_cast<int>(picture.height), &pixels));
+    if (!bitmap || !pixels) return false;
     bool filled = false;
     switch (picture.kind) {
     case PictureKind::Jpeg:
@@ -301,14 +279,11 @@ bool PreparedPicture::Flatten(const PictureObject& picture, COLORREF blendColour
     case PictureKind::PcxMonochrome: filled = FillFromMonochrome(picture, pixels); break;
     case PictureKind::Png: filled = FillFromBgra(picture, pixels, blendColour); break;
     case PictureKind::Icon:
-    case PictureKind::Cursor: filled = FillFromIcon(picture, bitmap, pixels, blendColour); break;
+    case PictureKind::Cursor: filled = FillFromIcon(picture, bitmap.Get(), pixels, blendColour); break;
     case PictureKind::None: break;
     }
-    if (!filled) {
-        DeleteObject(bitmap);
-        return false;
-    }
-    bitmap_ = bitmap;
+    if (!filled) return false;
+    bitmap_ = std::move(bitmap);
     flattened_ = true;
     width_ = static_cast<int>(picture.width);
     height_ = static_cast<int>(picture.height);
@@ -319,9 +294,9 @@ bool PreparedPicture::PrepareBgra(HDC dc, const uint8_t* pixels, int width, int 
     Release();
     if (!dc || !pixels || width <= 0 || height <= 0) return false;
     try {
-        bitmap_ = FromBgra(dc, pixels, width, height, blendColour);
+        bitmap_.Reset(FromBgra(dc, pixels, width, height, blendColour));
     } catch (const std::bad_alloc&) {
-        bitmap_ = nullptr;
+        bitmap_.Reset();
     }
     if (!bitmap_) return false;
     width_ = width;
@@ -330,10 +305,8 @@ bool PreparedPicture::PrepareBgra(HDC dc, const uint8_t* pixels, int width, int 
 }
 
 void PreparedPicture::Release() {
-    if (bitmap_) DeleteObject(bitmap_);
-    if (icon_) DestroyIcon(icon_);
-    bitmap_ = nullptr;
-    icon_ = nullptr;
+    bitmap_.Reset();
+    icon_.Reset();
     monochrome_ = false;
     flattened_ = false;
     width_ = height_ = 0;
@@ -345,7 +318,7 @@ void PreparedPicture::Draw(HDC target, int x, int y, int width, int height, int3
     if (height == -1) height = height_;
     if (width <= 0 || height <= 0) return;
     if (icon_) {
-        DrawIconEx(target, x, y, icon_, width, height, 0, nullptr, DI_NORMAL);
+        DrawIconEx(target, x, y, icon_.Get(), width, height, 0, nullptr, DI_NORMAL);
         return;
     }
     if (rasterOperation < 0) {
@@ -353,7 +326,7 @@ void PreparedPicture::Draw(HDC target, int x, int y, int width, int height, int3
                         static_cast<COLORREF>(-static_cast<int64_t>(rasterOperation)) & 0x00FFFFFF);
         return;
     }
-    SelectedBitmap source(target, bitmap_);
+    SelectedBitmap source(target, bitmap_.Get());
     if (!source.Get()) return;
     MonochromeColours colours(target);
     const auto operation = static_cast<DWORD>(rasterOperation);
@@ -373,15 +346,12 @@ void PreparedPicture::DrawTransparent(HDC target, int x, int y, int width, int h
     if (width == -1) width = width_;
     if (height == -1) height = height_;
     if (width <= 0 || height <= 0) return;
-    HBITMAP mask = CreateBitmap(width_, height_, 1, 1, nullptr);
+    ScopedGdiObject<HBITMAP> mask(CreateBitmap(width_, height_, 1, 1, nullptr));
     if (!mask) return;
     {
-        SelectedBitmap source(target, bitmap_);
-        SelectedBitmap maskDc(target, mask);
-        if (!source.Get() || !maskDc.Get()) {
-            DeleteObject(mask);
-            return;
-        }
+        SelectedBitmap source(target, bitmap_.Get());
+        SelectedBitmap maskDc(target, mask.Get());
+        if (!source.Get() || !maskDc.Get()) return;
         // Mask bits are 1 where the picture has the transparent colour.
         if (monochrome_) {
             DWORD operation = transparent == RGB(255, 255, 255) ? SRCCOPY
@@ -400,7 +370,6 @@ void PreparedPicture::DrawTransparent(HDC target, int x, int y, int width, int h
         StretchBlt(target, x, y, width, height, maskDc.Get(), 0, 0, width_, height_, SRCAND);
         StretchBlt(target, x, y, width, height, source.Get(), 0, 0, width_, height_, SRCINVERT);
     }
-    DeleteObject(mask);
 }
 
 }  // namespace components

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "components/common/scoped_gdi_win32.h"
 #include "components/pictures/picture_object.h"
 
 namespace components {
@@ -50,8 +51,8 @@ public:
     bool Flatten(const pictures::PictureObject& picture, COLORREF blendColour);
     void Release();
 
-    bool Ready() const { return bitmap_ != nullptr || icon_ != nullptr; }
-    bool IsIcon() const { return icon_ != nullptr; }
+    bool Ready() const { return bitmap_ || icon_; }
+    bool IsIcon() const { return static_cast<bool>(icon_); }
     int Width() const { return width_; }
     int Height() const { return height_; }
 
@@ -65,8 +66,8 @@ public:
     void DrawTransparent(HDC target, int x, int y, int width, int height, COLORREF transparent) const;
 
 private:
-    HBITMAP bitmap_ = nullptr;
-    HICON icon_ = nullptr;
+    ScopedGdiObject<HBITMAP> bitmap_;
+    ScopedIcon icon_;
     bool monochrome_ = false;
     bool flattened_ = false;
     int width_ = 0, height_ = 0;

@@ -39,7 +39,7 @@ LRESULT TimerComponent::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_TIMER: {
         LRESULT result = Default(message, wParam, lParam);
-        if (wParam == kTimerId) rt::RaiseComponentEvent(formId_, unitId_, 0);
+        if (wParam == kTimerId) rt::RaiseComponentEvent(formId_, unitId_, rt::kTimerElapsed);
         return result;
     }
     case WM_DESTROY: Stop(); break;

@@ -70,14 +70,10 @@ TransparentLabel* TransparentLabel::Create(const rt::CreateParameters& p) {
     return label;
 }
 
-TransparentLabel::~TransparentLabel() {
-    if (font_) DeleteObject(font_);
-}
+TransparentLabel::~TransparentLabel() = default;
 
 void TransparentLabel::ApplyFont() {
-    HFONT font = CreateStoredFont(data_.font);
-    if (font_) DeleteObject(font_);
-    font_ = font;
+    font_.Reset(CreateStoredFont(data_.font));
 }
 
 LRESULT TransparentLabel::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -99,7 +95,7 @@ LRESULT TransparentLabel::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_SETFOCUS: rt::RaiseComponentEvent(formId_, unitId_, rt::kEventGotFocus); return 0;
     case WM_KILLFOCUS: rt::RaiseComponentEvent(formId_, unitId_, rt::kEventLostFocus); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_ ? font_ : DefaultComponentFont());
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_ ? font_.Get() : DefaultComponentFont());
     default: break;
     }
     return Default(message, wParam, lParam);
@@ -109,7 +105,7 @@ void TransparentLabel::Paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
     if (!data_.caption.empty()) {
-        HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : DefaultComponentFont());
+        HGDIOBJ oldFont = SelectObject(dc, font_ ? font_.Get() : DefaultComponentFont());
         int oldMode = SetBkMode(dc, TRANSPARENT);
         RECT client;
         GetClientRect(window_, &client);

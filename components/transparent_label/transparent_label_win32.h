@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "components/common/component_window_win32.h"
+#include "components/common/scoped_gdi_win32.h"
 #include "components/transparent_label/transparent_label_data.h"
 #include "runtime/component_object_win32.h"
 
@@ -40,7 +41,7 @@ private:
     void ApplyFont();
 
     TransparentLabelData data_;
-    HFONT font_ = nullptr;  // owned; null: the default font
+    ScopedGdiObject<HFONT> font_;  // null: the default font
 };
 
 }  // namespace components

@@ -73,9 +73,6 @@ WindowComponent* WindowComponent::Create(const rt::CreateParameters& parameters)
 
 WindowComponent::~WindowComponent() {
     music_.Stop();
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
-    if (shapeRegion_) DeleteObject(shapeRegion_);
 }
 
 bool WindowComponent::CreateWindowFor(const rt::CreateParameters& p) {
@@ -166,10 +163,8 @@ void WindowComponent::ApplyIcons() {
                                 GetSystemMetrics(SM_CYSMICON));
     SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big ? big : DefaultProgramIcon()));
     SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small : DefaultProgramIcon()));
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
-    bigIcon_ = big;
-    smallIcon_ = small;
+    bigIcon_.Reset(big);
+    smallIcon_.Reset(small);
 }
 
 void WindowComponent::ApplyShape() {
@@ -177,13 +172,12 @@ void WindowComponent::ApplyShape() {
     GetWindowRect(window_, &rect);
     HRGN region = CreateShapeRegion(data_.shape, rect.right - rect.left, rect.bottom - rect.top);
     if (shapeRegion_) {
-        DeleteObject(shapeRegion_);
-        shapeRegion_ = nullptr;
+        shapeRegion_.Reset();
         if (!region) SetWindowRgn(window_, nullptr, TRUE);
     }
     if (!region) return;
-    shapeRegion_ = CreateRectRgn(0, 0, 0, 0);
-    CombineRgn(shapeRegion_, region, nullptr, RGN_COPY);
+    shapeRegion_.Reset(CreateRectRgn(0, 0, 0, 0));
+    CombineRgn(shapeRegion_.Get(), region, nullptr, RGN_COPY);
     SetWindowRgn(window_, region, TRUE);  // the system owns this one
 }
 
@@ -445,17 +439,17 @@ LRESULT WindowComponent::OnCommand(WPARAM wParam, LPARAM lParam) {
     rt::Form* form = rt::FindForm(formId_);
     uint32_t position = id - kFirstMenuCommand;
     if (form && position < form->units.UnitCount())
-        rt::RaiseComponentEvent(formId_, form->units.UnitId(position), 0);
+        rt::RaiseComponentEvent(formId_, form->units.UnitId(position), rt::kMenuItemClicked);
     return 0;
 }
 
 void WindowComponent::OnTrayNotice(LPARAM lParam) {
     uint32_t kind = 0;
     switch (static_cast<UINT>(lParam)) {
-    case WM_LBUTTONUP: kind = 1; break;
-    case WM_LBUTTONDBLCLK: kind = 2; break;
+    case WM_LBUTTONUP: kind = rt::kTrayLeftClick; break;
+    case WM_LBUTTONDBLCLK: kind = rt::kTrayLeftDoubleClick; break;
     case WM_RBUTTONUP:
-    case WM_CONTEXTMENU: kind = 3; break;
+    case WM_CONTEXTMENU: kind = rt::kTrayRightClick; break;
     default: return;
     }
     Raise(rt::kWindowTrayNotice, {kind});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "components/common/component_window_win32.h"
+#include "components/common/scoped_gdi_win32.h"
 #include "components/pictures/picture_drawing_win32.h"
 #include "components/pictures/picture_object.h"
 #include "components/sounds/background_music_win32.h"
@@ -101,9 +102,9 @@ private:
     PreparedPicture backgroundPicture_;
     enum class PictureState { NotDecoded, Ready, Failed } pictureState_ = PictureState::NotDecoded;
 
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
-    HRGN shapeRegion_ = nullptr;
+    ScopedIcon bigIcon_;
+    ScopedIcon smallIcon_;
+    ScopedGdiObject<HRGN> shapeRegion_;
     HWND savedFocus_ = nullptr;
     HFONT font_ = nullptr;  // not owned: the default component font
     bool activatedOnce_ = false;

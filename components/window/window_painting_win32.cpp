@@ -1,5 +1,6 @@
 // The window's background: its picture in one of four modes, and BackColor
 // wherever the picture leaves the update area uncovered.
+#include "components/common/scoped_gdi_win32.h"
 #include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_drawing_win32.h"
 #include "components/pictures/picture_placement.h"
@@ -51,18 +52,17 @@ void WindowComponent::PaintBackground(HDC dc) {
     if (GetClipBox(dc, &update) == NULLREGION) return;
     RECT client;
     GetClientRect(window_, &client);
-    HRGN remaining = CreateRectRgnIndirect(&update);
+    ScopedGdiObject<HRGN> remaining(CreateRectRgnIndirect(&update));
     if (EnsurePicture()) {
         // Modes beyond centred are stretched.
         int mode = data_.PictureMode >= pictures::kBackgroundTopLeft && data_.PictureMode <= pictures::kBackgroundCentred
                        ? data_.PictureMode
                        : pictures::kBackgroundStretched;
-        PlaceBackgroundPicture(dc, backgroundPicture_, mode, client, update, remaining, ResolvedColour(data_.BackColor));
+        PlaceBackgroundPicture(dc, backgroundPicture_, mode, client, update, remaining.Get(),
+                               ResolvedColour(data_.BackColor));
     }
-    HBRUSH brush = CreateSolidBrush(ResolvedColour(data_.BackColor));
-    FillRgn(dc, remaining, brush);
-    DeleteObject(brush);
-    DeleteObject(remaining);
+    ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(ResolvedColour(data_.BackColor)));
+    FillRgn(dc, remaining.Get(), brush.Get());
 }
 
 }  // namespace components

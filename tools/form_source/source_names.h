@@ -9,9 +9,6 @@
 
 namespace formsource {
 
-constexpr uint32_t TypeReference(uint32_t library, uint32_t index) { return library << 16 | index; }
-constexpr uint32_t kMenuItemType = TypeReference(1, 3);
-
 // `window`, `edit_box`, ..., or "L:I" for a type without a name.
 std::optional<uint32_t> ParseTypeName(std::string_view name);
 std::string TypeName(uint32_t typeReference);

@@ -1,7 +1,10 @@
-#include "runtime/type_references.h"
 #include "tools/uidriver/template_map.h"
 
+#include <optional>
+
+#include "runtime/component_type_names.h"
 #include "runtime/form_template.h"
+#include "runtime/type_references.h"
 
 namespace uidriver {
 namespace {
@@ -9,31 +12,24 @@ namespace {
 constexpr int kFirstControlId = 100;
 constexpr int kControlIdStep = 10;
 
-struct KnownType {
-    uint32_t reference;
+struct WindowClass {
+    uint32_t typeReference;
     const char* name;
-    const char* windowClass;
 };
 
-constexpr KnownType kKnownTypes[] = {
-    {rt::kWindowTypeReference, "window", "QMWindow"},
-    {rt::kEditBoxTypeReference, "edit_box", "Edit"},
-    {rt::kPictureBoxTypeReference, "picture_box", "_WK_PicBox"},
-    {rt::kLabelTypeReference, "label", "_WK_Label"},
-    {rt::kButtonTypeReference, "button", "Button"},
-    {rt::kCheckBoxTypeReference, "check_box", "Button"},
-    {rt::kComboBoxTypeReference, "combo_box", "ComboBox"},
-    {rt::kTimerTypeReference, "timer", "_WK_Timer"},
-    {rt::kClientTypeReference, "client", "_WK_ClientSock"},
-    {rt::kImageButtonTypeReference, "image_button", "Button"},
-    {rt::kTransparentLabelTypeReference, "transparent_label", "_WK_TransLabel"},
+constexpr WindowClass kWindowClasses[] = {
+    {rt::kWindowTypeReference, "QMWindow"},
+    {rt::kEditBoxTypeReference, "Edit"},
+    {rt::kPictureBoxTypeReference, "_WK_PicBox"},
+    {rt::kLabelTypeReference, "_WK_Label"},
+    {rt::kButtonTypeReference, "Button"},
+    {rt::kCheckBoxTypeReference, "Button"},
+    {rt::kComboBoxTypeReference, "ComboBox"},
+    {rt::kTimerTypeReference, "_WK_Timer"},
+    {rt::kClientTypeReference, "_WK_ClientSock"},
+    {rt::kImageButtonTypeReference, "Button"},
+    {rt::kTransparentLabelTypeReference, "_WK_TransLabel"},
 };
-
-const KnownType* FindKnownType(uint32_t reference) {
-    for (const KnownType& type : kKnownTypes)
-        if (type.reference == reference) return &type;
-    return nullptr;
-}
 
 TemplateForm DescribeForm(const rt::FormRecord& record, const std::set<uint32_t>& absentTypes) {
     TemplateForm form;
@@ -105,35 +101,22 @@ const TemplateForm* TemplateMap::FindForm(uint32_t formId) const {
 }
 
 const char* ExpectedWindowClass(uint32_t typeReference) {
-    const KnownType* type = FindKnownType(typeReference);
-    return type ? type->windowClass : nullptr;
+    for (const WindowClass& windowClass : kWindowClasses)
+        if (windowClass.typeReference == typeReference) return windowClass.name;
+    return nullptr;
 }
 
 const char* TypeName(uint32_t typeReference) {
-    const KnownType* type = FindKnownType(typeReference);
-    return type ? type->name : "other";
+    const char* name = rt::ComponentTypeName(typeReference);
+    return name ? name : "other";
 }
 
 bool ParseTypeReference(std::string_view text, uint32_t* typeReference) {
-    for (const KnownType& type : kKnownTypes) {
-        if (text == type.name) {
-            *typeReference = type.reference;
-            return true;
-        }
-    }
-    size_t colon = text.find(':');
-    if (colon == std::string_view::npos) return false;
-    uint32_t parts[2] = {0, 0};
-    std::string_view pieces[2] = {text.substr(0, colon), text.substr(colon + 1)};
-    for (int i = 0; i < 2; ++i) {
-        if (pieces[i].empty() || pieces[i].size() > 5) return false;
-        for (char c : pieces[i]) {
-            if (c < '0' || c > '9') return false;
-            parts[i] = parts[i] * 10 + static_cast<uint32_t>(c - '0');
-        }
-        if (parts[i] == 0 || parts[i] > 0xFFFF) return false;
-    }
-    *typeReference = (parts[0] << 16) | parts[1];
+    std::optional<uint32_t> parsed = rt::TypeReferenceByName(text);
+    if (!parsed) parsed = rt::ParseLibraryAndIndex(text);
+    // Libraries and type indices count from 1: a 0 names no type a program has.
+    if (!parsed || (*parsed >> 16) == 0 || (*parsed & 0xFFFF) == 0) return false;
+    *typeReference = *parsed;
     return true;
 }
 

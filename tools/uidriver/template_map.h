@@ -55,11 +55,12 @@ private:
 // type is not one the driver knows (then any class is accepted).
 const char* ExpectedWindowClass(uint32_t typeReference);
 
-// Component type names for listings ("edit_box", "image_button", ...).
+// Component type names for listings ("edit_box", "image_button", ...;
+// "other" for a type without a name).
 const char* TypeName(uint32_t typeReference);
 
-// "LIB:INDEX" (decimal, as in 2:1) or a type name from TypeName to a type
-// reference; false for anything else.
+// "LIB:INDEX" (decimal, as in 2:1, both parts from 1) or a type name from
+// TypeName to a type reference; false for anything else.
 bool ParseTypeReference(std::string_view text, uint32_t* typeReference);
 
 }  // namespace uidriver

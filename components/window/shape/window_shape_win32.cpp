@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "components/common/scoped_gdi_win32.h"
 #include "components/window/shape/window_shape.h"
 
 namespace components {
@@ -15,9 +16,8 @@ HRGN CreateShapeRegion(int shape, int width, int height) {
     }
     case kShapeRing: {
         HRGN outer = CreateEllipticRgn(0, 0, width, height);
-        HRGN inner = CreateEllipticRgn(width / 4, height / 4, width - width / 4, height - height / 4);
-        if (outer && inner) CombineRgn(outer, outer, inner, RGN_DIFF);
-        if (inner) DeleteObject(inner);
+        ScopedGdiObject<HRGN> inner(CreateEllipticRgn(width / 4, height / 4, width - width / 4, height - height / 4));
+        if (outer && inner) CombineRgn(outer, outer, inner.Get(), RGN_DIFF);
         return outer;
     }
     default: break;
