@@ -224,9 +224,8 @@ int main() {
     server::ServerConfig config = BenchConfig(folder, "bench.db");
     config.passwordIterations = 1000;  // logins are set-up here, not what is measured
     server::GameServer gameServer(config);
-    std::string error;
-    if (!gameServer.Open(error)) {
-        std::fprintf(stderr, "server did not start: %s\n", error.c_str());
+    if (auto opened = gameServer.Open(); !opened) {
+        std::fprintf(stderr, "server did not start: %s\n", opened.error().message.c_str());
         return 1;
     }
     uint16_t gamePort = gameServer.GameEndpoint().port();
@@ -289,8 +288,8 @@ int main() {
     // Logins at the default password cost, each client on its own address and account.
     server::ServerConfig loginConfig = BenchConfig(folder, "logins.db");
     server::GameServer loginServer(loginConfig);
-    if (!loginServer.Open(error)) {
-        std::fprintf(stderr, "login server did not start: %s\n", error.c_str());
+    if (auto opened = loginServer.Open(); !opened) {
+        std::fprintf(stderr, "login server did not start: %s\n", opened.error().message.c_str());
         return 1;
     }
     std::thread loginThread([&] { loginServer.Run(); });

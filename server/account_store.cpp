@@ -10,9 +10,13 @@ bool IsPostgresLocation(std::string_view location) {
     return location.starts_with("postgresql://") || location.starts_with("postgres://");
 }
 
-std::unique_ptr<AccountStore> OpenAccountStore(const std::string& location, std::string& error) {
-    if (IsPostgresLocation(location)) return PostgresStore::Open(location, error);
-    return SqliteStore::Open(location, error);
+common::Result<std::unique_ptr<AccountStore>> OpenAccountStore(const std::string& location) {
+    auto opened = [](auto store) -> common::Result<std::unique_ptr<AccountStore>> {
+        if (!store) return store.error();
+        return std::unique_ptr<AccountStore>(std::move(*store));
+    };
+    if (IsPostgresLocation(location)) return opened(PostgresStore::Open(location));
+    return opened(SqliteStore::Open(location));
 }
 
 std::string DescribeStoreLocation(const std::string& location) {

@@ -50,9 +50,9 @@ void AdminSession::Answer(size_t headLength) {
     if (line.path == "/metrics") return Respond(200, kMetricsType, pages_.metrics(), headOnly);
     if (line.path == "/healthz") return Respond(200, kTextPlain, "ok\n", headOnly);
     if (line.path == "/readyz") {
-        std::string problem;
-        if (pages_.ready(problem)) return Respond(200, kTextPlain, "ready\n", headOnly);
-        log_.Write("admin readyz: not ready: " + problem);
+        auto ready = pages_.ready();
+        if (ready) return Respond(200, kTextPlain, "ready\n", headOnly);
+        log_.Write("admin readyz: not ready: " + ready.error().message);
         return Respond(503, kTextPlain, "not ready: the store does not answer\n", headOnly);
     }
     Respond(404, kTextPlain, "Not found: /metrics, /healthz or /readyz.\n", headOnly);

@@ -11,14 +11,15 @@
 #include <memory>
 #include <string>
 
+#include "common/result.h"
 #include "server/server_log.h"
 
 namespace server {
 
 struct AdminPages {
     std::function<std::string()> metrics;
-    // False with `problem` set when the server cannot serve players now.
-    std::function<bool(std::string& problem)> ready;
+    // Why the server cannot serve players now, if it cannot.
+    std::function<common::Result<void>()> ready;
 };
 
 class AdminSession : public std::enable_shared_from_this<AdminSession> {

@@ -105,32 +105,30 @@ std::string CommandLineHelp(const char* program) {
         "Prints one \"listening\" line on stdout when ready; logs one line per event on stderr.\n";
 }
 
-CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConfig& config, std::string& message) {
+common::Result<CommandLineAction> ParseCommandLine(int argc, const char* const* argv, ServerConfig& config) {
     bool versionGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view flag = argv[i];
-        if (flag == "--help" || flag == "-h") return CommandLineStatus::Help;
+        if (flag == "--help" || flag == "-h") return CommandLineAction::Help;
         if (flag == "--copy-store") {
             if (i + 2 >= argc) {
-                message = "--copy-store takes two stores: FROM TO";
-                return CommandLineStatus::Error;
+                return common::Error{"--copy-store takes two stores: FROM TO"};
             }
             config.copyFrom = argv[++i];
             config.copyTo = argv[++i];
             continue;
         }
         if (i + 1 >= argc) {
-            message = std::string(flag.starts_with("--") ? "missing value for " : "unknown argument ") +
-                      std::string(flag);
-            return CommandLineStatus::Error;
+            return common::Error{std::string(flag.starts_with("--") ? "missing value for " : "unknown argument ") +
+                      std::string(flag)};
         }
         std::string_view value = argv[++i];
         if (const NumberFlag* numeric = FindNumberFlag(flag)) {
             long long number = 0;
             if (!ParseNumber(value, numeric->minimum, numeric->maximum, number)) {
-                message = std::string(flag) + " takes a number from " + std::to_string(numeric->minimum) + " to " +
-                          std::to_string(numeric->maximum) + ", not \"" + std::string(value) + "\"";
-                return CommandLineStatus::Error;
+                return common::Error{std::string(flag) + " takes a number from " + std::to_string(numeric->minimum) +
+                                     " to " +
+                          std::to_string(numeric->maximum) + ", not \"" + std::string(value) + "\""};
             }
             numeric->set(config, number);
         } else if (flag == "--address") {
@@ -141,8 +139,7 @@ CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConf
             config.adminAddress = value;
         } else if (flag == "--version" || flag == "--update-ini") {
             if (versionGiven) {
-                message = "give either --version or --update-ini, once";
-                return CommandLineStatus::Error;
+                return common::Error{"give either --version or --update-ini, once"};
             }
             versionGiven = true;
             if (flag == "--update-ini") {
@@ -151,23 +148,20 @@ CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConf
                 common::GbkConverter converter;
                 std::string gbk;
                 if (!converter.ToGbk(value, gbk)) {
-                    message = "--version is not UTF-8 text that GBK can hold";
-                    return CommandLineStatus::Error;
+                    return common::Error{"--version is not UTF-8 text that GBK can hold"};
                 }
                 config.version = {VersionSource::Kind::Text, gbk};
             }
         } else if (flag == "--www") {
             if (!std::filesystem::is_directory(std::string(value))) {
-                message = "--www " + std::string(value) + " is not a folder";
-                return CommandLineStatus::Error;
+                return common::Error{"--www " + std::string(value) + " is not a folder"};
             }
             config.wwwRoot = value;
         } else {
-            message = "unknown flag " + std::string(flag) + " (see --help)";
-            return CommandLineStatus::Error;
+            return common::Error{"unknown flag " + std::string(flag) + " (see --help)"};
         }
     }
-    return CommandLineStatus::Run;
+    return CommandLineAction::Run;
 }
 
 }  // namespace server

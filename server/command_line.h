@@ -3,15 +3,16 @@
 
 #include <string>
 
+#include "common/result.h"
 #include "server/server_config.h"
 
 namespace server {
 
-enum class CommandLineStatus { Run, Help, Error };
+enum class CommandLineAction { Run, Help };
 
-// Fills `config` from argv; on Error `message` says what is wrong. The --version text
-// is taken as UTF-8 and stored as GBK.
-CommandLineStatus ParseCommandLine(int argc, const char* const* argv, ServerConfig& config, std::string& message);
+// Fills `config` from argv, or says what is wrong with it. The --version text is
+// taken as UTF-8 and stored as GBK.
+common::Result<CommandLineAction> ParseCommandLine(int argc, const char* const* argv, ServerConfig& config);
 
 std::string CommandLineHelp(const char* program);
 

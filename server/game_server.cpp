@@ -33,18 +33,17 @@ size_t ConnectionsThatFit(size_t wanted) {
     return std::max<size_t>(1, std::min(wanted, room));
 }
 
-bool Bind(asio::ip::tcp::acceptor& acceptor, const asio::ip::tcp::endpoint& endpoint, std::string& error) {
+common::Result<void> Bind(asio::ip::tcp::acceptor& acceptor, const asio::ip::tcp::endpoint& endpoint) {
     std::error_code code;
     acceptor.open(endpoint.protocol(), code);
     if (!code) acceptor.set_option(asio::ip::tcp::acceptor::reuse_address(true), code);
     if (!code) acceptor.bind(endpoint, code);
     if (!code) acceptor.listen(asio::socket_base::max_listen_connections, code);
     if (code) {
-        error = "cannot listen on " + endpoint.address().to_string() + ":" + std::to_string(endpoint.port()) + ": " +
-                code.message();
-        return false;
+        return common::Error{"cannot listen on " + endpoint.address().to_string() + ":" +
+                             std::to_string(endpoint.port()) + ": " + code.message()};
     }
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -72,11 +71,11 @@ GameServer::GameServer(ServerConfig config)
       admin_(io_),
       summary_(io_) {
     adminPages_.metrics = [this] { return RenderMetrics(); };
-    adminPages_.ready = [this](std::string& problem) {
-        if (store_ && store_->Ping() == StoreStatus::Ok) return true;
+    adminPages_.ready = [this]() -> common::Result<void> {
+        auto answered = store_ ? store_->Ping() : StoreResult<>(StoreError{StoreStatus::Failed, "no store"});
+        if (answered) return {};
         metrics_.CountStoreError(StoreOperation::Ping);
-        problem = store_ ? store_->LastError() : "no store";
-        return false;
+        return answered.error();
     };
 }
 
@@ -86,25 +85,19 @@ GameServer::~GameServer() {
     hashing_.Stop();
 }
 
-bool GameServer::Open(std::string& error) {
+common::Result<void> GameServer::Open() {
     std::error_code code;
     asio::ip::address address = asio::ip::make_address(config_.address, code);
-    if (code) {
-        error = "not an IP address: " + config_.address;
-        return false;
-    }
-    store_ = OpenAccountStore(config_.databasePath, error);
-    if (!store_) return false;
+    if (code) return common::Error{"not an IP address: " + config_.address};
+    auto store = OpenAccountStore(config_.databasePath);
+    if (!store) return store.error();
+    store_ = std::move(*store);
     asio::ip::address adminAddress = asio::ip::make_address(config_.adminAddress, code);
-    if (code) {
-        error = "not an IP address: " + config_.adminAddress;
-        return false;
-    }
-    if (!Bind(game_.acceptor, {address, config_.gamePort}, error)) return false;
-    if (!Bind(http_.acceptor, {address, config_.httpPort}, error)) return false;
-    if (config_.adminPort >= 0 &&
-        !Bind(admin_, {adminAddress, static_cast<uint16_t>(config_.adminPort)}, error)) {
-        return false;
+    if (code) return common::Error{"not an IP address: " + config_.adminAddress};
+    if (auto bound = Bind(game_.acceptor, {address, config_.gamePort}); !bound) return bound;
+    if (auto bound = Bind(http_.acceptor, {address, config_.httpPort}); !bound) return bound;
+    if (config_.adminPort >= 0) {
+        if (auto bound = Bind(admin_, {adminAddress, static_cast<uint16_t>(config_.adminPort)}); !bound) return bound;
     }
     if (connections_.maxTotal() < config_.maxConnections) {
         log_.Write("connection limit lowered to " + std::to_string(connections_.maxTotal()) +
@@ -117,7 +110,7 @@ bool GameServer::Open(std::string& error) {
     Accept(http_);
     if (admin_.is_open()) AcceptAdmin();
     WriteSummaryEvery();
-    return true;
+    return {};
 }
 
 asio::ip::tcp::endpoint GameServer::GameEndpoint() const {

@@ -32,8 +32,8 @@ public:
     GameServer(const GameServer&) = delete;
     GameServer& operator=(const GameServer&) = delete;
 
-    // Opens the store and binds both ports; false with `error` set on failure.
-    bool Open(std::string& error);
+    // Opens the store and binds both ports.
+    common::Result<void> Open();
 
     // The bound endpoints (with the real port when 0 was asked for); valid after Open.
     asio::ip::tcp::endpoint GameEndpoint() const;

@@ -111,9 +111,10 @@ void GameService::CountAnswer(Command command, std::chrono::steady_clock::time_p
     if (command == Command::RegisterAccount) metrics_.ObserveRegistration(seconds);
 }
 
-void GameService::StoreFailed(const PlayerSession& player, const char* action, StoreOperation operation) {
+void GameService::StoreFailed(const PlayerSession& player, const char* action, StoreOperation operation,
+                              const StoreError& error) {
     metrics_.CountStoreError(operation);
-    Log(player, std::string(action) + " failed: store: " + store_.LastError());
+    Log(player, std::string(action) + " failed: store: " + error.message);
 }
 
 void GameService::PruneRateLimits() {
@@ -137,14 +138,13 @@ void GameService::Register(PlayerSession& player, std::string account, std::stri
         if (log_.Enabled()) Log(player, "register refused account=" + Field(account) + " (length or characters)");
         return done(replies::Refusal(replies::kRegisterFailed, replies::kBadAccountOrPassword));
     }
-    StoredAccount existing;
-    StoreStatus found = store_.FindAccount(name, existing);
-    if (found == StoreStatus::Ok) {
+    auto found = store_.FindAccount(name);
+    if (found) {
         if (log_.Enabled()) Log(player, "register refused account=" + Field(account) + " (exists)");
         return done(std::string(replies::kAccountExists));
     }
-    if (found != StoreStatus::NotFound) {
-        StoreFailed(player, "register", StoreOperation::FindAccount);
+    if (found.error().code != StoreStatus::NotFound) {
+        StoreFailed(player, "register", StoreOperation::FindAccount, found.error());
         return done(RegistrationBusy());
     }
     bool queued = hashing_.Submit(player.address, [this, &player, account = std::move(account), name = std::move(name),
@@ -167,18 +167,17 @@ void GameService::FinishRegister(PlayerSession& player, const std::string& accou
         Log(player, "register failed: password hashing refused");
         return done(RegistrationBusy());
     }
-    std::vector<StoredRole> roles;
-    StoreStatus created = store_.CreateAccount(name, record, roleClasses_, UnixSeconds(clock_()), roles);
-    if (created == StoreStatus::AlreadyExists) {
+    auto created = store_.CreateAccount(name, record, roleClasses_, UnixSeconds(clock_()));
+    if (!created && created.error().code == StoreStatus::AlreadyExists) {
         if (log_.Enabled()) Log(player, "register refused account=" + Field(account) + " (exists)");
         return done(std::string(replies::kAccountExists));
     }
-    if (created != StoreStatus::Ok) {
-        StoreFailed(player, "register", StoreOperation::CreateAccount);
+    if (!created) {
+        StoreFailed(player, "register", StoreOperation::CreateAccount, created.error());
         return done(RegistrationBusy());
     }
     if (log_.Enabled()) {
-        Log(player, "register account=" + Field(account) + " roles=" + std::to_string(roles.size()));
+        Log(player, "register account=" + Field(account) + " roles=" + std::to_string(created->size()));
     }
     done(std::string(replies::kRegistered));
 }
@@ -192,13 +191,16 @@ void GameService::Login(PlayerSession& player, std::string account, std::string 
     }
     std::string name;
     StoredAccount stored;
-    StoreStatus found = StoreStatus::NotFound;
-    if (converter_.ToUtf8(account, name)) found = store_.FindAccount(name, stored);
-    if (found == StoreStatus::Failed) {
-        StoreFailed(player, "login", StoreOperation::FindAccount);
-        return done(replies::Refusal(replies::kLoginFailed, replies::kServerBusy));
+    bool known = false;
+    if (converter_.ToUtf8(account, name)) {
+        auto found = store_.FindAccount(name);
+        if (!found && found.error().code == StoreStatus::Failed) {
+            StoreFailed(player, "login", StoreOperation::FindAccount, found.error());
+            return done(replies::Refusal(replies::kLoginFailed, replies::kServerBusy));
+        }
+        known = static_cast<bool>(found);
+        if (known) stored = std::move(*found);
     }
-    bool known = found == StoreStatus::Ok;
     std::string record = known ? stored.passwordRecord : unknownAccountRecord_;
     bool queued = hashing_.Submit(player.address, [this, &player, known, accountId = stored.id,
                                                    account = std::move(account), password = std::move(password),
@@ -220,14 +222,14 @@ void GameService::FinishLogin(PlayerSession& player, const std::string& account,
         if (log_.Enabled()) Log(player, "login refused account=" + Field(account));
         return done(std::string(replies::kLoginError));
     }
-    std::vector<StoredRole> stored;
-    if (store_.ListRoles(accountId, stored) != StoreStatus::Ok) {
-        StoreFailed(player, "login", StoreOperation::ListRoles);
+    auto stored = store_.ListRoles(accountId);
+    if (!stored) {
+        StoreFailed(player, "login", StoreOperation::ListRoles, stored.error());
         return done(replies::Refusal(replies::kLoginFailed, replies::kServerBusy));
     }
     std::vector<SessionRole> roles;
     std::vector<std::string> names;
-    for (StoredRole& role : stored) {
+    for (StoredRole& role : *stored) {
         std::string gbk;
         if (!converter_.ToGbk(role.name, gbk)) continue;  // only names written by another tool can fail
         names.push_back(gbk);
@@ -266,17 +268,17 @@ void GameService::Enchant(PlayerSession& player, const std::string& role, const 
         return done(replies::Refusal(replies::kEnchantFailed, replies::kNotLoggedIn));
     }
     const SessionRole* found = FindRole(player, role);
-    int64_t level = 0;
-    StoreStatus raised = found ? store_.RaiseEnchantLevel(found->id, level) : StoreStatus::NotFound;
-    if (raised == StoreStatus::NotFound) {
+    auto raised = found ? store_.RaiseEnchantLevel(found->id)
+                        : StoreResult<int64_t>(StoreError{StoreStatus::NotFound, "no such role"});
+    if (!raised && raised.error().code == StoreStatus::NotFound) {
         if (log_.Enabled()) Log(player, "enchant refused role=" + Field(role) + " (not this account's)");
         return done(replies::Refusal(replies::kEnchantFailed, replies::kUnknownRole));
     }
-    if (raised != StoreStatus::Ok) {
-        StoreFailed(player, "enchant", StoreOperation::RaiseEnchantLevel);
+    if (!raised) {
+        StoreFailed(player, "enchant", StoreOperation::RaiseEnchantLevel, raised.error());
         return done(replies::Refusal(replies::kEnchantFailed, replies::kServerBusy));
     }
-    if (log_.Enabled()) Log(player, "enchant role=" + Field(role) + " level=" + std::to_string(level));
+    if (log_.Enabled()) Log(player, "enchant role=" + Field(role) + " level=" + std::to_string(*raised));
     done(std::string(replies::kEnchanted));
 }
 
@@ -294,18 +296,17 @@ void GameService::Draw(PlayerSession& player, const std::string& account, const 
     }
     auto now = clock_();
     int prize = DrawRules::PrizeForSlot(slot);
-    int drawsLeft = 0;
-    StoreStatus recorded =
-        store_.RecordDraw(player.accountId, DrawRules::DayOf(now), rules_.dailyLimit(), slot, prize,
-                          UnixSeconds(now), drawsLeft);
-    if (recorded == StoreStatus::LimitReached) {
+    auto recorded = store_.RecordDraw(player.accountId, DrawRules::DayOf(now), rules_.dailyLimit(), slot, prize,
+                                      UnixSeconds(now));
+    if (!recorded && recorded.error().code == StoreStatus::LimitReached) {
         if (log_.Enabled()) Log(player, "draw refused account=" + Field(account) + " (daily limit)");
         return done(std::string(replies::kDrawsUsedUp));
     }
-    if (recorded != StoreStatus::Ok) {
-        StoreFailed(player, "draw", StoreOperation::RecordDraw);
+    if (!recorded) {
+        StoreFailed(player, "draw", StoreOperation::RecordDraw, recorded.error());
         return done(replies::Refusal(replies::kDrawFailed, replies::kServerBusy));
     }
+    const int drawsLeft = *recorded;
     metrics_.CountDrawGranted(prize);
     if (log_.Enabled()) {
         Log(player, "draw account=" + Field(account) + " slot=" + std::to_string(slot) +

@@ -61,7 +61,8 @@ private:
 
     // Counts the answer by command and result, and times logins and registrations.
     void CountAnswer(Command command, std::chrono::steady_clock::time_point started, const std::string& reply);
-    void StoreFailed(const PlayerSession& player, const char* action, StoreOperation operation);
+    void StoreFailed(const PlayerSession& player, const char* action, StoreOperation operation,
+                     const StoreError& error);
     const SessionRole* FindRole(const PlayerSession& player, const std::string& role) const;
     void Log(const PlayerSession& player, const std::string& event);
     std::string Field(const std::string& gbk) { return LogField(converter_, gbk); }

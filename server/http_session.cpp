@@ -83,12 +83,12 @@ void HttpSession::OnHead(size_t length) {
                                          peer_, metrics_);
     }
     if (line.path != kUpdatePath) return Respond(404, kTextPlain, "Not found.\r\n", head);
-    std::string xml, problem;
-    if (!document_.Build(xml, problem)) {
-        log_.Write(peer_ + " http update document unavailable: " + problem);
+    auto xml = document_.Build();
+    if (!xml) {
+        log_.Write(peer_ + " http update document unavailable: " + xml.error().message);
         return Respond(503, kTextPlain, "No version is published.\r\n", head);
     }
-    Respond(200, "text/xml; charset=gbk", std::move(xml), head);
+    Respond(200, "text/xml; charset=gbk", std::move(*xml), head);
 }
 
 void HttpSession::Respond(int status, std::string_view contentType, std::string body, bool headOnly,

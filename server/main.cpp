@@ -30,24 +30,22 @@ std::string Describe(const asio::ip::tcp::endpoint& endpoint) {
 
 int main(int argc, char** argv) {
     server::ServerConfig config;
-    std::string message;
-    switch (server::ParseCommandLine(argc, argv, config, message)) {
-    case server::CommandLineStatus::Help:
+    auto action = server::ParseCommandLine(argc, argv, config);
+    if (!action) {
+        std::cerr << argv[0] << ": " << action.error().message << "\n";
+        return 2;
+    }
+    if (*action == server::CommandLineAction::Help) {
         std::cout << server::CommandLineHelp(argv[0]);
         return 0;
-    case server::CommandLineStatus::Error:
-        std::cerr << argv[0] << ": " << message << "\n";
-        return 2;
-    case server::CommandLineStatus::Run:
-        break;
     }
     if (!config.copyFrom.empty()) {
-        server::StoreSummary copied;
-        if (!server::CopyStoreLocations(config.copyFrom, config.copyTo, copied, message)) {
-            std::cerr << argv[0] << ": copy refused: " << message << "\n";
+        auto copied = server::CopyStoreLocations(config.copyFrom, config.copyTo);
+        if (!copied) {
+            std::cerr << argv[0] << ": copy refused: " << copied.error().message << "\n";
             return 1;
         }
-        std::cout << "copied " << copied.Describe() << " from " << server::DescribeStoreLocation(config.copyFrom)
+        std::cout << "copied " << copied->Describe() << " from " << server::DescribeStoreLocation(config.copyFrom)
                   << " to " << server::DescribeStoreLocation(config.copyTo) << std::endl;
         return 0;
     }
@@ -62,8 +60,8 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     server::GameServer gameServer(config);
-    if (!gameServer.Open(message)) {
-        std::cerr << argv[0] << ": " << message << "\n";
+    if (auto opened = gameServer.Open(); !opened) {
+        std::cerr << argv[0] << ": " << opened.error().message << "\n";
         return 1;
     }
     std::thread signalWaiter([&] {

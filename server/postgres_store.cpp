@@ -69,64 +69,54 @@ std::string Number(int64_t value) { return std::to_string(value); }
 
 PostgresStore::PostgresStore(const std::string& conninfo) : connection_(conninfo, Statements()) {}
 
-std::unique_ptr<PostgresStore> PostgresStore::Open(const std::string& conninfo, std::string& error) {
+common::Result<std::unique_ptr<PostgresStore>> PostgresStore::Open(const std::string& conninfo) {
     // The tables must exist before the statements that name them are prepared.
-    if (!CreateOrUpgrade(conninfo, error)) return nullptr;
+    if (auto created = CreateOrUpgrade(conninfo); !created) return created.error();
     std::unique_ptr<PostgresStore> store(new PostgresStore(conninfo));
-    if (!store->connection_.Ensure()) {
-        error = store->connection_.Error();
-        return nullptr;
-    }
+    if (!store->connection_.Ensure()) return common::Error{store->connection_.Error()};
     return store;
 }
 
-bool PostgresStore::CreateOrUpgrade(const std::string& conninfo, std::string& error) {
+common::Result<void> PostgresStore::CreateOrUpgrade(const std::string& conninfo) {
     PostgresConnection schema(conninfo, {});
-    if (!schema.Ensure()) {
-        error = schema.Error();
-        return false;
-    }
+    if (!schema.Ensure()) return common::Error{schema.Error()};
     PgResult found;
     bool ready = schema.Execute("BEGIN") && schema.Execute(kSchemaLock) &&
                  schema.Execute("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)") &&
                  (found = schema.Execute("SELECT COALESCE(MAX(version), 0) FROM schema_version"));
     int64_t version = ready ? PgInteger(found.get(), 0, 0) : 0;
     if (ready && version > kStoreSchemaVersion) {
-        error = "the database was written by a newer server (schema " + std::to_string(version) + ")";
-        return false;
+        return common::Error{"the database was written by a newer server (schema " + std::to_string(version) + ")"};
     }
     ready = ready && (version == kStoreSchemaVersion ||
                       (schema.Execute(kSchema) && schema.Execute("DELETE FROM schema_version") &&
                        schema.Execute("INSERT INTO schema_version(version) VALUES(" +
                                       std::to_string(kStoreSchemaVersion) + ")")));
-    if (!ready || !schema.Execute("COMMIT")) {
-        error = "cannot create the tables: " + schema.Error();
-        return false;
-    }
-    return true;
+    if (!ready || !schema.Execute("COMMIT")) return common::Error{"cannot create the tables: " + schema.Error()};
+    return {};
 }
 
-StoreStatus PostgresStore::Fail(const std::string& what) {
-    lastError_ = what + ": " + connection_.Error();
+StoreError PostgresStore::Fail(const std::string& what) {
+    StoreError error{StoreStatus::Failed, what + ": " + connection_.Error()};
     if (!connection_.Lost()) connection_.Execute("ROLLBACK");
-    return StoreStatus::Failed;
+    return error;
 }
 
 template <typename Body>
-StoreStatus PostgresStore::Attempt(const char* what, Body body) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
+auto PostgresStore::Attempt(const char* what, Body body) -> decltype(body()) {
+    for (int attempt = 0;; ++attempt) {
         if (!connection_.Ensure()) return Fail(what);
         commitSent_ = false;
-        StoreStatus status = body();
-        if (status != StoreStatus::Failed || !connection_.Lost()) return status;
+        auto result = body();
+        if (result || result.error().code != StoreStatus::Failed || !connection_.Lost()) return result;
         connection_.Drop();
         if (commitSent_) {
-            lastError_ = std::string(what) + ": the connection was lost during COMMIT, so whether it was recorded "
-                                             "is unknown (" + lastError_ + ")";
-            return StoreStatus::Failed;
+            return StoreError{StoreStatus::Failed, std::string(what) +
+                                                       ": the connection was lost during COMMIT, so whether it was "
+                                                       "recorded is unknown (" + result.error().message + ")"};
         }
+        if (attempt == 1) return result;
     }
-    return StoreStatus::Failed;
 }
 
 bool PostgresStore::Begin() { return static_cast<bool>(connection_.Execute("BEGIN")); }
@@ -137,40 +127,32 @@ bool PostgresStore::Commit() {
     return committed && std::string_view(PQcmdStatus(committed.get())) == "COMMIT";
 }
 
-StoreStatus PostgresStore::FindAccount(std::string_view name, StoredAccount& account) {
+StoreResult<StoredAccount> PostgresStore::FindAccount(std::string_view name) {
     // A text parameter ends at a NUL, which no registered name holds.
-    if (name.find('\0') != std::string_view::npos) {
-        lastError_ = "no such account";
-        return StoreStatus::NotFound;
-    }
-    return Attempt("find account", [&] {
+    if (name.find('\0') != std::string_view::npos) return StoreError{StoreStatus::NotFound, "no such account"};
+    return Attempt("find account", [&]() -> StoreResult<StoredAccount> {
         PgResult found = connection_.Run("find_account", {name});
         if (!found) return Fail("find account");
-        if (PQntuples(found.get()) == 0) {
-            lastError_ = "no such account";
-            return StoreStatus::NotFound;
-        }
-        account.id = PgInteger(found.get(), 0, 0);
-        account.passwordRecord = PgText(found.get(), 0, 1);
-        return StoreStatus::Ok;
+        if (PQntuples(found.get()) == 0) return StoreError{StoreStatus::NotFound, "no such account"};
+        return StoredAccount{PgInteger(found.get(), 0, 0), PgText(found.get(), 0, 1)};
     });
 }
 
-StoreStatus PostgresStore::CreateAccount(std::string_view name, std::string_view passwordRecord,
-                                         std::span<const std::string> roleClasses, int64_t createdAt,
-                                         std::vector<StoredRole>& roles) {
-    return Attempt("create account", [&] {
+StoreResult<std::vector<StoredRole>> PostgresStore::CreateAccount(std::string_view name,
+                                                                  std::string_view passwordRecord,
+                                                                  std::span<const std::string> roleClasses,
+                                                                  int64_t createdAt) {
+    return Attempt("create account", [&]() -> StoreResult<std::vector<StoredRole>> {
         if (!Begin()) return Fail("create account");
         bool taken = false;
         PgResult inserted = connection_.Run("insert_account", {name, passwordRecord, Number(createdAt)}, &taken);
         if (!inserted) {
-            StoreStatus status = Fail("create account");
-            if (!taken) return status;
-            lastError_ = "the name is taken";
-            return StoreStatus::AlreadyExists;
+            StoreError error = Fail("create account");
+            if (!taken) return error;
+            return StoreError{StoreStatus::AlreadyExists, "the name is taken"};
         }
         int64_t accountId = PgInteger(inserted.get(), 0, 0);
-        roles.clear();
+        std::vector<StoredRole> roles;
         int64_t position = 0;
         for (const std::string& roleClass : roleClasses) {
             StoredRole role;
@@ -180,78 +162,77 @@ StoreStatus PostgresStore::CreateAccount(std::string_view name, std::string_view
             role.id = PgInteger(role_.get(), 0, 0);
             roles.push_back(std::move(role));
         }
-        return Commit() ? StoreStatus::Ok : Fail("commit account");
+        if (!Commit()) return Fail("commit account");
+        return roles;
     });
 }
 
-StoreStatus PostgresStore::ListRoles(int64_t accountId, std::vector<StoredRole>& roles) {
-    return Attempt("list roles", [&] {
-        roles.clear();
+StoreResult<std::vector<StoredRole>> PostgresStore::ListRoles(int64_t accountId) {
+    return Attempt("list roles", [&]() -> StoreResult<std::vector<StoredRole>> {
         PgResult listed = connection_.Run("list_roles", {Number(accountId)});
         if (!listed) return Fail("list roles");
+        std::vector<StoredRole> roles;
         for (int row = 0; row < PQntuples(listed.get()); ++row) {
             roles.push_back({PgInteger(listed.get(), row, 0), PgText(listed.get(), row, 1)});
         }
-        return StoreStatus::Ok;
+        return roles;
     });
 }
 
-StoreStatus PostgresStore::RaiseEnchantLevel(int64_t roleId, int64_t& level) {
-    return Attempt("raise enchant level", [&] {
+StoreResult<int64_t> PostgresStore::RaiseEnchantLevel(int64_t roleId) {
+    return Attempt("raise enchant level", [&]() -> StoreResult<int64_t> {
         PgResult raised = connection_.Run("raise_enchant", {Number(roleId)});
         if (!raised) return Fail("raise enchant level");
-        if (PQntuples(raised.get()) == 0) {
-            lastError_ = "no such role";
-            return StoreStatus::NotFound;
-        }
-        level = PgInteger(raised.get(), 0, 0);
-        return StoreStatus::Ok;
+        if (PQntuples(raised.get()) == 0) return StoreError{StoreStatus::NotFound, "no such role"};
+        return PgInteger(raised.get(), 0, 0);
     });
 }
 
 // Row lock rather than a constraint: the limit is a setting of each server, not of the
 // data, and the credit has to lock the same row anyway.
-StoreStatus PostgresStore::RecordDraw(int64_t accountId, std::string_view day, int limit, int slot, int prize,
-                                      int64_t drawnAt, int& drawsLeft) {
-    return Attempt("record draw", [&] {
+StoreResult<int> PostgresStore::RecordDraw(int64_t accountId, std::string_view day, int limit, int slot, int prize,
+                                           int64_t drawnAt) {
+    return Attempt("record draw", [&]() -> StoreResult<int> {
         if (!Begin()) return Fail("record draw");
         PgResult locked = connection_.Run("lock_account", {Number(accountId)});
         if (!locked) return Fail("lock account");
         if (PQntuples(locked.get()) == 0) {
             connection_.Execute("ROLLBACK");
-            lastError_ = "no such account";
-            return StoreStatus::NotFound;
+            return StoreError{StoreStatus::NotFound, "no such account"};
         }
         PgResult counted = connection_.Run("count_draws", {Number(accountId), day});
         if (!counted) return Fail("count draws");
         int64_t used = PgInteger(counted.get(), 0, 0);
         if (used >= limit) {
             connection_.Execute("ROLLBACK");
-            drawsLeft = 0;
-            lastError_ = "the daily limit is reached";
-            return StoreStatus::LimitReached;
+            return StoreError{StoreStatus::LimitReached, "the daily limit is reached"};
         }
         if (!connection_.Run("insert_draw", {Number(accountId), day, Number(slot), Number(prize), Number(drawnAt)}) ||
             !connection_.Run("credit_diamonds", {Number(accountId), Number(prize)})) {
             return Fail("record draw");
         }
         if (!Commit()) return Fail("commit draw");
-        drawsLeft = static_cast<int>(limit - used - 1);
-        return StoreStatus::Ok;
+        return static_cast<int>(limit - used - 1);
     });
 }
 
-StoreStatus PostgresStore::Ping() {
-    return Attempt("ping", [&] { return connection_.Run("ping", {}) ? StoreStatus::Ok : Fail("ping"); });
+StoreResult<> PostgresStore::Ping() {
+    return Attempt("ping", [&]() -> StoreResult<> {
+        if (!connection_.Run("ping", {})) return Fail("ping");
+        return {};
+    });
 }
 
-StoreStatus PostgresStore::ReadRows(StoreTable table, int64_t afterId, size_t limit, StoreRows& rows) {
+StoreResult<> PostgresStore::ReadRows(StoreTable table, int64_t afterId, size_t limit, StoreRows& rows) {
     const char* name = table == StoreTable::Accounts ? "read_accounts"
                        : table == StoreTable::Roles  ? "read_roles"
                                                      : "read_draws";
-    auto read = [&] {
+    auto read = [&]() -> StoreResult<> {
         PgResult found = connection_.Run(name, {Number(afterId), Number(static_cast<int64_t>(limit))});
-        if (!found) return loading_ ? StoreStatus::Failed : Fail("read rows");
+        // Inside a load nothing is rolled back here: the load's owner abandons it.
+        if (!found) {
+            return loading_ ? StoreError{StoreStatus::Failed, "read rows: " + connection_.Error()} : Fail("read rows");
+        }
         const PGresult* r = found.get();
         for (int row = 0; row < PQntuples(r); ++row) {
             switch (table) {
@@ -269,17 +250,15 @@ StoreStatus PostgresStore::ReadRows(StoreTable table, int64_t afterId, size_t li
                 break;
             }
         }
-        return StoreStatus::Ok;
+        return {};
     };
     if (!loading_) return Attempt("read rows", read);
     // Inside a load, the rows read are the load's own, on this connection only.
-    StoreStatus status = read();
-    if (status == StoreStatus::Failed) lastError_ = "read rows: " + connection_.Error();
-    return status;
+    return read();
 }
 
 // The exclusive lock keeps servers from writing while the tables are filled.
-StoreStatus PostgresStore::BeginLoad() {
+StoreResult<> PostgresStore::BeginLoad() {
     if (!connection_.Ensure()) return Fail("begin the load");
     if (!Begin() || !connection_.Execute("LOCK TABLE accounts, roles, draws IN EXCLUSIVE MODE")) {
         return Fail("begin the load");
@@ -288,14 +267,13 @@ StoreStatus PostgresStore::BeginLoad() {
     if (!counted) return Fail("count rows");
     if (int64_t count = PgInteger(counted.get(), 0, 0); count > 0) {
         connection_.Execute("ROLLBACK");
-        lastError_ = "the database already holds " + std::to_string(count) + " rows";
-        return StoreStatus::AlreadyExists;
+        return StoreError{StoreStatus::AlreadyExists, "the database already holds " + std::to_string(count) + " rows"};
     }
     loading_ = true;
-    return StoreStatus::Ok;
+    return {};
 }
 
-StoreStatus PostgresStore::LoadRows(const StoreRows& rows) {
+StoreResult<> PostgresStore::LoadRows(const StoreRows& rows) {
     for (const AccountRow& row : rows.accounts) {
         if (!connection_.Run("load_account", {Number(row.id), row.name, row.password, Number(row.diamonds),
                                               Number(row.createdAt)})) {
@@ -314,18 +292,19 @@ StoreStatus PostgresStore::LoadRows(const StoreRows& rows) {
             return Fail("load draw " + Number(row.id));
         }
     }
-    return StoreStatus::Ok;
+    return {};
 }
 
 // New rows continue after the highest id copied.
-StoreStatus PostgresStore::CommitLoad() {
+StoreResult<> PostgresStore::CommitLoad() {
     loading_ = false;
     for (const char* table : {"accounts", "roles", "draws"}) {
         std::string sql = std::string("SELECT setval(pg_get_serial_sequence('") + table +
                           "', 'id'), COALESCE(MAX(id), 0) + 1, false) FROM " + table;
         if (!connection_.Execute(sql)) return Fail("continue the ids of " + std::string(table));
     }
-    return Commit() ? StoreStatus::Ok : Fail("commit the load");
+    if (!Commit()) return Fail("commit the load");
+    return {};
 }
 
 void PostgresStore::AbandonLoad() {

@@ -36,15 +36,14 @@ CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL);
 
 }  // namespace
 
-std::unique_ptr<SqliteStore> SqliteStore::Open(const std::string& path, std::string& error) {
+common::Result<std::unique_ptr<SqliteStore>> SqliteStore::Open(const std::string& path) {
     sqlite3* database = nullptr;
     int opened = sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<SqliteStore> store(new SqliteStore(database));
     if (opened != SQLITE_OK) {
-        error = "cannot open " + path + ": " + (database ? sqlite3_errmsg(database) : "out of memory");
-        return nullptr;
+        return common::Error{"cannot open " + path + ": " + (database ? sqlite3_errmsg(database) : "out of memory")};
     }
-    if (!store->Prepare(error)) return nullptr;
+    if (auto prepared = store->Prepare(); !prepared) return prepared.error();
     return store;
 }
 
@@ -55,20 +54,16 @@ bool SqliteStore::Execute(const char* sql) {
     return sqlite3_exec(database_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-std::string SqliteStore::LastError() const { return lastError_; }
-
-StoreStatus SqliteStore::Fail(const std::string& what) {
-    lastError_ = what + ": " + (database_ ? sqlite3_errmsg(database_) : "no database");
-    return StoreStatus::Failed;
+StoreError SqliteStore::Fail(const std::string& what) const {
+    return StoreError{StoreStatus::Failed, what + ": " + (database_ ? sqlite3_errmsg(database_) : "no database")};
 }
 
 // Version 1 files kept their version in user_version and had no version table; the
 // tables are otherwise the same. user_version follows along, so that servers from
 // before the table refuse a file written by a newer one.
-bool SqliteStore::CreateOrUpgrade(std::string& error) {
+common::Result<void> SqliteStore::CreateOrUpgrade() {
     if (!Execute("BEGIN IMMEDIATE")) {
-        error = "cannot lock the database: " + std::string(sqlite3_errmsg(database_));
-        return false;
+        return common::Error{"cannot lock the database: " + std::string(sqlite3_errmsg(database_))};
     }
     int64_t found = 0;
     bool read = false;
@@ -85,37 +80,35 @@ bool SqliteStore::CreateOrUpgrade(std::string& error) {
         read = false;
     }
     if (!read) {
-        error = "cannot create the tables: " + std::string(sqlite3_errmsg(database_));
+        common::Error error{"cannot create the tables: " + std::string(sqlite3_errmsg(database_))};
         Execute("ROLLBACK");
-        return false;
+        return error;
     }
     if (found > kStoreSchemaVersion) {
-        error = "the database was written by a newer server (schema " + std::to_string(found) + ")";
         Execute("ROLLBACK");
-        return false;
+        return common::Error{"the database was written by a newer server (schema " + std::to_string(found) + ")"};
     }
     std::string upgrade = "DELETE FROM schema_version; INSERT INTO schema_version(version) VALUES(" +
                           std::to_string(kStoreSchemaVersion) + "); PRAGMA user_version=" +
                           std::to_string(kStoreSchemaVersion) + "; COMMIT;";
     if (!Execute(upgrade.c_str())) {
-        error = "cannot record the schema version: " + std::string(sqlite3_errmsg(database_));
+        common::Error error{"cannot record the schema version: " + std::string(sqlite3_errmsg(database_))};
         Execute("ROLLBACK");
-        return false;
+        return error;
     }
-    return true;
+    return {};
 }
 
-bool SqliteStore::Prepare(std::string& error) {
+common::Result<void> SqliteStore::Prepare() {
     // Other processes on the same file hold its write lock only for one short transaction.
     sqlite3_busy_timeout(database_, 5000);
     // WAL with NORMAL sync keeps every committed change across a crash of this process
     // without an fsync per request.
     if (!Execute("PRAGMA journal_mode=WAL") || !Execute("PRAGMA synchronous=NORMAL") ||
         !Execute("PRAGMA foreign_keys=ON")) {
-        error = "cannot configure the database: " + std::string(sqlite3_errmsg(database_));
-        return false;
+        return common::Error{"cannot configure the database: " + std::string(sqlite3_errmsg(database_))};
     }
-    if (!CreateOrUpgrade(error)) return false;
+    if (auto created = CreateOrUpgrade(); !created) return created;
     struct Prepared {
         SqliteStatement& statement;
         const char* sql;
@@ -147,11 +140,10 @@ bool SqliteStore::Prepare(std::string& error) {
     };
     for (Prepared& entry : statements) {
         if (!entry.statement.Prepare(database_, entry.sql)) {
-            error = std::string("cannot prepare \"") + entry.sql + "\": " + sqlite3_errmsg(database_);
-            return false;
+            return common::Error{std::string("cannot prepare \"") + entry.sql + "\": " + sqlite3_errmsg(database_)};
         }
     }
-    return true;
+    return {};
 }
 
 bool SqliteStore::Begin() {
@@ -169,21 +161,20 @@ void SqliteStore::Rollback() {
     rollback_.Step();
 }
 
-StoreStatus SqliteStore::FindAccount(std::string_view name, StoredAccount& account) {
+StoreResult<StoredAccount> SqliteStore::FindAccount(std::string_view name) {
     findAccount_.Reset();
     if (!findAccount_.Bind(1, name)) return Fail("find account");
     int step = findAccount_.Step();
-    if (step == SQLITE_DONE) return StoreStatus::NotFound;
+    if (step == SQLITE_DONE) return StoreError{StoreStatus::NotFound, "no such account"};
     if (step != SQLITE_ROW) return Fail("find account");
-    account.id = findAccount_.ColumnInteger(0);
-    account.passwordRecord = findAccount_.ColumnText(1);
+    StoredAccount account{findAccount_.ColumnInteger(0), findAccount_.ColumnText(1)};
     findAccount_.Reset();
-    return StoreStatus::Ok;
+    return account;
 }
 
-StoreStatus SqliteStore::CreateAccount(std::string_view name, std::string_view passwordRecord,
-                                       std::span<const std::string> roleClasses, int64_t createdAt,
-                                       std::vector<StoredRole>& roles) {
+StoreResult<std::vector<StoredRole>> SqliteStore::CreateAccount(std::string_view name, std::string_view passwordRecord,
+                                                                std::span<const std::string> roleClasses,
+                                                                int64_t createdAt) {
     if (!Begin()) return Fail("create account");
     insertAccount_.Reset();
     insertAccount_.Bind(1, name);
@@ -192,13 +183,12 @@ StoreStatus SqliteStore::CreateAccount(std::string_view name, std::string_view p
     int step = insertAccount_.Step();
     if (step != SQLITE_DONE) {
         bool taken = sqlite3_extended_errcode(database_) == SQLITE_CONSTRAINT_UNIQUE;
-        StoreStatus status = taken ? StoreStatus::AlreadyExists : Fail("create account");
-        if (taken) lastError_ = "the name is taken";
+        StoreError error = taken ? StoreError{StoreStatus::AlreadyExists, "the name is taken"} : Fail("create account");
         Rollback();
-        return status;
+        return error;
     }
     int64_t accountId = sqlite3_last_insert_rowid(database_);
-    roles.clear();
+    std::vector<StoredRole> roles;
     int64_t position = 0;
     for (const std::string& roleClass : roleClasses) {
         StoredRole role;
@@ -208,82 +198,83 @@ StoreStatus SqliteStore::CreateAccount(std::string_view name, std::string_view p
         insertRole_.Bind(2, position++);
         insertRole_.Bind(3, role.name);
         if (insertRole_.Step() != SQLITE_DONE) {
-            StoreStatus status = Fail("create role");
+            StoreError error = Fail("create role");
             Rollback();
-            return status;
+            return error;
         }
         role.id = sqlite3_last_insert_rowid(database_);
         roles.push_back(std::move(role));
     }
     if (!Commit()) {
-        StoreStatus status = Fail("commit account");
+        StoreError error = Fail("commit account");
         Rollback();
-        return status;
+        return error;
     }
-    return StoreStatus::Ok;
+    return roles;
 }
 
-StoreStatus SqliteStore::ListRoles(int64_t accountId, std::vector<StoredRole>& roles) {
-    roles.clear();
+StoreResult<std::vector<StoredRole>> SqliteStore::ListRoles(int64_t accountId) {
+    std::vector<StoredRole> roles;
     listRoles_.Reset();
     listRoles_.Bind(1, accountId);
     int step;
     while ((step = listRoles_.Step()) == SQLITE_ROW) {
         roles.push_back({listRoles_.ColumnInteger(0), listRoles_.ColumnText(1)});
     }
-    StoreStatus status = step == SQLITE_DONE ? StoreStatus::Ok : Fail("list roles");
+    if (step != SQLITE_DONE) {
+        StoreError error = Fail("list roles");
+        listRoles_.Reset();
+        return error;
+    }
     listRoles_.Reset();
-    return status;
+    return roles;
 }
 
-StoreStatus SqliteStore::RaiseEnchantLevel(int64_t roleId, int64_t& level) {
+StoreResult<int64_t> SqliteStore::RaiseEnchantLevel(int64_t roleId) {
     if (!Begin()) return Fail("raise enchant level");
     raiseEnchant_.Reset();
     raiseEnchant_.Bind(1, roleId);
     if (raiseEnchant_.Step() != SQLITE_DONE) {
-        StoreStatus status = Fail("raise enchant level");
+        StoreError error = Fail("raise enchant level");
         Rollback();
-        return status;
+        return error;
     }
     if (sqlite3_changes(database_) == 0) {
         Rollback();
-        lastError_ = "no such role";
-        return StoreStatus::NotFound;
+        return StoreError{StoreStatus::NotFound, "no such role"};
     }
     readEnchant_.Reset();
     readEnchant_.Bind(1, roleId);
     bool read = readEnchant_.Step() == SQLITE_ROW;
-    if (read) level = readEnchant_.ColumnInteger(0);
+    int64_t level = read ? readEnchant_.ColumnInteger(0) : 0;
     readEnchant_.Reset();
     if (!read || !Commit()) {
-        StoreStatus status = Fail("raise enchant level");
+        StoreError error = Fail("raise enchant level");
         Rollback();
-        return status;
+        return error;
     }
-    return StoreStatus::Ok;
+    return level;
 }
 
 // BEGIN IMMEDIATE takes the file's write lock before counting, so no other process can
 // record a draw between the count and the insert.
-StoreStatus SqliteStore::RecordDraw(int64_t accountId, std::string_view day, int limit, int slot, int prize,
-                                    int64_t drawnAt, int& drawsLeft) {
+StoreResult<int> SqliteStore::RecordDraw(int64_t accountId, std::string_view day, int limit, int slot, int prize,
+                                         int64_t drawnAt) {
     if (!Begin()) return Fail("record draw");
     countDraws_.Reset();
     countDraws_.Bind(1, accountId);
     countDraws_.Bind(2, day);
     if (countDraws_.Step() != SQLITE_ROW) {
-        StoreStatus status = Fail("count draws");
+        StoreError error = Fail("count draws");
         countDraws_.Reset();
         Rollback();
-        return status;
+        return error;
     }
     int64_t used = countDraws_.ColumnInteger(0);
     countDraws_.Reset();
     if (used >= limit) {
         Rollback();
-        drawsLeft = 0;
-        lastError_ = "the daily limit is reached";
-        return StoreStatus::LimitReached;
+        return StoreError{StoreStatus::LimitReached, "the daily limit is reached"};
     }
     insertDraw_.Reset();
     insertDraw_.Bind(1, accountId);
@@ -295,23 +286,22 @@ StoreStatus SqliteStore::RecordDraw(int64_t accountId, std::string_view day, int
     creditDiamonds_.Bind(1, accountId);
     creditDiamonds_.Bind(2, static_cast<int64_t>(prize));
     if (insertDraw_.Step() != SQLITE_DONE || creditDiamonds_.Step() != SQLITE_DONE || !Commit()) {
-        StoreStatus status = Fail("record draw");
+        StoreError error = Fail("record draw");
         Rollback();
-        return status;
+        return error;
     }
-    drawsLeft = static_cast<int>(limit - used - 1);
-    return StoreStatus::Ok;
+    return static_cast<int>(limit - used - 1);
 }
 
-StoreStatus SqliteStore::Ping() {
+StoreResult<> SqliteStore::Ping() {
     ping_.Reset();
     int step = ping_.Step();
-    StoreStatus status = step == SQLITE_ROW || step == SQLITE_DONE ? StoreStatus::Ok : Fail("ping");
+    StoreResult<> result = step == SQLITE_ROW || step == SQLITE_DONE ? StoreResult<>() : Fail("ping");
     ping_.Reset();
-    return status;
+    return result;
 }
 
-StoreStatus SqliteStore::ReadRows(StoreTable table, int64_t afterId, size_t limit, StoreRows& rows) {
+StoreResult<> SqliteStore::ReadRows(StoreTable table, int64_t afterId, size_t limit, StoreRows& rows) {
     SqliteStatement& read = table == StoreTable::Accounts ? readAccounts_
                             : table == StoreTable::Roles  ? readRoles_
                                                           : readDraws_;
@@ -335,27 +325,28 @@ StoreStatus SqliteStore::ReadRows(StoreTable table, int64_t afterId, size_t limi
             break;
         }
     }
-    StoreStatus status = step == SQLITE_DONE ? StoreStatus::Ok : Fail("read rows");
+    StoreResult<> result = step == SQLITE_DONE ? StoreResult<>() : Fail("read rows");
     read.Reset();
-    return status;
+    return result;
 }
 
-StoreStatus SqliteStore::BeginLoad() {
+StoreResult<> SqliteStore::BeginLoad() {
     if (!Begin()) return Fail("begin the load");
     countRows_.Reset();
     bool counted = countRows_.Step() == SQLITE_ROW;
     int64_t count = counted ? countRows_.ColumnInteger(0) : 0;
     countRows_.Reset();
     if (!counted || count > 0) {
-        StoreStatus status = counted ? StoreStatus::AlreadyExists : Fail("count rows");
-        if (counted) lastError_ = "the database already holds " + std::to_string(count) + " rows";
+        StoreError error = counted ? StoreError{StoreStatus::AlreadyExists,
+                                                "the database already holds " + std::to_string(count) + " rows"}
+                                   : Fail("count rows");
         Rollback();
-        return status;
+        return error;
     }
-    return StoreStatus::Ok;
+    return {};
 }
 
-StoreStatus SqliteStore::LoadRows(const StoreRows& rows) {
+StoreResult<> SqliteStore::LoadRows(const StoreRows& rows) {
     for (const AccountRow& row : rows.accounts) {
         loadAccount_.Reset();
         loadAccount_.Bind(1, row.id);
@@ -384,14 +375,14 @@ StoreStatus SqliteStore::LoadRows(const StoreRows& rows) {
         loadDraw_.Bind(6, row.drawnAt);
         if (loadDraw_.Step() != SQLITE_DONE) return Fail("load draw " + std::to_string(row.id));
     }
-    return StoreStatus::Ok;
+    return {};
 }
 
-StoreStatus SqliteStore::CommitLoad() {
-    if (Commit()) return StoreStatus::Ok;
-    StoreStatus status = Fail("commit the load");
+StoreResult<> SqliteStore::CommitLoad() {
+    if (Commit()) return {};
+    StoreError error = Fail("commit the load");
     Rollback();
-    return status;
+    return error;
 }
 
 void SqliteStore::AbandonLoad() { Rollback(); }

@@ -59,18 +59,17 @@ int64_t LastId(const StoreRows& rows, StoreTable table) {
 
 size_t RowCount(const StoreRows& rows) { return rows.accounts.size() + rows.roles.size() + rows.draws.size(); }
 
-// Reads every row of every table in id order, a page at a time, into `digest` and
-// `summary`, handing each page to `page` as well.
-bool ReadAll(AccountStore& store, StoreSummary& summary, std::string& error,
-             const std::function<bool(const StoreRows&)>& page) {
+// Reads every row of every table in id order, a page at a time, into the
+// summary and its checksum, handing each page to `page` as well.
+common::Result<StoreSummary> ReadAll(AccountStore& store,
+                                     const std::function<common::Result<void>(const StoreRows&)>& page) {
     RowDigest digest;
-    summary = StoreSummary();
+    StoreSummary summary;
     for (StoreTable table : {StoreTable::Accounts, StoreTable::Roles, StoreTable::Draws}) {
         for (int64_t after = 0;;) {
             StoreRows rows;
-            if (store.ReadRows(table, after, kPageRows, rows) != StoreStatus::Ok) {
-                error = "cannot read: " + store.LastError();
-                return false;
+            if (auto read = store.ReadRows(table, after, kPageRows, rows); !read) {
+                return common::Error{"cannot read: " + read.error().message};
             }
             if (RowCount(rows) == 0) break;
             for (const AccountRow& row : rows.accounts) digest.Add(row);
@@ -79,12 +78,12 @@ bool ReadAll(AccountStore& store, StoreSummary& summary, std::string& error,
             summary.accounts += rows.accounts.size();
             summary.roles += rows.roles.size();
             summary.draws += rows.draws.size();
-            if (!page(rows)) return false;
+            if (auto taken = page(rows); !taken) return taken.error();
             after = LastId(rows, table);
         }
     }
     summary.checksum = digest.Finish();
-    return true;
+    return summary;
 }
 
 }  // namespace
@@ -94,58 +93,54 @@ std::string StoreSummary::Describe() const {
            " draws, sha256 " + checksum;
 }
 
-bool SummariseStore(AccountStore& store, StoreSummary& summary, std::string& error) {
-    return ReadAll(store, summary, error, [](const StoreRows&) { return true; });
+common::Result<StoreSummary> SummariseStore(AccountStore& store) {
+    return ReadAll(store, [](const StoreRows&) { return common::Result<void>(); });
 }
 
-bool CopyStore(AccountStore& from, AccountStore& to, StoreSummary& copied, std::string& error) {
-    StoreStatus begun = to.BeginLoad();
-    if (begun != StoreStatus::Ok) {
-        error = (begun == StoreStatus::AlreadyExists ? "the target is not empty: " : "cannot write the target: ") +
-                to.LastError();
-        return false;
+common::Result<StoreSummary> CopyStore(AccountStore& from, AccountStore& to) {
+    if (auto begun = to.BeginLoad(); !begun) {
+        const bool full = begun.error().code == StoreStatus::AlreadyExists;
+        return common::WithContext(full ? "the target is not empty: " : "cannot write the target: ",
+                                   common::Error(begun.error()));
     }
     auto refuse = [&](const std::string& why) {
         to.AbandonLoad();
-        error = why;
-        return false;
+        return common::Error{why};
     };
-    std::string problem;
-    bool read = ReadAll(from, copied, problem, [&](const StoreRows& rows) {
-        if (to.LoadRows(rows) == StoreStatus::Ok) return true;
-        problem = "cannot write the target: " + to.LastError();
-        return false;
+    auto copied = ReadAll(from, [&](const StoreRows& rows) -> common::Result<void> {
+        auto loaded = to.LoadRows(rows);
+        if (!loaded) return common::Error{"cannot write the target: " + loaded.error().message};
+        return {};
     });
-    if (!read) return refuse(problem);
-    StoreSummary written, again;
-    if (!SummariseStore(to, written, problem)) return refuse("the copy: " + problem);
-    if (!(written == copied)) {
-        return refuse("the copy differs from what was read (" + written.Describe() + " against " + copied.Describe() +
-                      "); nothing was copied");
+    if (!copied) return refuse(copied.error().message);
+    auto written = SummariseStore(to);
+    if (!written) return refuse("the copy: " + written.error().message);
+    if (!(*written == *copied)) {
+        return refuse("the copy differs from what was read (" + written->Describe() + " against " +
+                      copied->Describe() + "); nothing was copied");
     }
     // Rows written meanwhile by a server on the source would be missing from the copy.
-    if (!SummariseStore(from, again, problem)) return refuse("the source: " + problem);
-    if (!(again == copied)) {
+    auto again = SummariseStore(from);
+    if (!again) return refuse("the source: " + again.error().message);
+    if (!(*again == *copied)) {
         return refuse("the source changed during the copy; stop the servers that use it and copy again");
     }
-    if (to.CommitLoad() != StoreStatus::Ok) {
-        error = "cannot commit the copy: " + to.LastError();
-        return false;
+    if (auto committed = to.CommitLoad(); !committed) {
+        return common::Error{"cannot commit the copy: " + committed.error().message};
     }
-    return true;
+    return copied;
 }
 
-bool CopyStoreLocations(const std::string& from, const std::string& to, StoreSummary& copied, std::string& error) {
+common::Result<StoreSummary> CopyStoreLocations(const std::string& from, const std::string& to) {
     // Opening a file that is not there would create an empty store to copy from.
     if (!IsPostgresLocation(from) && !std::filesystem::is_regular_file(from)) {
-        error = "no store at " + from;
-        return false;
+        return common::Error{"no store at " + from};
     }
-    std::unique_ptr<AccountStore> source = OpenAccountStore(from, error);
-    if (!source) return false;
-    std::unique_ptr<AccountStore> target = OpenAccountStore(to, error);
-    if (!target) return false;
-    return CopyStore(*source, *target, copied, error);
+    auto source = OpenAccountStore(from);
+    if (!source) return source.error();
+    auto target = OpenAccountStore(to);
+    if (!target) return target.error();
+    return CopyStore(**source, **target);
 }
 
 }  // namespace server

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/result.h"
 #include "server/account_store.h"
 
 namespace server {
@@ -20,14 +21,14 @@ struct StoreSummary {
     std::string Describe() const;
 };
 
-// Reads the whole store; false with `error` set on failure.
-bool SummariseStore(AccountStore& store, StoreSummary& summary, std::string& error);
+// Reads the whole store.
+common::Result<StoreSummary> SummariseStore(AccountStore& store);
 
-// Copies `from` into `to`, which must be empty; false with `error` set, and `to`
-// unchanged, on failure.
-bool CopyStore(AccountStore& from, AccountStore& to, StoreSummary& copied, std::string& error);
+// Copies `from` into `to`, which must be empty, and returns what was copied; on
+// failure `to` is unchanged.
+common::Result<StoreSummary> CopyStore(AccountStore& from, AccountStore& to);
 
-// --copy-store: opens both locations and copies; false with `error` set on failure.
-bool CopyStoreLocations(const std::string& from, const std::string& to, StoreSummary& copied, std::string& error);
+// --copy-store: opens both locations and copies.
+common::Result<StoreSummary> CopyStoreLocations(const std::string& from, const std::string& to);
 
 }  // namespace server

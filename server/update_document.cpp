@@ -10,34 +10,26 @@
 
 namespace server {
 
-bool UpdateDocument::Build(std::string& xml, std::string& problem) const {
+common::Result<std::string> UpdateDocument::Build() const {
     std::string version;
     switch (source_.kind) {
     case VersionSource::Kind::None:
-        problem = "no version configured";
-        return false;
+        return common::Error{"no version configured"};
     case VersionSource::Kind::Text:
         version = source_.value;
         break;
     case VersionSource::Kind::UpdateIni: {
         std::ifstream file(source_.value, std::ios::binary);
-        if (!file) {
-            problem = "cannot read " + source_.value;
-            return false;
-        }
+        if (!file) return common::Error{"cannot read " + source_.value};
         std::string ini((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         std::optional<std::string> found =
             common::FindIniValue(ini, common::kUpdateIniSection, common::kUpdateIniVersionKey);
-        if (!found) {
-            problem = "no version key in " + source_.value;
-            return false;
-        }
+        if (!found) return common::Error{"no version key in " + source_.value};
         version = std::move(*found);
         break;
     }
     }
-    xml = common::WriteVersionDocument(version);
-    return true;
+    return common::WriteVersionDocument(version);
 }
 
 }  // namespace server

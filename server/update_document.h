@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "server/server_config.h"
 
 namespace server {
@@ -13,8 +14,8 @@ public:
     explicit UpdateDocument(VersionSource source) : source_(std::move(source)) {}
 
     // The XML (GBK) with the current version, read afresh from an INI file so an edit
-    // applies at once. False with `problem` set when there is no version to give.
-    bool Build(std::string& xml, std::string& problem) const;
+    // applies at once; fails when there is no version to give.
+    common::Result<std::string> Build() const;
 
 private:
     VersionSource source_;

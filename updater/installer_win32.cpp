@@ -40,10 +40,10 @@ void DeleteFilesIn(const std::wstring& folder) {
     FindClose(search);
 }
 
-InstallReport Interrupted() {
-    InstallReport report;
-    report.status = InstallStatus::Interrupted;
-    return report;
+InstallFailure Interrupted() {
+    InstallFailure failure;
+    failure.status = InstallStatus::Interrupted;
+    return failure;
 }
 
 }  // namespace
@@ -58,20 +58,23 @@ bool Installer::JournalPresent() const { return Inspect(folder_.Journal()).exist
 
 bool Installer::Point() { return !hook_ || hook_(++point_); }
 
-InstallReport Installer::Failure(const std::string& file, unsigned long error) {
-    InstallReport report;
-    report.status = InstallStatus::Failed;
-    report.file = file;
-    report.systemError = error;
-    return report;
+InstallFailure Installer::Failure(const std::string& file, unsigned long error) {
+    InstallFailure failure;
+    failure.file = file;
+    failure.systemError = error;
+    return failure;
 }
 
-InstallReport Installer::RollBackAfter(const std::string& file, unsigned long error) {
-    InstallReport recovered = Recover();
-    InstallReport report = Failure(file, error);
-    report.recovery = recovered.recovery;
-    if (recovered.status != InstallStatus::Done) report.journalUnreadable = recovered.journalUnreadable;
-    return report;
+InstallFailure Installer::RollBackAfter(const std::string& file, unsigned long error) {
+    auto recovered = Recover();
+    InstallFailure failure = Failure(file, error);
+    if (recovered) {
+        failure.recovery = *recovered;
+    } else {
+        failure.recovery = recovered.error().recovery;
+        failure.journalUnreadable = recovered.error().journalUnreadable;
+    }
+    return failure;
 }
 
 void Installer::RemoveLeftovers() {
@@ -85,19 +88,18 @@ void Installer::RemoveLeftovers() {
     RemoveDirectoryW(folder_.Work().c_str());
 }
 
-InstallReport Installer::Recover() {
-    InstallReport report;
+InstallResult<RecoveryKind> Installer::Recover() {
     if (!JournalPresent()) {
         RemoveLeftovers();
-        return report;
+        return RecoveryKind::NothingToDo;
     }
     std::string text;
     std::optional<InstallJournal> journal;
     if (ReadSmallFile(folder_.Journal(), &text, kLargestJournal)) journal = ParseJournal(text);
     if (!journal) {
-        report = Failure(std::string(), ERROR_INVALID_DATA);
-        report.journalUnreadable = true;
-        return report;
+        InstallFailure failure = Failure(std::string(), ERROR_INVALID_DATA);
+        failure.journalUnreadable = true;
+        return failure;
     }
 
     InstallState state;
@@ -108,7 +110,8 @@ InstallReport Installer::Recover() {
                                  Inspect(folder_.Backup(i)).exists});
     }
     RecoveryPlan plan = PlanRecovery(*journal, state);
-    report.recovery = plan.outcome == RecoveryOutcome::RollBack ? RecoveryKind::RolledBack : RecoveryKind::Finished;
+    const RecoveryKind recovery =
+        plan.outcome == RecoveryOutcome::RollBack ? RecoveryKind::RolledBack : RecoveryKind::Finished;
 
     CreateFolders(folder_.StagingFolder());
     // Backwards, so that a rollback undoes the install in the opposite order.
@@ -135,9 +138,9 @@ InstallReport Installer::Recover() {
             break;
         }
         if (!ok) {
-            InstallReport failed = Failure(entry.path, error);
-            failed.recovery = report.recovery;
-            return failed;
+            InstallFailure failure = Failure(entry.path, error);
+            failure.recovery = recovery;
+            return failure;
         }
     }
     if (plan.outcome == RecoveryOutcome::RollBack) {
@@ -146,15 +149,15 @@ InstallReport Installer::Recover() {
             RemoveDirectoryW(folder_.Installed(*folder).c_str());
     }
     if (!Delete(folder_.Journal())) {
-        InstallReport failed = Failure(std::string(), GetLastError());
-        failed.recovery = report.recovery;
-        return failed;
+        InstallFailure failure = Failure(std::string(), GetLastError());
+        failure.recovery = recovery;
+        return failure;
     }
     RemoveLeftovers();
-    return report;
+    return recovery;
 }
 
-InstallReport Installer::Install(const std::string& targetVersion, const std::vector<InstallItem>& items) {
+InstallResult<> Installer::Install(const std::string& targetVersion, const std::vector<InstallItem>& items) {
     InstallJournal journal;
     journal.targetVersion = targetVersion;
     journal.previousVersion = ReadInstalledVersion(folder_).value_or(std::string());

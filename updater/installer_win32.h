@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "updater/game_folder_win32.h"
 
 namespace updater {
@@ -21,20 +22,24 @@ struct InstallItem {
 };
 
 enum class InstallStatus {
-    Done,
     Failed,
     Interrupted,  // the point hook stopped it, as if the process had ended there
 };
 
 enum class RecoveryKind { NothingToDo, RolledBack, Finished };
 
-struct InstallReport {
-    InstallStatus status = InstallStatus::Done;
-    RecoveryKind recovery = RecoveryKind::NothingToDo;
+// Why an install or a recovery stopped, as facts: the updater's window words them
+// for the player.
+struct InstallFailure {
+    InstallStatus status = InstallStatus::Failed;
+    RecoveryKind recovery = RecoveryKind::NothingToDo;  // what was done before it stopped
     std::string file;               // GBK path of the file at fault, when one is
     unsigned long systemError = 0;
     bool journalUnreadable = false;
 };
+
+template <typename T = void>
+using InstallResult = common::Result<T, InstallFailure>;
 
 // Called after each step of an install with its number (from 1); returning
 // false stops the install there, leaving everything as it is.
@@ -51,14 +56,14 @@ public:
     bool JournalPresent() const;
     // Finishes what an earlier run left: rolls an uncommitted install back,
     // cleans a committed one up; leftovers without a journal are removed.
-    InstallReport Recover();
+    InstallResult<RecoveryKind> Recover();
     // Installs the items (every staged file verified) and commits the version.
-    InstallReport Install(const std::string& targetVersion, const std::vector<InstallItem>& items);
+    InstallResult<> Install(const std::string& targetVersion, const std::vector<InstallItem>& items);
 
 private:
     bool Point();
-    InstallReport Failure(const std::string& file, unsigned long error);
-    InstallReport RollBackAfter(const std::string& file, unsigned long error);
+    InstallFailure Failure(const std::string& file, unsigned long error);
+    InstallFailure RollBackAfter(const std::string& file, unsigned long error);
     void RemoveLeftovers();
 
     GameFolder folder_;

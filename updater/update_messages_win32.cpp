@@ -55,9 +55,9 @@ std::string FileTransferProblem(const std::string& file, const TransferResult& r
     }
 }
 
-std::string InstallProblem(const InstallReport& report) {
-    std::string problem = "安装失败：" + FileProblem(report.file, report.systemError);
-    if (report.recovery == RecoveryKind::RolledBack) problem += "，游戏已恢复为更新前的文件";
+std::string InstallProblem(const InstallFailure& failure) {
+    std::string problem = "安装失败：" + FileProblem(failure.file, failure.systemError);
+    if (failure.recovery == RecoveryKind::RolledBack) problem += "，游戏已恢复为更新前的文件";
     return problem;
 }
 

@@ -14,6 +14,6 @@ std::string SystemProblem(unsigned long error);
 std::string FileProblem(const std::string& file, unsigned long error);
 std::string DocumentTransferProblem(const TransferResult& result);
 std::string FileTransferProblem(const std::string& file, const TransferResult& result);
-std::string InstallProblem(const InstallReport& report);
+std::string InstallProblem(const InstallFailure& failure);
 
 }  // namespace updater

@@ -61,11 +61,12 @@ private:
         progress_.Begin("正在检查上次的更新…");
         if (installer_.JournalPresent() && !WaitForLauncher()) return false;
         Changing(true);
-        InstallReport report = installer_.Recover();
+        auto recovered = installer_.Recover();
         Changing(false);
-        if (report.status == InstallStatus::Done) return true;
-        if (report.journalUnreadable) return Fail("上次中断的更新留下的记录无法读取，无法确认游戏文件是否完整");
-        return Fail("无法完成上次中断的更新：" + FileProblem(report.file, report.systemError));
+        if (recovered) return true;
+        const InstallFailure& failure = recovered.error();
+        if (failure.journalUnreadable) return Fail("上次中断的更新留下的记录无法读取，无法确认游戏文件是否完整");
+        return Fail("无法完成上次中断的更新：" + FileProblem(failure.file, failure.systemError));
     }
 
     bool FetchDocument() {
@@ -242,10 +243,10 @@ private:
             }
             items.push_back({file->path, file->sha256, staged});
         }
-        InstallReport report = installer_.Install(document_.version, items);
-        if (report.status == InstallStatus::Interrupted) return Fail("安装在测试设定的步骤停止");
-        if (report.status == InstallStatus::Failed) return Fail(InstallProblem(report));
-        return true;
+        auto installed = installer_.Install(document_.version, items);
+        if (installed) return true;
+        if (installed.error().status == InstallStatus::Interrupted) return Fail("安装在测试设定的步骤停止");
+        return Fail(InstallProblem(installed.error()));
     }
 
     // The published version is installed already. A launcher that just handed

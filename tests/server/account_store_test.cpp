@@ -32,28 +32,26 @@ std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(tex
 const std::vector<std::string> kClasses = {Utf8(u8"剑客"), Utf8(u8"法师")};
 
 std::unique_ptr<AccountStore> Open(const std::string& location) {
-    std::string error;
-    std::unique_ptr<AccountStore> store = server::OpenAccountStore(location, error);
-    EXPECT_TRUE(store) << error;
-    return store;
+    auto store = server::OpenAccountStore(location);
+    EXPECT_TRUE(store) << store.error().message;
+    return store ? std::move(*store) : nullptr;
 }
 
 // Two accounts with roles, draws and an enchant: something of every table and column.
 void Fill(AccountStore& store) {
-    std::vector<server::StoredRole> roles;
-    ASSERT_EQ(store.CreateAccount(Utf8(u8"玩家一号"), "record-1", kClasses, 1000, roles), StoreStatus::Ok);
-    ASSERT_EQ(store.CreateAccount("player2", "record-2", kClasses, 2000, roles), StoreStatus::Ok);
-    int64_t level = 0;
-    ASSERT_EQ(store.RaiseEnchantLevel(roles[1].id, level), StoreStatus::Ok);
-    int left = 0;
-    ASSERT_EQ(store.RecordDraw(1, "2026-01-01", 3, 16, 500, 3000, left), StoreStatus::Ok);
-    ASSERT_EQ(store.RecordDraw(2, "2026-01-02", 3, 4, 50, 4000, left), StoreStatus::Ok);
+    ASSERT_TRUE(store.CreateAccount(Utf8(u8"玩家一号"), "record-1", kClasses, 1000));
+    auto roles = store.CreateAccount("player2", "record-2", kClasses, 2000);
+    ASSERT_TRUE(roles);
+    ASSERT_TRUE(store.RaiseEnchantLevel((*roles)[1].id));
+    ASSERT_TRUE(store.RecordDraw(1, "2026-01-01", 3, 16, 500, 3000));
+    ASSERT_TRUE(store.RecordDraw(2, "2026-01-02", 3, 4, 50, 4000));
 }
 
 StoreRows ReadAll(AccountStore& store) {
     StoreRows rows;
     for (StoreTable table : {StoreTable::Accounts, StoreTable::Roles, StoreTable::Draws}) {
-        EXPECT_EQ(store.ReadRows(table, 0, 1000, rows), StoreStatus::Ok) << store.LastError();
+        auto read = store.ReadRows(table, 0, 1000, rows);
+        EXPECT_TRUE(read) << read.error().message;
     }
     return rows;
 }
@@ -78,7 +76,7 @@ TEST_P(Store, KeepsEveryColumnAndOrdersRowsById) {
     EXPECT_EQ(rows.draws[1].prize, 50);
     // Paging: after the first id, one row at a time.
     StoreRows page;
-    ASSERT_EQ(store->ReadRows(StoreTable::Roles, rows.roles[0].id, 1, page), StoreStatus::Ok);
+    ASSERT_TRUE(store->ReadRows(StoreTable::Roles, rows.roles[0].id, 1, page));
     ASSERT_EQ(page.roles.size(), 1u);
     EXPECT_EQ(page.roles[0].id, rows.roles[1].id);
 }
@@ -87,9 +85,9 @@ TEST_P(Store, RefusesADatabaseOfANewerSchemaAndReopensItsOwn) {
     ASSERT_TRUE(Open(database_.location()));
     ASSERT_TRUE(Open(database_.location()));  // a second start finds the tables made
     ASSERT_TRUE(database_.Execute("UPDATE schema_version SET version = 3"));
-    std::string error;
-    EXPECT_FALSE(server::OpenAccountStore(database_.location(), error));
-    EXPECT_NE(error.find("newer server (schema 3)"), std::string::npos) << error;
+    auto refused = server::OpenAccountStore(database_.location());
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("newer server (schema 3)"), std::string::npos) << refused.error().message;
 }
 
 TEST_P(Store, ALoadIsAllOrNothingAndNewIdsFollowIt) {
@@ -100,24 +98,27 @@ TEST_P(Store, ALoadIsAllOrNothingAndNewIdsFollowIt) {
     rows.roles.push_back({90, 41, 0, Utf8(u8"剑客41"), 2});
     rows.draws.push_back({7, 41, "2026-01-01", 6, 100, 9});
 
-    ASSERT_EQ(store->BeginLoad(), StoreStatus::Ok) << store->LastError();
-    ASSERT_EQ(store->LoadRows(rows), StoreStatus::Ok) << store->LastError();
+    ASSERT_TRUE(store->BeginLoad());
+    ASSERT_TRUE(store->LoadRows(rows));
     EXPECT_EQ(ReadAll(*store).accounts.size(), 1u);  // the load sees its own rows
     store->AbandonLoad();
     EXPECT_TRUE(ReadAll(*store).accounts.empty());
 
-    ASSERT_EQ(store->BeginLoad(), StoreStatus::Ok) << store->LastError();
-    ASSERT_EQ(store->LoadRows(rows), StoreStatus::Ok) << store->LastError();
-    ASSERT_EQ(store->CommitLoad(), StoreStatus::Ok) << store->LastError();
-    EXPECT_EQ(store->BeginLoad(), StoreStatus::AlreadyExists);
+    ASSERT_TRUE(store->BeginLoad());
+    ASSERT_TRUE(store->LoadRows(rows));
+    auto committed = store->CommitLoad();
+    ASSERT_TRUE(committed) << committed.error().message;
+    auto again = store->BeginLoad();
+    ASSERT_FALSE(again);
+    EXPECT_EQ(again.error().code, StoreStatus::AlreadyExists);
 
-    std::vector<server::StoredRole> roles;
-    ASSERT_EQ(store->CreateAccount("after1", "record", kClasses, 6, roles), StoreStatus::Ok) << store->LastError();
-    EXPECT_EQ(roles[0].name, Utf8(u8"剑客42"));
-    EXPECT_GT(roles[0].id, 90);
-    int left = 0;
-    EXPECT_EQ(store->RecordDraw(41, "2026-01-01", 2, 1, 10, 10, left), StoreStatus::Ok) << store->LastError();
-    EXPECT_EQ(left, 0);  // the copied draw counts against the day's limit
+    auto roles = store->CreateAccount("after1", "record", kClasses, 6);
+    ASSERT_TRUE(roles) << roles.error().message;
+    EXPECT_EQ((*roles)[0].name, Utf8(u8"剑客42"));
+    EXPECT_GT((*roles)[0].id, 90);
+    auto left = store->RecordDraw(41, "2026-01-01", 2, 1, 10, 10);
+    ASSERT_TRUE(left) << left.error().message;
+    EXPECT_EQ(*left, 0);  // the copied draw counts against the day's limit
 }
 
 TEST_P(Store, CopiesAWholeStoreAndRefusesATargetThatIsNotEmpty) {
@@ -127,23 +128,23 @@ TEST_P(Store, CopiesAWholeStoreAndRefusesATargetThatIsNotEmpty) {
     ASSERT_TRUE(source && target);
     Fill(*source);
 
-    server::StoreSummary copied, read;
-    std::string error;
-    ASSERT_TRUE(server::CopyStore(*source, *target, copied, error)) << error;
-    EXPECT_EQ(copied.accounts, 2u);
-    EXPECT_EQ(copied.roles, 4u);
-    EXPECT_EQ(copied.draws, 2u);
-    ASSERT_TRUE(server::SummariseStore(*target, read, error)) << error;
-    EXPECT_EQ(read, copied);
+    auto copied = server::CopyStore(*source, *target);
+    ASSERT_TRUE(copied) << copied.error().message;
+    EXPECT_EQ(copied->accounts, 2u);
+    EXPECT_EQ(copied->roles, 4u);
+    EXPECT_EQ(copied->draws, 2u);
+    auto read = server::SummariseStore(*target);
+    ASSERT_TRUE(read) << read.error().message;
+    EXPECT_EQ(*read, *copied);
 
     // A second copy into the now filled target is refused and changes nothing there.
-    std::vector<server::StoredRole> roles;
-    ASSERT_EQ(source->CreateAccount("player3", "record-3", kClasses, 5000, roles), StoreStatus::Ok);
-    EXPECT_FALSE(server::CopyStore(*source, *target, copied, error));
-    EXPECT_NE(error.find("not empty"), std::string::npos) << error;
-    server::StoreSummary after;
-    ASSERT_TRUE(server::SummariseStore(*target, after, error)) << error;
-    EXPECT_EQ(after, read);
+    ASSERT_TRUE(source->CreateAccount("player3", "record-3", kClasses, 5000));
+    auto refused = server::CopyStore(*source, *target);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("not empty"), std::string::npos) << refused.error().message;
+    auto after = server::SummariseStore(*target);
+    ASSERT_TRUE(after) << after.error().message;
+    EXPECT_EQ(*after, *read);
 }
 
 // The operators' way: a server's SQLite file copied with the program, then served from the copy.
@@ -195,9 +196,9 @@ TEST(SqliteStore, UpgradesAFileOfTheFirstSchema) {
     sqlite3_close(database);
     std::unique_ptr<AccountStore> store = Open(path);
     ASSERT_TRUE(store);
-    server::StoredAccount account;
-    ASSERT_EQ(store->FindAccount("veteran", account), StoreStatus::Ok);
-    EXPECT_EQ(account.id, 5);
+    auto account = store->FindAccount("veteran");
+    ASSERT_TRUE(account);
+    EXPECT_EQ(account->id, 5);
     store.reset();
     ASSERT_EQ(sqlite3_open(path.c_str(), &database), SQLITE_OK);
     sqlite3_stmt* statement = nullptr;

@@ -8,11 +8,17 @@
 
 namespace {
 
-using server::CommandLineStatus;
+enum class Outcome { Run, Help, Error };
 
-CommandLineStatus Parse(std::vector<const char*> arguments, server::ServerConfig& config, std::string& message) {
+// The action parsed, or Error with its reason in `message`.
+Outcome Parse(std::vector<const char*> arguments, server::ServerConfig& config, std::string& message) {
     arguments.insert(arguments.begin(), "lumadrel-server");
-    return server::ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), config, message);
+    auto action = server::ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), config);
+    if (!action) {
+        message = action.error().message;
+        return Outcome::Error;
+    }
+    return *action == server::CommandLineAction::Help ? Outcome::Help : Outcome::Run;
 }
 
 TEST(CommandLine, FlagsFillTheConfiguration) {
@@ -22,7 +28,7 @@ TEST(CommandLine, FlagsFillTheConfiguration) {
                      "--draw-limit", "5", "--hash-iterations", "1000", "--request-timeout", "250",
                      "--max-request", "1024", "--update-ini", "/game/update.ini", "--www-max-ranges", "0"},
                     config, message),
-              CommandLineStatus::Run)
+              Outcome::Run)
         << message;
     EXPECT_EQ(config.address, "127.0.0.1");
     EXPECT_EQ(config.gamePort, 2014);
@@ -44,7 +50,7 @@ TEST(CommandLine, FloodLimitFlagsFillTheConfiguration) {
                      "--register-rate", "3", "--hash-threads", "4", "--hash-queue", "9", "--hash-queue-per-address",
                      "2", "--summary-interval", "1000"},
                     config, message),
-              CommandLineStatus::Run)
+              Outcome::Run)
         << message;
     EXPECT_EQ(config.idleTimeout.count(), 0);
     EXPECT_EQ(config.maxConnections, 500u);
@@ -69,7 +75,7 @@ TEST(CommandLine, HelpNamesEveryLimitFlag) {
 TEST(CommandLine, VersionTextIsStoredAsGbk) {
     server::ServerConfig config;
     std::string message;
-    ASSERT_EQ(Parse({"--version", "\xE7\x89\x88\xE6\x9C\xAC" "1.2"}, config, message), CommandLineStatus::Run);
+    ASSERT_EQ(Parse({"--version", "\xE7\x89\x88\xE6\x9C\xAC" "1.2"}, config, message), Outcome::Run);
     EXPECT_EQ(config.version.kind, server::VersionSource::Kind::Text);
     EXPECT_EQ(config.version.value, "版本1.2");  // a GBK literal
 }
@@ -94,12 +100,12 @@ TEST(CommandLine, MistakesAreRefused) {
     for (const auto& arguments : mistakes) {
         server::ServerConfig config;
         std::string message;
-        EXPECT_EQ(Parse(arguments, config, message), CommandLineStatus::Error) << arguments[0];
+        EXPECT_EQ(Parse(arguments, config, message), Outcome::Error) << arguments[0];
         EXPECT_FALSE(message.empty());
     }
     server::ServerConfig config;
     std::string message;
-    EXPECT_EQ(Parse({"--port", "1", "--help"}, config, message), CommandLineStatus::Help);
+    EXPECT_EQ(Parse({"--port", "1", "--help"}, config, message), Outcome::Help);
 }
 
 TEST(CommandLine, StoreAndAdminFlags) {
@@ -107,7 +113,7 @@ TEST(CommandLine, StoreAndAdminFlags) {
     std::string message;
     ASSERT_EQ(Parse({"--db", "postgresql:///game?host=/run/db", "--admin-port", "9100", "--admin-address", "0.0.0.0"},
                     config, message),
-              CommandLineStatus::Run)
+              Outcome::Run)
         << message;
     EXPECT_EQ(config.databasePath, "postgresql:///game?host=/run/db");
     EXPECT_EQ(config.adminPort, 9100);
@@ -116,12 +122,12 @@ TEST(CommandLine, StoreAndAdminFlags) {
     EXPECT_EQ(server::ServerConfig().adminAddress, "127.0.0.1");
 
     server::ServerConfig copy;
-    ASSERT_EQ(Parse({"--copy-store", "old.db", "postgresql:///game"}, copy, message), CommandLineStatus::Run);
+    ASSERT_EQ(Parse({"--copy-store", "old.db", "postgresql:///game"}, copy, message), Outcome::Run);
     EXPECT_EQ(copy.copyFrom, "old.db");
     EXPECT_EQ(copy.copyTo, "postgresql:///game");
-    EXPECT_EQ(Parse({"--copy-store", "old.db"}, copy, message), CommandLineStatus::Error);
+    EXPECT_EQ(Parse({"--copy-store", "old.db"}, copy, message), Outcome::Error);
     EXPECT_EQ(message, "--copy-store takes two stores: FROM TO");
-    EXPECT_EQ(Parse({"--admin-port", "65536"}, copy, message), CommandLineStatus::Error);
+    EXPECT_EQ(Parse({"--admin-port", "65536"}, copy, message), Outcome::Error);
 }
 
 }  // namespace

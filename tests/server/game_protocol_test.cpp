@@ -266,11 +266,10 @@ TEST_P(Persistence, PasswordsAreStoredOnlyAsSaltedHashes) {
         RegisterAndLogIn(client, "player1", password);
         RegisterAndLogIn(client, "player2", password);
     }
-    std::string error;
-    std::unique_ptr<server::AccountStore> store = server::OpenAccountStore(database_.location(), error);
-    ASSERT_TRUE(store) << error;
+    auto store = server::OpenAccountStore(database_.location());
+    ASSERT_TRUE(store) << store.error().message;
     server::StoreRows rows;
-    ASSERT_EQ(store->ReadRows(server::StoreTable::Accounts, 0, 10, rows), server::StoreStatus::Ok);
+    ASSERT_TRUE((*store)->ReadRows(server::StoreTable::Accounts, 0, 10, rows));
     ASSERT_EQ(rows.accounts.size(), 2u);
     for (const server::AccountRow& account : rows.accounts) {
         EXPECT_EQ(account.password.rfind("pbkdf2-sha256$1000$", 0), 0u) << account.password;

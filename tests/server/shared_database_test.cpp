@@ -22,7 +22,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-using server::StoreStatus;
 using server::testing::Backend;
 using server::testing::LoopbackClient;
 using server::testing::ServerProcess;
@@ -50,16 +49,17 @@ protected:
     }
 
     std::unique_ptr<server::AccountStore> OpenStore() {
-        std::string error;
-        auto store = server::OpenAccountStore(database_.location(), error);
-        EXPECT_TRUE(store) << error;
-        return store;
+        auto store = server::OpenAccountStore(database_.location());
+        EXPECT_TRUE(store) << store.error().message;
+        return store ? std::move(*store) : nullptr;
     }
 
     server::StoreRows Rows(server::StoreTable table) {
         server::StoreRows rows;
         auto store = OpenStore();
-        if (store) EXPECT_EQ(store->ReadRows(table, 0, 100000, rows), StoreStatus::Ok) << store->LastError();
+        if (!store) return rows;
+        auto read = store->ReadRows(table, 0, 100000, rows);
+        EXPECT_TRUE(read) << read.error().message;
         return rows;
     }
 

@@ -252,14 +252,16 @@ TEST(StaticFilePaths, MapRequestSegmentsBelowTheRoot) {
 TEST(StaticFilesFlag, NamesAFolderThatExists) {
     TemporaryFolder folder;
     server::ServerConfig config;
-    std::string message;
     const char* good[] = {"server", "--www", folder.path().c_str()};
-    EXPECT_EQ(server::ParseCommandLine(3, good, config, message), server::CommandLineStatus::Run);
+    auto parsed = server::ParseCommandLine(3, good, config);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(*parsed, server::CommandLineAction::Run);
     EXPECT_EQ(config.wwwRoot, folder.path());
     std::string missing = folder.path() + "/missing";
     const char* bad[] = {"server", "--www", missing.c_str()};
-    EXPECT_EQ(server::ParseCommandLine(3, bad, config, message), server::CommandLineStatus::Error);
-    EXPECT_NE(message.find("--www"), std::string::npos);
+    auto refused = server::ParseCommandLine(3, bad, config);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("--www"), std::string::npos);
 }
 
 }  // namespace

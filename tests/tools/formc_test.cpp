@@ -15,9 +15,9 @@
 
 namespace {
 
-using toolstest::ReadBytes;
-using toolstest::RunTool;
-using toolstest::ScratchDirectory;
+using tools::testing::ReadBytes;
+using tools::testing::RunTool;
+using tools::testing::ScratchDirectory;
 
 const std::string kSample = std::string(LUMADREL_TEST_DATA_DIR) + "/forms/sample/";
 
@@ -26,7 +26,7 @@ std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(tex
 
 rt::FormTemplate CompileSample(const ScratchDirectory& scratch) {
     const std::string output = scratch.File("sample.bin");
-    toolstest::ToolResult run = RunTool(FORMC_PATH, {kSample + "template.forms", "-o", output});
+    tools::testing::ToolResult run = RunTool(FORMC_PATH, {kSample + "template.forms", "-o", output});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     std::vector<uint8_t> bytes = ReadBytes(output);
     rt::FormTemplate tpl;
@@ -139,7 +139,7 @@ TEST(FormcSample, ContainersPagesAndMenuItems) {
 
 TEST(FormcHandlers, IncludeListsOffsetsByIndex) {
     ScratchDirectory scratch;
-    toolstest::ToolResult run = RunTool(FORMC_PATH, {kSample + "template.forms", "-o", scratch.File("t.bin"),
+    tools::testing::ToolResult run = RunTool(FORMC_PATH, {kSample + "template.forms", "-o", scratch.File("t.bin"),
                                                      "--emit-handlers", scratch.File("handlers.inc")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::vector<uint8_t> include = ReadBytes(scratch.File("handlers.inc"));
@@ -148,7 +148,7 @@ TEST(FormcHandlers, IncludeListsOffsetsByIndex) {
     EXPECT_NE(text.find("LUMADREL_HANDLER(40, StartSpin)\n"), std::string::npos);
 
     // Without any handler list there is nothing to emit.
-    toolstest::WriteText(scratch.File("bare.forms"), "form 0x52000001\nunit window 0x06000001\n");
+    tools::testing::WriteText(scratch.File("bare.forms"), "form 0x52000001\nunit window 0x06000001\n");
     run = RunTool(FORMC_PATH, {scratch.File("bare.forms"), "-o", scratch.File("b.bin"), "--emit-handlers",
                                scratch.File("x.inc")});
     EXPECT_EQ(run.exitCode, 1);
@@ -198,10 +198,10 @@ TEST(FormcErrors, NameTheFileAndLine) {
     };
     for (const ErrorCase& c : cases) {
         ScratchDirectory scratch;
-        toolstest::WriteText(scratch.File("t.forms"), c.source);
-        toolstest::WriteText(scratch.File("sub.form"), "form 0x52000002\nunit spinner 0x06000002\n");
-        toolstest::WriteText(scratch.File("h.txt"), "Start\n");
-        toolstest::ToolResult run = RunTool(FORMC_PATH, {scratch.File("t.forms"), "-o", scratch.File("t.bin")});
+        tools::testing::WriteText(scratch.File("t.forms"), c.source);
+        tools::testing::WriteText(scratch.File("sub.form"), "form 0x52000002\nunit spinner 0x06000002\n");
+        tools::testing::WriteText(scratch.File("h.txt"), "Start\n");
+        tools::testing::ToolResult run = RunTool(FORMC_PATH, {scratch.File("t.forms"), "-o", scratch.File("t.bin")});
         EXPECT_EQ(run.exitCode, 1) << c.what;
         EXPECT_NE(run.err.find(scratch.Path() + "/" + c.expected), std::string::npos)
             << c.what << "\n  expected: " << c.expected << "\n  got: " << run.err;
@@ -210,15 +210,15 @@ TEST(FormcErrors, NameTheFileAndLine) {
 
 TEST(FormcErrors, BadHandlerLists) {
     ScratchDirectory scratch;
-    toolstest::WriteText(scratch.File("t.forms"), "form 0x52000001\nunit window 0x06000001\n");
+    tools::testing::WriteText(scratch.File("t.forms"), "form 0x52000001\nunit window 0x06000001\n");
     const std::pair<const char*, const char*> lists[] = {
         {"Start\n# comment\nStart\n", "h.txt:3: handler 'Start' is listed twice"},
         {"1Start\n", "h.txt:1: handler name '1Start' is not an identifier"},
         {"Start Stop\n", "h.txt:1: one handler name per line"},
     };
     for (const auto& [list, expected] : lists) {
-        toolstest::WriteText(scratch.File("h.txt"), list);
-        toolstest::ToolResult run =
+        tools::testing::WriteText(scratch.File("h.txt"), list);
+        tools::testing::ToolResult run =
             RunTool(FORMC_PATH, {scratch.File("t.forms"), "-o", scratch.File("t.bin"), "--handlers", scratch.File("h.txt")});
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;

@@ -20,9 +20,9 @@
 
 namespace {
 
-using toolstest::ReadBytes;
-using toolstest::RunTool;
-using toolstest::ScratchDirectory;
+using tools::testing::ReadBytes;
+using tools::testing::RunTool;
+using tools::testing::ScratchDirectory;
 namespace ids = launcher;
 
 const std::string kLauncher = std::string(LUMADREL_TEST_DATA_DIR) + "/../../launcher/";
@@ -35,7 +35,7 @@ class LauncherForms : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ScratchDirectory scratch;
-        toolstest::ToolResult run =
+        tools::testing::ToolResult run =
             RunTool(FORMC_PATH, {kLauncher + "forms/template.forms", "-o", scratch.File("launcher.template")});
         ASSERT_EQ(run.exitCode, 0) << run.err;
         const std::vector<uint8_t> bytes = ReadBytes(scratch.File("launcher.template"));

@@ -15,9 +15,9 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using toolstest::ReadBytes;
-using toolstest::RunTool;
-using toolstest::ScratchDirectory;
+using tools::testing::ReadBytes;
+using tools::testing::RunTool;
+using tools::testing::ScratchDirectory;
 
 const std::string kSample = std::string(LUMADREL_TEST_DATA_DIR) + "/forms/sample/";
 
@@ -25,13 +25,13 @@ const std::string kSample = std::string(LUMADREL_TEST_DATA_DIR) + "/forms/sample
 // on standard output), compiles each dump and expects the same bytes.
 void ExpectRoundTrip(const Bytes& original, const std::vector<std::string>& dumpOptions = {}) {
     ScratchDirectory scratch;
-    toolstest::WriteBytes(scratch.File("in.bin"), original);
+    tools::testing::WriteBytes(scratch.File("in.bin"), original);
 
     std::vector<std::string> toDirectory = {scratch.File("in.bin"), "-o", scratch.File("dump")};
     toDirectory.insert(toDirectory.end(), dumpOptions.begin(), dumpOptions.end());
-    toolstest::ToolResult dump = RunTool(FORMDUMP_PATH, toDirectory);
+    tools::testing::ToolResult dump = RunTool(FORMDUMP_PATH, toDirectory);
     ASSERT_EQ(dump.exitCode, 0) << dump.err;
-    toolstest::ToolResult compile =
+    tools::testing::ToolResult compile =
         RunTool(FORMC_PATH, {scratch.File("dump/template.forms"), "-o", scratch.File("from_directory.bin")});
     ASSERT_EQ(compile.exitCode, 0) << compile.err;
     EXPECT_EQ(ReadBytes(scratch.File("from_directory.bin")), original);
@@ -40,7 +40,7 @@ void ExpectRoundTrip(const Bytes& original, const std::vector<std::string>& dump
     toOutput.insert(toOutput.end(), dumpOptions.begin(), dumpOptions.end());
     dump = RunTool(FORMDUMP_PATH, toOutput);
     ASSERT_EQ(dump.exitCode, 0) << dump.err;
-    toolstest::WriteText(scratch.File("inline.forms"), dump.out);
+    tools::testing::WriteText(scratch.File("inline.forms"), dump.out);
     compile = RunTool(FORMC_PATH, {scratch.File("inline.forms"), "-o", scratch.File("from_inline.bin")});
     ASSERT_EQ(compile.exitCode, 0) << compile.err << "\n" << dump.out;
     EXPECT_EQ(ReadBytes(scratch.File("from_inline.bin")), original);
@@ -48,7 +48,7 @@ void ExpectRoundTrip(const Bytes& original, const std::vector<std::string>& dump
 
 TEST(RoundTrip, SampleTemplate) {
     ScratchDirectory scratch;
-    toolstest::ToolResult run = RunTool(FORMC_PATH, {kSample + "template.forms", "-o", scratch.File("sample.bin")});
+    tools::testing::ToolResult run = RunTool(FORMC_PATH, {kSample + "template.forms", "-o", scratch.File("sample.bin")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const Bytes sample = ReadBytes(scratch.File("sample.bin"));
     ExpectRoundTrip(sample);
@@ -58,7 +58,7 @@ TEST(RoundTrip, SampleTemplate) {
 TEST(RoundTrip, DumpNamesHandlersAndWritesPicturesAsFiles) {
     ScratchDirectory scratch;
     ASSERT_EQ(RunTool(FORMC_PATH, {kSample + "template.forms", "-o", scratch.File("s.bin")}).exitCode, 0);
-    toolstest::ToolResult dump =
+    tools::testing::ToolResult dump =
         RunTool(FORMDUMP_PATH, {scratch.File("s.bin"), "-o", scratch.File("d"), "--handlers", kSample + "handlers.txt"});
     ASSERT_EQ(dump.exitCode, 0) << dump.err;
     Bytes form = ReadBytes(scratch.File("d/f52010001.form"));
@@ -158,7 +158,7 @@ TEST(RoundTrip, OddTemplates) {
     const Bytes odd = OddTemplate().Write();
     ExpectRoundTrip(odd);
     ScratchDirectory scratch;
-    toolstest::WriteText(scratch.File("h.txt"), "A\nB\n");
+    tools::testing::WriteText(scratch.File("h.txt"), "A\nB\n");
     ExpectRoundTrip(odd, {"--handlers", scratch.File("h.txt")});
 }
 
@@ -166,8 +166,8 @@ TEST(RoundTrip, DumpRefusesDamagedTemplates) {
     Bytes bytes = OddTemplate().Write();
     bytes.pop_back();
     ScratchDirectory scratch;
-    toolstest::WriteBytes(scratch.File("bad.bin"), bytes);
-    toolstest::ToolResult run = RunTool(FORMDUMP_PATH, {scratch.File("bad.bin")});
+    tools::testing::WriteBytes(scratch.File("bad.bin"), bytes);
+    tools::testing::ToolResult run = RunTool(FORMDUMP_PATH, {scratch.File("bad.bin")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("not a window template"), std::string::npos) << run.err;
 }

@@ -14,7 +14,7 @@
 namespace {
 
 using updater::InstallItem;
-using updater::InstallReport;
+using updater::InstallFailure;
 using updater::InstallStatus;
 using updater::Installer;
 using updater::RecoveryKind;
@@ -60,8 +60,7 @@ std::vector<InstallItem> Prepare(const ScratchFolder& folder) {
 TEST(Installer, InstallsTheNewSetAndLeavesNothingOfItsOwn) {
     ScratchFolder folder;
     std::vector<InstallItem> items = Prepare(folder);
-    InstallReport report = Installer(updater::GameFolder(folder.Path())).Install("1.0.1", items);
-    EXPECT_EQ(report.status, InstallStatus::Done);
+    EXPECT_TRUE(Installer(updater::GameFolder(folder.Path())).Install("1.0.1", items));
     EXPECT_EQ(folder.Files(), kNewSet);
 
     // The launcher reads the version with the INI functions, in GBK.
@@ -78,25 +77,25 @@ TEST(Installer, AnInterruptionAtAnyStepEndsInTheOldOrTheNewSetWhole) {
     for (int stopAt = 1;; ++stopAt) {
         ScratchFolder folder;
         std::vector<InstallItem> items = Prepare(folder);
-        InstallReport first = Installer(updater::GameFolder(folder.Path()), [&](int point) {
+        auto first = Installer(updater::GameFolder(folder.Path()), [&](int point) {
                                   points = std::max(points, point);
                                   return point != stopAt;
                               }).Install("1.0.1", items);
-        if (first.status == InstallStatus::Done) break;
-        ASSERT_EQ(first.status, InstallStatus::Interrupted) << stopAt;
+        if (first) break;
+        ASSERT_EQ(first.error().status, InstallStatus::Interrupted) << stopAt;
 
-        InstallReport next = Installer(updater::GameFolder(folder.Path())).Recover();
-        ASSERT_EQ(next.status, InstallStatus::Done) << stopAt;
+        auto next = Installer(updater::GameFolder(folder.Path())).Recover();
+        ASSERT_TRUE(next) << stopAt;
         Files found = folder.Files(kWork);
         if (found == kNewSet) {
             committed = true;
-            EXPECT_NE(next.recovery, RecoveryKind::RolledBack) << stopAt;
+            EXPECT_NE(*next, RecoveryKind::RolledBack) << stopAt;
             EXPECT_FALSE(folder.Exists(kWork)) << stopAt;
         } else {
             // Once committed, never rolled back by a later step.
             EXPECT_FALSE(committed) << "stopped after step " << stopAt << ", the install was rolled back";
             EXPECT_EQ(found, kOldSet) << "stopped after step " << stopAt;
-            EXPECT_EQ(next.recovery, RecoveryKind::RolledBack) << stopAt;
+            EXPECT_EQ(*next, RecoveryKind::RolledBack) << stopAt;
             // The new files wait in the staging folder for the next run.
             for (const InstallItem& item : items)
                 EXPECT_EQ(folder.Read(kWork + "\\staged\\" + item.sha256), kNewSet.at(item.path)) << stopAt;
@@ -113,29 +112,33 @@ TEST(Installer, AFileInUseRollsTheInstallBackAndIsNamed) {
     HANDLE held = CreateFileW((folder.Path() + L"\\data\\map01.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    InstallReport report = Installer(updater::GameFolder(folder.Path())).Install("1.0.1", items);
+    auto installed = Installer(updater::GameFolder(folder.Path())).Install("1.0.1", items);
     CloseHandle(held);
-    EXPECT_EQ(report.status, InstallStatus::Failed);
-    EXPECT_EQ(report.file, "data\\map01.dat");
-    EXPECT_TRUE(report.systemError == ERROR_SHARING_VIOLATION || report.systemError == ERROR_ACCESS_DENIED)
-        << report.systemError;
-    EXPECT_EQ(report.recovery, RecoveryKind::RolledBack);
+    ASSERT_FALSE(installed);
+    const InstallFailure& failure = installed.error();
+    EXPECT_EQ(failure.status, InstallStatus::Failed);
+    EXPECT_EQ(failure.file, "data\\map01.dat");
+    EXPECT_TRUE(failure.systemError == ERROR_SHARING_VIOLATION || failure.systemError == ERROR_ACCESS_DENIED)
+        << failure.systemError;
+    EXPECT_EQ(failure.recovery, RecoveryKind::RolledBack);
     EXPECT_EQ(folder.Files(kWork), kOldSet);
     // A retry once the file is free goes through.
-    EXPECT_EQ(Installer(updater::GameFolder(folder.Path())).Install("1.0.1", items).status, InstallStatus::Done);
+    EXPECT_TRUE(Installer(updater::GameFolder(folder.Path())).Install("1.0.1", items));
     EXPECT_EQ(folder.Files(), kNewSet);
 }
 
 TEST(Installer, AnUnreadableJournalChangesNothing) {
     ScratchFolder folder;
     std::vector<InstallItem> items = Prepare(folder);
-    Installer(updater::GameFolder(folder.Path()), [](int point) { return point < 4; }).Install("1.0.1", items);
+    Installer stopped(updater::GameFolder(folder.Path()), [](int point) { return point < 4; });
+    EXPECT_FALSE(stopped.Install("1.0.1", items));
     std::string journal = folder.Read(kWork + "\\journal");
     folder.Write(kWork + "\\journal", journal.substr(0, journal.size() / 2));
     Files before = folder.Files();
-    InstallReport report = Installer(updater::GameFolder(folder.Path())).Recover();
-    EXPECT_EQ(report.status, InstallStatus::Failed);
-    EXPECT_TRUE(report.journalUnreadable);
+    auto recovered = Installer(updater::GameFolder(folder.Path())).Recover();
+    ASSERT_FALSE(recovered);
+    EXPECT_EQ(recovered.error().status, InstallStatus::Failed);
+    EXPECT_TRUE(recovered.error().journalUnreadable);
     EXPECT_EQ(folder.Files(), before);
 }
 
@@ -146,7 +149,7 @@ TEST(Installer, WithoutAJournalOnlyLeftoversGoAndStagedDownloadsStay) {
     folder.Write(kWork + "\\committed", "");
     folder.Write(kWork + "\\staged\\partial.part", "half");
     Files before = folder.Files();
-    EXPECT_EQ(Installer(updater::GameFolder(folder.Path())).Recover().recovery, RecoveryKind::NothingToDo);
+    EXPECT_EQ(Installer(updater::GameFolder(folder.Path())).Recover().value(), RecoveryKind::NothingToDo);
     Files after = folder.Files();
     EXPECT_EQ(after.count(kWork + "\\backup\\0"), 0u);
     EXPECT_EQ(after.count(kWork + "\\committed"), 0u);

@@ -36,12 +36,9 @@ const std::string* HandlerTable::NameAt(uint32_t offset) const {
     return &names[rt::HandlerIndexOf(offset)];
 }
 
-bool ReadHandlerTable(const std::string& path, HandlerTable* table, std::string* error) {
+common::Result<HandlerTable> ReadHandlerTable(const std::string& path) {
     std::string content;
-    if (!ReadFileBytes(path, &content)) {
-        *error = path + ": cannot read the handler list";
-        return false;
-    }
+    if (!ReadFileBytes(path, &content)) return common::Error{path + ": cannot read the handler list"};
     HandlerTable result;
     std::set<std::string> seen;
     std::istringstream stream(content);
@@ -55,22 +52,14 @@ bool ReadHandlerTable(const std::string& path, HandlerTable* table, std::string*
         std::istringstream words(text);
         std::string name, extra;
         if (!(words >> name)) continue;
-        if (words >> extra) {
-            *error = Located(line, "one handler name per line");
-            return false;
-        }
+        if (words >> extra) return common::Error{Located(line, "one handler name per line")};
         if (!IsIdentifier(name)) {
-            *error = Located(line, "handler name '" + name + "' is not an identifier");
-            return false;
+            return common::Error{Located(line, "handler name '" + name + "' is not an identifier")};
         }
-        if (!seen.insert(name).second) {
-            *error = Located(line, "handler '" + name + "' is listed twice");
-            return false;
-        }
+        if (!seen.insert(name).second) return common::Error{Located(line, "handler '" + name + "' is listed twice")};
         result.names.push_back(name);
     }
-    *table = std::move(result);
-    return true;
+    return result;
 }
 
 std::string HandlerTableInclude(const HandlerTable& table, const std::string& sourceName) {

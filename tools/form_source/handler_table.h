@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
+
 namespace formsource {
 
 struct HandlerTable {
@@ -19,7 +21,7 @@ struct HandlerTable {
 
 // Names are C identifiers, one per line; blank lines and `#` comments are
 // skipped. Fails with "file:line: message" on a bad or repeated name.
-bool ReadHandlerTable(const std::string& path, HandlerTable* table, std::string* error);
+common::Result<HandlerTable> ReadHandlerTable(const std::string& path);
 
 // An include file for the program: one LUMADREL_HANDLER(offset, name) line per
 // handler, for the program to expand into its handler table.

@@ -25,7 +25,7 @@ void AppendPart(Token& token, bool raw, char c) {
     token.text += c;
 }
 
-bool ReadQuoted(const std::string& text, size_t* at, Token* token, std::string* error) {
+common::Result<void> ReadQuoted(const std::string& text, size_t* at, Token* token) {
     size_t i = *at + 1;
     while (i < text.size() && text[i] != '"') {
         char c = text[i];
@@ -45,35 +45,25 @@ bool ReadQuoted(const std::string& text, size_t* at, Token* token, std::string* 
             case 'x': {
                 int high = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
                 int low = i + 3 < text.size() ? HexValue(text[i + 3]) : -1;
-                if (high < 0 || low < 0) {
-                    *error = "\\x needs two hexadecimal digits";
-                    return false;
-                }
+                if (high < 0 || low < 0) return common::Error{"\\x needs two hexadecimal digits"};
                 AppendPart(*token, true, static_cast<char>(high << 4 | low));
                 i += 2;
                 break;
             }
             default:
-                *error = std::string("unknown escape \\") + escape;
-                return false;
+                return common::Error{std::string("unknown escape \\") + escape};
         }
         i += 2;
     }
-    if (i >= text.size()) {
-        *error = "string has no closing quote";
-        return false;
-    }
+    if (i >= text.size()) return common::Error{"string has no closing quote"};
     *at = i + 1;
-    return true;
+    return {};
 }
 
-bool ReadLines(const std::string& path, int depth, std::vector<std::string>& stack, std::vector<SourceLine>* lines,
-               std::string* error) {
+common::Result<void> ReadLines(const std::string& path, int depth, std::vector<std::string>& stack,
+                               std::vector<SourceLine>& lines) {
     std::string content;
-    if (!ReadFileBytes(path, &content)) {
-        *error = path + ": cannot read the file";
-        return false;
-    }
+    if (!ReadFileBytes(path, &content)) return common::Error{path + ": cannot read the file"};
     std::istringstream stream(content);
     std::string text;
     SourceLine line;
@@ -81,38 +71,32 @@ bool ReadLines(const std::string& path, int depth, std::vector<std::string>& sta
     while (std::getline(stream, text)) {
         ++line.number;
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        line.tokens.clear();
-        std::string tokenError;
-        if (!TokenizeLine(text, &line.tokens, &tokenError)) {
-            *error = Located(line, tokenError);
-            return false;
-        }
+        auto tokens = TokenizeLine(text);
+        if (!tokens) return common::Error{Located(line, tokens.error().message)};
+        line.tokens = std::move(tokens).value();
         if (line.tokens.empty()) continue;
         const Token& first = line.tokens[0];
         if (first.quoted || first.text != "include") {
-            lines->push_back(line);
+            lines.push_back(line);
             continue;
         }
         if (line.tokens.size() != 2 || !line.tokens[1].quoted) {
-            *error = Located(line, "include needs one quoted file name");
-            return false;
+            return common::Error{Located(line, "include needs one quoted file name")};
         }
         std::string included = ResolvePath(line, line.tokens[1].text);
         std::error_code ignored;
         std::string canonical = std::filesystem::weakly_canonical(included, ignored).string();
         if (depth >= kMaxIncludeDepth || std::find(stack.begin(), stack.end(), canonical) != stack.end()) {
-            *error = Located(line, "include cycle through \"" + line.tokens[1].text + "\"");
-            return false;
+            return common::Error{Located(line, "include cycle through \"" + line.tokens[1].text + "\"")};
         }
         if (!std::filesystem::is_regular_file(included, ignored)) {
-            *error = Located(line, "included file \"" + line.tokens[1].text + "\" not found");
-            return false;
+            return common::Error{Located(line, "included file \"" + line.tokens[1].text + "\" not found")};
         }
         stack.push_back(canonical);
-        if (!ReadLines(included, depth + 1, stack, lines, error)) return false;
+        if (auto read = ReadLines(included, depth + 1, stack, lines); !read) return read;
         stack.pop_back();
     }
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -121,7 +105,8 @@ std::string Located(const SourceLine& line, const std::string& message) {
     return line.file + ":" + std::to_string(line.number) + ": " + message;
 }
 
-bool TokenizeLine(const std::string& text, std::vector<Token>* tokens, std::string* error) {
+common::Result<std::vector<Token>> TokenizeLine(const std::string& text) {
+    std::vector<Token> tokens;
     size_t at = 0;
     while (at < text.size()) {
         char c = text[at];
@@ -132,24 +117,26 @@ bool TokenizeLine(const std::string& text, std::vector<Token>* tokens, std::stri
         } else if (c == '"') {
             Token token;
             token.quoted = true;
-            if (!ReadQuoted(text, &at, &token, error)) return false;
-            tokens->push_back(std::move(token));
+            if (auto read = ReadQuoted(text, &at, &token); !read) return read.error();
+            tokens.push_back(std::move(token));
         } else {
             size_t end = at;
             while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '"') ++end;
             Token token;
             token.text = text.substr(at, end - at);
-            tokens->push_back(std::move(token));
+            tokens.push_back(std::move(token));
             at = end;
         }
     }
-    return true;
+    return tokens;
 }
 
-bool ReadSourceLines(const std::string& path, std::vector<SourceLine>* lines, std::string* error) {
+common::Result<std::vector<SourceLine>> ReadSourceLines(const std::string& path) {
     std::error_code ignored;
     std::vector<std::string> stack{std::filesystem::weakly_canonical(path, ignored).string()};
-    return ReadLines(path, 0, stack, lines, error);
+    std::vector<SourceLine> lines;
+    if (auto read = ReadLines(path, 0, stack, lines); !read) return read.error();
+    return lines;
 }
 
 std::string ResolvePath(const SourceLine& line, const std::string& path) {

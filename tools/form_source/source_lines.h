@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
+
 namespace formsource {
 
 struct Token {
@@ -31,12 +33,12 @@ std::string Located(const SourceLine& line, const std::string& message);
 
 // Splits one line into tokens. Words end at white space; `#` outside a
 // string starts a comment; strings take \\ \" \n \r \t and \xNN.
-bool TokenizeLine(const std::string& text, std::vector<Token>* tokens, std::string* error);
+common::Result<std::vector<Token>> TokenizeLine(const std::string& text);
 
 // Reads the file and, in place of each include line, the lines of the named
 // file (relative to the including file). Blank and comment lines are left
 // out. Fails on unreadable files, include cycles and bad tokens.
-bool ReadSourceLines(const std::string& path, std::vector<SourceLine>* lines, std::string* error);
+common::Result<std::vector<SourceLine>> ReadSourceLines(const std::string& path);
 
 // A path named in a source line, made relative to that line's file.
 std::string ResolvePath(const SourceLine& line, const std::string& path);

@@ -37,10 +37,9 @@ bool ParseMagnitude(std::string_view text, uint64_t* value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
-bool ExpectQuoted(const Token& token, const char* what, std::string* error) {
-    if (token.quoted) return true;
-    *error = std::string(what) + " must be a quoted string, not " + Quote(token);
-    return false;
+common::Result<void> ExpectQuoted(const Token& token, const char* what) {
+    if (token.quoted) return {};
+    return common::Error{std::string(what) + " must be a quoted string, not " + Quote(token)};
 }
 
 uint8_t* FontBytes(rt::LogFont& font, int index) { return &font.lfItalic + (index - 5); }
@@ -62,46 +61,36 @@ void SetFontMember(rt::LogFont& font, int index, int64_t value) {
     }
 }
 
-bool ParseInteger(const Token& token, int64_t min, int64_t max, int64_t* value, std::string* error) {
+common::Result<int64_t> ParseInteger(const Token& token, int64_t min, int64_t max) {
     std::string_view text = token.text;
     bool negative = !text.empty() && text[0] == '-';
     if (negative) text.remove_prefix(1);
     uint64_t magnitude;
     if (token.quoted || !ParseMagnitude(text, &magnitude) || magnitude > (uint64_t(1) << 40)) {
-        *error = "bad number " + Quote(token);
-        return false;
+        return common::Error{"bad number " + Quote(token)};
     }
     int64_t result = negative ? -int64_t(magnitude) : int64_t(magnitude);
     if (result < min || result > max) {
-        *error = "number " + token.text + " is outside " + std::to_string(min) + ".." + std::to_string(max);
-        return false;
+        return common::Error{"number " + token.text + " is outside " + std::to_string(min) + ".." +
+                             std::to_string(max)};
     }
-    *value = result;
-    return true;
+    return result;
 }
 
-bool ParseWord(const Token& token, uint32_t* value, std::string* error) {
-    int64_t number;
-    if (!ParseInteger(token, INT32_MIN, UINT32_MAX, &number, error)) return false;
-    *value = static_cast<uint32_t>(number);
-    return true;
+common::Result<uint32_t> ParseWord(const Token& token) {
+    auto number = ParseInteger(token, INT32_MIN, UINT32_MAX);
+    if (!number) return number.error();
+    return static_cast<uint32_t>(*number);
 }
 
-bool ParseBool(const Token& token, bool* value, std::string* error) {
-    if (!token.quoted && (token.text == "true" || token.text == "1")) {
-        *value = true;
-        return true;
-    }
-    if (!token.quoted && (token.text == "false" || token.text == "0")) {
-        *value = false;
-        return true;
-    }
-    *error = "expected true or false, not " + Quote(token);
-    return false;
+common::Result<bool> ParseBool(const Token& token) {
+    if (!token.quoted && (token.text == "true" || token.text == "1")) return true;
+    if (!token.quoted && (token.text == "false" || token.text == "0")) return false;
+    return common::Error{"expected true or false, not " + Quote(token)};
 }
 
-bool ParseText(const Token& token, std::string* gbk, std::string* error) {
-    if (!ExpectQuoted(token, "text", error)) return false;
+common::Result<std::string> ParseText(const Token& token) {
+    if (auto quoted = ExpectQuoted(token, "text"); !quoted) return quoted.error();
     std::string out;
     for (const Token::Part& part : token.parts) {
         if (part.raw) {
@@ -110,224 +99,196 @@ bool ParseText(const Token& token, std::string* gbk, std::string* error) {
         }
         std::string converted, bad;
         if (!Utf8ToGbk(part.bytes, &converted, &bad)) {
-            *error = "text not representable in GBK: '" + bad + "'";
-            return false;
+            return common::Error{"text not representable in GBK: '" + bad + "'"};
         }
         out += converted;
     }
-    *gbk = std::move(out);
-    return true;
+    return out;
 }
 
-bool ExpectTokens(const SourceLine& line, size_t at, size_t count, std::string* error) {
-    if (line.tokens.size() == at + count) return true;
+common::Result<void> ExpectTokens(const SourceLine& line, size_t at, size_t count) {
+    if (line.tokens.size() == at + count) return {};
     const std::string& keyword = line.tokens[0].text;
     if (line.tokens.size() < at + count) {
-        *error = keyword + " needs " + std::to_string(count) + " value" + (count == 1 ? "" : "s");
-    } else {
-        *error = "unexpected " + Quote(line.tokens[at + count]) + " after " + keyword;
+        return common::Error{keyword + " needs " + std::to_string(count) + " value" + (count == 1 ? "" : "s")};
     }
-    return false;
+    return common::Error{"unexpected " + Quote(line.tokens[at + count]) + " after " + keyword};
 }
 
-bool ParseBlob(const SourceLine& line, size_t at, Bytes* bytes, std::string* error) {
+common::Result<Bytes> ParseBlob(const SourceLine& line, size_t at) {
     if (line.tokens.size() > at && !line.tokens[at].quoted && line.tokens[at].text == "none") {
-        if (!ExpectTokens(line, at, 1, error)) return false;
-        bytes->clear();
-        return true;
+        if (auto count = ExpectTokens(line, at, 1); !count) return count.error();
+        return Bytes();
     }
-    if (!ExpectTokens(line, at, 2, error)) return false;
+    if (auto count = ExpectTokens(line, at, 2); !count) return count.error();
     const Token& form = line.tokens[at];
     const Token& value = line.tokens[at + 1];
     if (form.quoted || (form.text != "file" && form.text != "hex" && form.text != "base64")) {
-        *error = "expected none, file, hex or base64, not " + Quote(form);
-        return false;
+        return common::Error{"expected none, file, hex or base64, not " + Quote(form)};
     }
-    if (!ExpectQuoted(value, form.text.c_str(), error)) return false;
+    if (auto quoted = ExpectQuoted(value, form.text.c_str()); !quoted) return quoted.error();
     if (form.text == "file") {
         std::string content;
         std::string path = ResolvePath(line, value.text);
-        if (!ReadFileBytes(path, &content)) {
-            *error = "file \"" + value.text + "\" not found or unreadable";
-            return false;
-        }
-        bytes->assign(content.begin(), content.end());
-        return true;
+        if (!ReadFileBytes(path, &content)) return common::Error{"file \"" + value.text + "\" not found or unreadable"};
+        return Bytes(content.begin(), content.end());
     }
-    bool ok = form.text == "hex" ? HexDecode(value.text, bytes) : Base64Decode(value.text, bytes);
-    if (!ok) *error = "bad " + form.text + " data";
-    return ok;
+    Bytes bytes;
+    bool ok = form.text == "hex" ? HexDecode(value.text, &bytes) : Base64Decode(value.text, &bytes);
+    if (!ok) return common::Error{"bad " + form.text + " data"};
+    return bytes;
 }
 
-bool ParseFont(const SourceLine& line, size_t at, std::optional<rt::LogFont>* font, std::string* error) {
-    if (line.tokens.size() <= at) return ExpectTokens(line, at, 1, error);
+common::Result<std::optional<rt::LogFont>> ParseFont(const SourceLine& line, size_t at) {
+    if (line.tokens.size() <= at) return ExpectTokens(line, at, 1).error();
     const Token& first = line.tokens[at];
     if (!first.quoted && (first.text == "none" || first.text == "file" || first.text == "hex" || first.text == "base64")) {
-        Bytes bytes;
-        if (!ParseBlob(line, at, &bytes, error)) return false;
-        if (bytes.empty()) {
-            font->reset();
-            return true;
+        auto bytes = ParseBlob(line, at);
+        if (!bytes) return bytes.error();
+        if (bytes->empty()) return std::optional<rt::LogFont>();
+        if (bytes->size() != rt::LogFont::kSize) {
+            return common::Error{"a font block holds 60 bytes, not " + std::to_string(bytes->size())};
         }
-        if (bytes.size() != rt::LogFont::kSize) {
-            *error = "a font block holds 60 bytes, not " + std::to_string(bytes.size());
-            return false;
-        }
-        *font = rt::LogFont::FromBytes(bytes.data());
-        return true;
+        return std::optional<rt::LogFont>(rt::LogFont::FromBytes(bytes->data()));
     }
     rt::LogFont result;
     for (size_t i = at; i < line.tokens.size(); i += 2) {
         const Token& name = line.tokens[i];
-        if (i + 1 >= line.tokens.size()) {
-            *error = "font member " + Quote(name) + " has no value";
-            return false;
-        }
+        if (i + 1 >= line.tokens.size()) return common::Error{"font member " + Quote(name) + " has no value"};
         const Token& value = line.tokens[i + 1];
         if (!name.quoted && name.text == "face") {
-            std::string face;
-            if (!ParseText(value, &face, error)) return false;
-            if (face.size() > 31) {
-                *error = "font face name is longer than 31 bytes";
-                return false;
-            }
-            result.SetFaceName(face);
+            auto face = ParseText(value);
+            if (!face) return face.error();
+            if (face->size() > 31) return common::Error{"font face name is longer than 31 bytes"};
+            result.SetFaceName(*face);
             continue;
         }
         int member = -1;
         for (int m = 0; m < 13; ++m) {
             if (!name.quoted && name.text == kFontMembers[m].name) member = m;
         }
-        if (member < 0) {
-            *error = "unknown font member " + Quote(name);
-            return false;
-        }
-        int64_t number;
-        if (!ParseInteger(value, kFontMembers[member].min, kFontMembers[member].max, &number, error)) return false;
-        SetFontMember(result, member, number);
+        if (member < 0) return common::Error{"unknown font member " + Quote(name)};
+        auto number = ParseInteger(value, kFontMembers[member].min, kFontMembers[member].max);
+        if (!number) return number.error();
+        SetFontMember(result, member, *number);
     }
-    *font = result;
-    return true;
+    return std::optional<rt::LogFont>(result);
 }
 
-bool ParseMousePointer(const SourceLine& line, size_t at, Bytes* bytes, std::string* error) {
-    if (line.tokens.size() <= at) return ExpectTokens(line, at, 1, error);
+common::Result<Bytes> ParseMousePointer(const SourceLine& line, size_t at) {
+    if (line.tokens.size() <= at) return ExpectTokens(line, at, 1).error();
     const Token& form = line.tokens[at];
     if (form.quoted || (form.text != "index" && form.text != "cursor" && form.text != "cursor_file")) {
-        return ParseBlob(line, at, bytes, error);
+        return ParseBlob(line, at);
     }
     if (form.text == "cursor_file") {
-        Bytes file;
-        if (!ParseBlob(line, at + 1, &file, error)) return false;
-        *bytes = {0xFF, 0xFF, 0xFF, 0xFF};
-        bytes->insert(bytes->end(), file.begin(), file.end());
-        return true;
+        auto file = ParseBlob(line, at + 1);
+        if (!file) return file.error();
+        Bytes bytes = {0xFF, 0xFF, 0xFF, 0xFF};
+        bytes.insert(bytes.end(), file->begin(), file->end());
+        return bytes;
     }
-    if (!ExpectTokens(line, at, 2, error)) return false;
+    if (auto count = ExpectTokens(line, at, 2); !count) return count.error();
     const Token& value = line.tokens[at + 1];
     if (form.text == "index") {
-        int64_t index;
-        if (!ParseInteger(value, 0, 255, &index, error)) return false;
-        *bytes = {static_cast<uint8_t>(index)};
-        return true;
+        auto index = ParseInteger(value, 0, 255);
+        if (!index) return index.error();
+        return Bytes{static_cast<uint8_t>(*index)};
     }
     uint32_t id;
     if (auto named = value.quoted ? std::nullopt : CursorIdByName(value.text)) {
         id = *named;
-    } else if (!ParseWord(value, &id, error)) {
-        *error = "unknown cursor " + Quote(value);
-        return false;
+    } else if (auto word = ParseWord(value)) {
+        id = *word;
+    } else {
+        return common::Error{"unknown cursor " + Quote(value)};
     }
-    bytes->assign(4, 0);
-    rt::StoreU32(bytes->data(), id);
-    return true;
+    Bytes bytes(4, 0);
+    rt::StoreU32(bytes.data(), id);
+    return bytes;
 }
 
-bool ParseFieldValue(const SourceLine& line, size_t at, const FieldInfo& info, FieldValue* value, std::string* error) {
+namespace {
+
+// A list of values, one per token from `at`.
+template <typename T, typename Parse>
+common::Result<std::vector<T>> ParseEach(const std::vector<Token>& tokens, size_t at, Parse parse) {
+    std::vector<T> values;
+    for (size_t i = at; i < tokens.size(); ++i) {
+        auto value = parse(tokens[i]);
+        if (!value) return value.error();
+        values.push_back(std::move(*value));
+    }
+    return values;
+}
+
+}  // namespace
+
+common::Result<FieldValue> ParseFieldValue(const SourceLine& line, size_t at, const FieldInfo& info) {
     const std::vector<Token>& tokens = line.tokens;
     switch (info.kind) {
         case FieldKind::kWord:
         case FieldKind::kColour: {
-            if (!ExpectTokens(line, at, 1, error)) return false;
+            if (auto count = ExpectTokens(line, at, 1); !count) return count.error();
             if (info.kind == FieldKind::kColour && !tokens[at].quoted && tokens[at].text == "default") {
-                *value = int64_t(components::kDefaultColour);
-                return true;
+                return FieldValue(int64_t(components::kDefaultColour));
             }
-            uint32_t word;
-            if (!ParseWord(tokens[at], &word, error)) return false;
-            *value = int64_t(word);
-            return true;
+            auto word = ParseWord(tokens[at]);
+            if (!word) return word.error();
+            return FieldValue(int64_t(*word));
         }
         case FieldKind::kInteger:
         case FieldKind::kPick:
         case FieldKind::kChar16: {
-            if (!ExpectTokens(line, at, 1, error)) return false;
+            if (auto count = ExpectTokens(line, at, 1); !count) return count.error();
             if (info.kind == FieldKind::kChar16 && tokens[at].quoted) {
                 if (tokens[at].text.size() != 1 || static_cast<unsigned char>(tokens[at].text[0]) >= 0x80) {
-                    *error = "a quoted character must be one ASCII character; give other codes as numbers";
-                    return false;
+                    return common::Error{"a quoted character must be one ASCII character; give other codes as numbers"};
                 }
-                *value = int64_t(static_cast<unsigned char>(tokens[at].text[0]));
-                return true;
+                return FieldValue(int64_t(static_cast<unsigned char>(tokens[at].text[0])));
             }
             int64_t min = INT32_MIN, max = INT32_MAX;
             if (info.kind == FieldKind::kPick) min = info.low, max = info.high;
             if (info.kind == FieldKind::kChar16) min = 0, max = 0xFFFF;
-            int64_t number;
-            if (!ParseInteger(tokens[at], min, max, &number, error)) return false;
-            *value = number;
-            return true;
+            auto number = ParseInteger(tokens[at], min, max);
+            if (!number) return number.error();
+            return FieldValue(*number);
         }
         case FieldKind::kBool: {
-            bool flag;
-            if (!ExpectTokens(line, at, 1, error) || !ParseBool(tokens[at], &flag, error)) return false;
-            *value = flag;
-            return true;
+            if (auto count = ExpectTokens(line, at, 1); !count) return count.error();
+            auto flag = ParseBool(tokens[at]);
+            if (!flag) return flag.error();
+            return FieldValue(*flag);
         }
         case FieldKind::kText: {
-            std::string text;
-            if (!ExpectTokens(line, at, 1, error) || !ParseText(tokens[at], &text, error)) return false;
-            *value = std::move(text);
-            return true;
+            if (auto count = ExpectTokens(line, at, 1); !count) return count.error();
+            auto text = ParseText(tokens[at]);
+            if (!text) return text.error();
+            return FieldValue(std::move(*text));
         }
         case FieldKind::kBlock: {
-            Bytes bytes;
-            if (!ParseBlob(line, at, &bytes, error)) return false;
-            *value = std::move(bytes);
-            return true;
+            auto bytes = ParseBlob(line, at);
+            if (!bytes) return bytes.error();
+            return FieldValue(std::move(*bytes));
         }
         case FieldKind::kFont: {
-            std::optional<rt::LogFont> font;
-            if (!ParseFont(line, at, &font, error)) return false;
-            *value = font;
-            return true;
+            auto font = ParseFont(line, at);
+            if (!font) return font.error();
+            return FieldValue(*font);
         }
         case FieldKind::kWordList: {
-            std::vector<uint32_t> words;
-            for (size_t i = at; i < tokens.size(); ++i) {
-                uint32_t word;
-                if (!ParseWord(tokens[i], &word, error)) return false;
-                words.push_back(word);
-            }
-            *value = std::move(words);
-            return true;
+            auto words = ParseEach<uint32_t>(tokens, at, ParseWord);
+            if (!words) return words.error();
+            return FieldValue(std::move(*words));
         }
         case FieldKind::kTextList16: {
-            std::vector<std::string> texts;
-            for (size_t i = at; i < tokens.size(); ++i) {
-                std::string text;
-                if (!ParseText(tokens[i], &text, error)) return false;
-                texts.push_back(std::move(text));
-            }
-            if (texts.size() > 0xFFFF) {
-                *error = "at most 65535 texts can be stored";
-                return false;
-            }
-            *value = std::move(texts);
-            return true;
+            auto texts = ParseEach<std::string>(tokens, at, ParseText);
+            if (!texts) return texts.error();
+            if (texts->size() > 0xFFFF) return common::Error{"at most 65535 texts can be stored"};
+            return FieldValue(std::move(*texts));
         }
     }
-    return false;
+    return common::Error{"unknown field kind"};
 }
 
 }  // namespace formsource

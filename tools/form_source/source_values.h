@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "components/properties/component_data.h"
 #include "tools/form_source/source_lines.h"
 
@@ -16,24 +17,24 @@ namespace formsource {
 
 using Bytes = std::vector<uint8_t>;
 
-bool ParseInteger(const Token& token, int64_t min, int64_t max, int64_t* value, std::string* error);
+common::Result<int64_t> ParseInteger(const Token& token, int64_t min, int64_t max);
 // Any 32-bit value, signed or unsigned.
-bool ParseWord(const Token& token, uint32_t* value, std::string* error);
-bool ParseBool(const Token& token, bool* value, std::string* error);
+common::Result<uint32_t> ParseWord(const Token& token);
+common::Result<bool> ParseBool(const Token& token);
 // A quoted string converted to GBK.
-bool ParseText(const Token& token, std::string* gbk, std::string* error);
+common::Result<std::string> ParseText(const Token& token);
 
 // Exactly `count` tokens from `at`.
-bool ExpectTokens(const SourceLine& line, size_t at, size_t count, std::string* error);
+common::Result<void> ExpectTokens(const SourceLine& line, size_t at, size_t count);
 
 // none | file "path" | hex "digits" | base64 "text"
-bool ParseBlob(const SourceLine& line, size_t at, Bytes* bytes, std::string* error);
+common::Result<Bytes> ParseBlob(const SourceLine& line, size_t at);
 // none | a 60-byte blob | member value pairs (height -12 weight 700 face "宋体" ...)
-bool ParseFont(const SourceLine& line, size_t at, std::optional<rt::LogFont>* font, std::string* error);
+common::Result<std::optional<rt::LogFont>> ParseFont(const SourceLine& line, size_t at);
 // none | index N | cursor NAME-or-ID | cursor_file BLOB | BLOB
-bool ParseMousePointer(const SourceLine& line, size_t at, Bytes* bytes, std::string* error);
-bool ParseFieldValue(const SourceLine& line, size_t at, const components::FieldInfo& info,
-                     components::FieldValue* value, std::string* error);
+common::Result<Bytes> ParseMousePointer(const SourceLine& line, size_t at);
+common::Result<components::FieldValue> ParseFieldValue(const SourceLine& line, size_t at,
+                                                       const components::FieldInfo& info);
 
 // Names of the rt::LogFont members in source order.
 struct FontMember {

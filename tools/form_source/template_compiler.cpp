@@ -47,12 +47,22 @@ public:
     Compiler(const std::vector<SourceLine>& lines, const HandlerTable& handlers, bool haveHandlers)
         : lines_(lines), handlers_(handlers), haveHandlers_(haveHandlers) {}
 
-    bool Run(rt::FormTemplate* out, std::string* error);
+    common::Result<rt::FormTemplate> Run();
 
 private:
     bool Fail(const SourceLine& line, const std::string& message) {
         if (error_.empty()) error_ = Located(line, message);
         return false;
+    }
+    // A value read from the line, or the line's failure.
+    template <typename T, typename Slot>
+    bool Take(const SourceLine& line, common::Result<T> read, Slot* slot) {
+        if (!read) return Fail(line, read.error().message);
+        *slot = std::move(*read);
+        return true;
+    }
+    bool Check(const SourceLine& line, const common::Result<void>& read) {
+        return read ? true : Fail(line, read.error().message);
     }
     bool Once(std::set<std::string>& seen, const SourceLine& line) {
         if (seen.insert(line.tokens[0].text).second) return true;
@@ -80,17 +90,13 @@ private:
     std::string error_;
 };
 
-bool Compiler::Run(rt::FormTemplate* out, std::string* error) {
+common::Result<rt::FormTemplate> Compiler::Run() {
     for (const SourceLine& line : lines_) {
         if (!Line(line)) break;
     }
     if (error_.empty()) FinishForm();
-    if (!error_.empty()) {
-        *error = error_;
-        return false;
-    }
-    *out = std::move(template_);
-    return true;
+    if (!error_.empty()) return common::Error{error_};
+    return std::move(template_);
 }
 
 bool Compiler::Line(const SourceLine& line) {
@@ -106,9 +112,8 @@ bool Compiler::Line(const SourceLine& line) {
 
 bool Compiler::FormHeader(const SourceLine& line) {
     if (!FinishForm()) return false;
-    std::string error;
     uint32_t id;
-    if (!ExpectTokens(line, 1, 1, &error) || !ParseWord(line.tokens[1], &id, &error)) return Fail(line, error);
+    if (!Check(line, ExpectTokens(line, 1, 1)) || !Take(line, ParseWord(line.tokens[1]), &id)) return false;
     if (!formIds_.insert(id).second) return Fail(line, "form " + line.tokens[1].text + " is defined twice");
     form_.emplace();
     form_->header = &line;
@@ -119,18 +124,15 @@ bool Compiler::FormHeader(const SourceLine& line) {
 bool Compiler::FormField(const SourceLine& line) {
     const std::string& keyword = line.tokens[0].text;
     rt::FormRecord& record = form_->record;
-    std::string error;
     if (keyword == "word1" || keyword == "word2" || keyword == "placeholder") {
         uint32_t* slot = keyword == "word1" ? &record.word1 : keyword == "word2" ? &record.word2 : &record.placeholder;
         if (!Once(form_->seen, line)) return false;
-        if (!ExpectTokens(line, 1, 1, &error) || !ParseWord(line.tokens[1], slot, &error)) return Fail(line, error);
-        return true;
+        return Check(line, ExpectTokens(line, 1, 1)) && Take(line, ParseWord(line.tokens[1]), slot);
     }
     if (keyword == "text1" || keyword == "text2") {
         if (!Once(form_->seen, line)) return false;
         std::string* slot = keyword == "text1" ? &record.text1 : &record.text2;
-        if (!ExpectTokens(line, 1, 1, &error) || !ParseText(line.tokens[1], slot, &error)) return Fail(line, error);
-        return true;
+        return Check(line, ExpectTokens(line, 1, 1)) && Take(line, ParseText(line.tokens[1]), slot);
     }
     return Fail(line, "unknown form field '" + keyword + "'");
 }
@@ -144,8 +146,7 @@ bool Compiler::UnitHeader(const SourceLine& line) {
     PendingUnit unit;
     unit.header = &line;
     unit.fields.typeReference = *type;
-    std::string error;
-    if (!ParseWord(line.tokens[2], &unit.fields.id, &error)) return Fail(line, error);
+    if (!Take(line, ParseWord(line.tokens[2]), &unit.fields.id)) return false;
     // The id decides the record shape; a menu item needs the short one.
     if (typeToken.text == "menu_item" && !unit.fields.IsMenuItem()) {
         return Fail(line, "a menu item needs an id of sub-kind 2 (0x26xxxxxx)");
@@ -153,31 +154,28 @@ bool Compiler::UnitHeader(const SourceLine& line) {
     for (const PendingUnit& other : form_->units) {
         if (other.fields.id == unit.fields.id) return Fail(line, "unit id " + line.tokens[2].text + " is used twice");
     }
-    if (line.tokens.size() == 4 && !ParseText(line.tokens[3], &unit.fields.name, &error)) return Fail(line, error);
+    if (line.tokens.size() == 4 && !Take(line, ParseText(line.tokens[3]), &unit.fields.name)) return false;
     form_->units.push_back(std::move(unit));
     return true;
 }
 
 bool Compiler::Words(const SourceLine& line, size_t count, uint32_t* words) {
-    std::string error;
-    if (!ExpectTokens(line, 1, count, &error)) return Fail(line, error);
+    if (!Check(line, ExpectTokens(line, 1, count))) return false;
     for (size_t i = 0; i < count; ++i) {
-        if (!ParseWord(line.tokens[1 + i], &words[i], &error)) return Fail(line, error);
+        if (!Take(line, ParseWord(line.tokens[1 + i]), &words[i])) return false;
     }
     return true;
 }
 
 bool Compiler::Handler(const SourceLine& line, size_t at, uint32_t* handler) {
     const Token& token = line.tokens[at];
-    std::string error;
     if (!token.quoted && token.text == "none") {
         *handler = kNoHandler;
         return true;
     }
     bool numeric = !token.quoted && !token.text.empty() && (token.text[0] == '-' || std::isdigit(static_cast<unsigned char>(token.text[0])));
     if (numeric) {
-        if (!ParseWord(token, handler, &error)) return Fail(line, error);
-        return true;
+        return Take(line, ParseWord(token), handler);
     }
     if (!haveHandlers_) return Fail(line, "handler '" + token.text + "' named but no handler list given");
     if (!handlers_.OffsetOf(token.text, handler)) return Fail(line, "unknown handler '" + token.text + "'");
@@ -188,16 +186,12 @@ bool Compiler::UnitField(const SourceLine& line) {
     PendingUnit& unit = form_->units.back();
     const std::string& keyword = line.tokens[0].text;
     rt::UnitFields& fields = unit.fields;
-    std::string error;
     if (keyword == "second_name") {
-        if (!Once(unit.seen, line)) return false;
-        if (!ExpectTokens(line, 1, 1, &error) || !ParseText(line.tokens[1], &fields.secondName, &error)) {
-            return Fail(line, error);
-        }
-        return true;
+        return Once(unit.seen, line) && Check(line, ExpectTokens(line, 1, 1)) &&
+               Take(line, ParseText(line.tokens[1]), &fields.secondName);
     }
     if (keyword == "event_source") {
-        if (!Once(unit.seen, line) || !ExpectTokens(line, 1, 1, &error)) return error.empty() ? false : Fail(line, error);
+        if (!Once(unit.seen, line) || !Check(line, ExpectTokens(line, 1, 1))) return false;
         unit.eventSource = UnitReference{&line, 1};
         return true;
     }
@@ -208,19 +202,16 @@ bool Compiler::UnitField(const SourceLine& line) {
 bool Compiler::MenuItemField(const SourceLine& line, PendingUnit& unit) {
     const std::string& keyword = line.tokens[0].text;
     rt::UnitFields& fields = unit.fields;
-    std::string error;
     if (!Once(unit.seen, line)) return false;
     if (keyword == "menu_words") return Words(line, 2, fields.menuWords.data());
     if (keyword == "flags") return Words(line, 1, &fields.menuFlags);
     if (keyword == "click") {
-        if (!ExpectTokens(line, 1, 1, &error)) return Fail(line, error);
+        if (!Check(line, ExpectTokens(line, 1, 1))) return false;
         return Handler(line, 1, &fields.clickHandler);
     }
     if (keyword == "caption") {
-        if (!ExpectTokens(line, 1, 1, &error) || !ParseText(line.tokens[1], &fields.caption, &error)) {
-            return Fail(line, error);
-        }
-        return true;
+        return Check(line, ExpectTokens(line, 1, 1)) &&
+               Take(line, ParseText(line.tokens[1]), &fields.caption);
     }
     return Fail(line, "unknown menu-item field '" + keyword + "'");
 }
@@ -228,11 +219,11 @@ bool Compiler::MenuItemField(const SourceLine& line, PendingUnit& unit) {
 bool Compiler::ComponentField(const SourceLine& line, PendingUnit& unit) {
     const std::string& keyword = line.tokens[0].text;
     rt::UnitFields& fields = unit.fields;
-    std::string error;
     if (keyword == "event") {
         int64_t number;
-        if (!ExpectTokens(line, 1, 2, &error) || !ParseInteger(line.tokens[1], INT32_MIN, INT32_MAX, &number, &error)) {
-            return Fail(line, error);
+        if (!Check(line, ExpectTokens(line, 1, 2)) ||
+            !Take(line, ParseInteger(line.tokens[1], INT32_MIN, INT32_MAX), &number)) {
+            return false;
         }
         rt::EventBinding binding{static_cast<int32_t>(number), 0};
         if (!Handler(line, 2, &binding.handler)) return false;
@@ -263,7 +254,7 @@ bool Compiler::ComponentField(const SourceLine& line, PendingUnit& unit) {
         return true;
     }
     if (keyword == "parent") {
-        if (!ExpectTokens(line, 1, 1, &error)) return Fail(line, error);
+        if (!Check(line, ExpectTokens(line, 1, 1))) return false;
         unit.parent = UnitReference{&line, 1};
         return true;
     }
@@ -280,12 +271,10 @@ bool Compiler::ComponentField(const SourceLine& line, PendingUnit& unit) {
         return true;
     }
     if (keyword == "tag") {
-        if (!ExpectTokens(line, 1, 1, &error) || !ParseText(line.tokens[1], &fields.tag, &error)) return Fail(line, error);
-        return true;
+        return Check(line, ExpectTokens(line, 1, 1)) && Take(line, ParseText(line.tokens[1]), &fields.tag);
     }
     if (keyword == "mouse_pointer") {
-        if (!ParseMousePointer(line, 1, &fields.mousePointer, &error)) return Fail(line, error);
-        return true;
+        return Take(line, ParseMousePointer(line, 1), &fields.mousePointer);
     }
     if (keyword == "flags") {
         fields.flags = 0;
@@ -295,9 +284,10 @@ bool Compiler::ComponentField(const SourceLine& line, PendingUnit& unit) {
             for (const FlagName& flag : kUnitFlagNames) {
                 if (!token.quoted && token.text == flag.name) fields.flags |= flag.bit, named = true;
             }
-            uint32_t bits;
-            if (!named && !ParseWord(token, &bits, &error)) return Fail(line, "unknown flag '" + token.text + "'");
-            if (!named) fields.flags |= bits;
+            if (named) continue;
+            auto bits = ParseWord(token);
+            if (!bits) return Fail(line, "unknown flag '" + token.text + "'");
+            fields.flags |= *bits;
         }
         return true;
     }
@@ -317,13 +307,11 @@ bool Compiler::ComponentField(const SourceLine& line, PendingUnit& unit) {
 bool Compiler::Resolve(const PendingForm& form, const UnitReference& reference, uint32_t* id) {
     const SourceLine& line = *reference.line;
     const Token& token = line.tokens[reference.token];
-    std::string error;
     if (!token.quoted) {
-        if (!ParseWord(token, id, &error)) return Fail(line, error);
-        return true;
+        return Take(line, ParseWord(token), id);
     }
     std::string name;
-    if (!ParseText(token, &name, &error)) return Fail(line, error);
+    if (!Take(line, ParseText(token), &name)) return false;
     const PendingUnit* found = nullptr;
     for (const PendingUnit& unit : form.units) {
         if (unit.fields.name != name) continue;
@@ -337,13 +325,11 @@ bool Compiler::Resolve(const PendingForm& form, const UnitReference& reference, 
 
 bool Compiler::BuildOwnData(PendingUnit& unit) {
     rt::UnitFields& fields = unit.fields;
-    std::string error;
     if (unit.dataLine) {
         if (unit.versionLine || !unit.properties.empty()) {
             return Fail(*unit.dataLine, "data bytes and named properties cannot be mixed in one unit");
         }
-        if (!ParseBlob(*unit.dataLine, 1, &fields.ownData, &error)) return Fail(*unit.dataLine, error);
-        return true;
+        return Take(*unit.dataLine, ParseBlob(*unit.dataLine, 1), &fields.ownData);
     }
     if (!unit.versionLine && unit.properties.empty()) return true;  // empty data: all defaults
     auto data = components::MakeComponentData(fields.typeReference);
@@ -355,8 +341,9 @@ bool Compiler::BuildOwnData(PendingUnit& unit) {
     if (unit.versionLine) {
         int64_t number;
         const SourceLine& line = *unit.versionLine;
-        if (!ExpectTokens(line, 1, 1, &error) || !ParseInteger(line.tokens[1], 0, data->MaxVersion(), &number, &error)) {
-            return Fail(line, error);
+        if (!Check(line, ExpectTokens(line, 1, 1)) ||
+            !Take(line, ParseInteger(line.tokens[1], 0, data->MaxVersion()), &number)) {
+            return false;
         }
         version = static_cast<uint32_t>(number);
     }
@@ -369,7 +356,7 @@ bool Compiler::BuildOwnData(PendingUnit& unit) {
                                    std::to_string(info.sinceVersion) + " (this unit has " + std::to_string(version) + ")");
         }
         components::FieldValue value;
-        if (!ParseFieldValue(*line, 1, info, &value, &error)) return Fail(*line, error);
+        if (!Take(*line, ParseFieldValue(*line, 1, info), &value)) return false;
         data->Set(field, value);
     }
     fields.ownData = data->Write();
@@ -412,22 +399,21 @@ bool Compiler::FinishForm() {
 
 }  // namespace
 
-bool CompileTemplate(const std::string& sourcePath, const CompileOptions& options, CompileResult* result,
-                     std::string* error) {
-    std::vector<SourceLine> lines;
-    if (!ReadSourceLines(sourcePath, &lines, error)) return false;
+common::Result<CompileResult> CompileTemplate(const std::string& sourcePath, const CompileOptions& options) {
+    auto read = ReadSourceLines(sourcePath);
+    if (!read) return read.error();
+    const std::vector<SourceLine>& lines = *read;
 
     CompileResult out;
     const SourceLine* handlersLine = nullptr;
     for (const SourceLine& line : lines) {
         if (line.tokens[0].quoted || line.tokens[0].text != "handlers") continue;
         if (handlersLine) {
-            *error = Located(line, "a second handlers line (the first is at " + Located(*handlersLine, "") + ")");
-            return false;
+            return common::Error{
+                Located(line, "a second handlers line (the first is at " + Located(*handlersLine, "") + ")")};
         }
         if (line.tokens.size() != 2 || !line.tokens[1].quoted) {
-            *error = Located(line, "handlers needs one quoted file name");
-            return false;
+            return common::Error{Located(line, "handlers needs one quoted file name")};
         }
         handlersLine = &line;
     }
@@ -436,15 +422,22 @@ bool CompileTemplate(const std::string& sourcePath, const CompileOptions& option
     } else if (handlersLine) {
         out.handlerFile = ResolvePath(*handlersLine, handlersLine->tokens[1].text);
     }
-    if (!out.handlerFile.empty() && !ReadHandlerTable(out.handlerFile, &out.handlers, error)) {
-        if (handlersLine && options.handlerFile.empty()) *error = Located(*handlersLine, *error);
-        return false;
+    if (!out.handlerFile.empty()) {
+        auto handlers = ReadHandlerTable(out.handlerFile);
+        if (!handlers) {
+            if (handlersLine && options.handlerFile.empty()) {
+                return common::Error{Located(*handlersLine, handlers.error().message)};
+            }
+            return handlers.error();
+        }
+        out.handlers = std::move(*handlers);
     }
 
     Compiler compiler(lines, out.handlers, !out.handlerFile.empty());
-    if (!compiler.Run(&out.formTemplate, error)) return false;
-    *result = std::move(out);
-    return true;
+    auto compiled = compiler.Run();
+    if (!compiled) return compiled.error();
+    out.formTemplate = std::move(*compiled);
+    return out;
 }
 
 }  // namespace formsource

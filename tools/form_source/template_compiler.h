@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/result.h"
 #include "runtime/form_template.h"
 #include "tools/form_source/handler_table.h"
 
@@ -21,7 +22,6 @@ struct CompileResult {
 
 // Reads the source file (and what it includes) and builds the template.
 // Fails with "file:line: message" for the first problem found.
-bool CompileTemplate(const std::string& sourcePath, const CompileOptions& options, CompileResult* result,
-                     std::string* error);
+common::Result<CompileResult> CompileTemplate(const std::string& sourcePath, const CompileOptions& options);
 
 }  // namespace formsource

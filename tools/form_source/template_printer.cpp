@@ -290,8 +290,10 @@ std::string BlobWriter::Reference(const std::vector<uint8_t>& bytes, const std::
     return "file " + QuotedRawLiteral(name);
 }
 
-std::string PrintForm(const rt::FormRecord& form, const PrintOptions& options, BlobWriter& blobs) {
-    return FormPrinter(form, options, blobs).Print();
+common::Result<std::string> PrintForm(const rt::FormRecord& form, const PrintOptions& options, BlobWriter& blobs) {
+    std::string text = FormPrinter(form, options, blobs).Print();
+    if (!blobs.error_.empty()) return common::Error{blobs.error_};
+    return text;
 }
 
 }  // namespace formsource

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "runtime/form_template.h"
 #include "tools/form_source/handler_table.h"
 
@@ -13,7 +14,10 @@ namespace formsource {
 
 // Where byte blocks go: inline (hex when short, base64 otherwise) or, with a
 // directory, pictures, sounds and other blocks of 64 bytes and more as files
-// there (one file per distinct content).
+// there (one file per distinct content). A file that cannot be written fails
+// the PrintForm that asked for it and every one after it.
+struct PrintOptions;
+
 class BlobWriter {
 public:
     BlobWriter() = default;
@@ -21,9 +25,10 @@ public:
 
     // Source text for the block: none | hex "..." | base64 "..." | file "name".
     std::string Reference(const std::vector<uint8_t>& bytes, const std::string& stem);
-    const std::string& Error() const { return error_; }
 
 private:
+    friend common::Result<std::string> PrintForm(const rt::FormRecord&, const PrintOptions&, BlobWriter&);
+
     std::string directory_;
     std::map<std::vector<uint8_t>, std::string> files_;
     std::string error_;
@@ -33,7 +38,8 @@ struct PrintOptions {
     const HandlerTable* handlers = nullptr;  // handler offsets are printed by name where possible
 };
 
-// Source text of one form (the form line, its fields and its units).
-std::string PrintForm(const rt::FormRecord& form, const PrintOptions& options, BlobWriter& blobs);
+// Source text of one form (the form line, its fields and its units), or why
+// a block of it could not be written.
+common::Result<std::string> PrintForm(const rt::FormRecord& form, const PrintOptions& options, BlobWriter& blobs);
 
 }  // namespace formsource

@@ -49,12 +49,12 @@ int main(int argc, char** argv) {
     }
     if (source.empty() || output.empty()) return Usage();
 
-    formsource::CompileResult result;
-    std::string error;
-    if (!formsource::CompileTemplate(source, options, &result, &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    auto compiled = formsource::CompileTemplate(source, options);
+    if (!compiled) {
+        std::fprintf(stderr, "%s\n", compiled.error().message.c_str());
         return 1;
     }
+    const formsource::CompileResult& result = *compiled;
     std::vector<uint8_t> bytes = result.formTemplate.Write();
     if (!WriteFile(output, bytes.data(), bytes.size())) {
         std::fprintf(stderr, "%s: cannot write the template\n", output.c_str());

@@ -62,12 +62,13 @@ int main(int argc, char** argv) {
     }
     formsource::HandlerTable handlers;
     formsource::PrintOptions options;
-    std::string error;
     if (!handlerFile.empty()) {
-        if (!formsource::ReadHandlerTable(handlerFile, &handlers, &error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+        auto read = formsource::ReadHandlerTable(handlerFile);
+        if (!read) {
+            std::fprintf(stderr, "%s\n", read.error().message.c_str());
             return 1;
         }
+        handlers = std::move(read).value();
         options.handlers = &handlers;
     }
 
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
         if (!handlerFile.empty()) manifest += "handlers " + formsource::QuotedRawLiteral(handlerFile) + "\n";
         formsource::BlobWriter blobs;
         for (const rt::FormRecord& form : formTemplate.forms) {
-            manifest += "\n" + formsource::PrintForm(form, options, blobs);
+            manifest += "\n" + formsource::PrintForm(form, options, blobs).value();
         }
         std::fwrite(manifest.data(), 1, manifest.size(), stdout);
         return 0;
@@ -98,14 +99,15 @@ int main(int argc, char** argv) {
         char name[32];
         std::snprintf(name, sizeof name, "f%08X.form", form.id);
         manifest += "include \"" + std::string(name) + "\"\n";
-        if (!WriteText(std::filesystem::path(directory) / name, formsource::PrintForm(form, options, blobs))) {
+        auto printed = formsource::PrintForm(form, options, blobs);
+        if (!printed) {
+            std::fprintf(stderr, "%s\n", printed.error().message.c_str());
+            return 1;
+        }
+        if (!WriteText(std::filesystem::path(directory) / name, *printed)) {
             std::fprintf(stderr, "%s/%s: cannot write\n", directory.c_str(), name);
             return 1;
         }
-    }
-    if (!blobs.Error().empty()) {
-        std::fprintf(stderr, "%s\n", blobs.Error().c_str());
-        return 1;
     }
     if (!WriteText(std::filesystem::path(directory) / "template.forms", manifest)) {
         std::fprintf(stderr, "%s/template.forms: cannot write\n", directory.c_str());

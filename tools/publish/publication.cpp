@@ -42,7 +42,7 @@ struct Source {
 
 // A chunk index lies beside its file: no published file may have its name,
 // also on a web host that ignores the case of names.
-bool CheckIndexNames(const std::vector<Source>& sources, std::string* error) {
+common::Result<void> CheckIndexNames(const std::vector<Source>& sources) {
     auto key = [](std::string name) {
         for (char& c : name) c = common::ToLowerAscii(c);
         return name;
@@ -53,12 +53,11 @@ bool CheckIndexNames(const std::vector<Source>& sources, std::string* error) {
         if (source.size < updater::kSmallestIndexedFile) continue;
         auto taken = names.find(key(source.relative + std::string(updater::kIndexSuffix)));
         if (taken != names.end()) {
-            *error = taken->second + ": the name of the chunk index of " + source.relative +
-                     " (rename the file, or publish with --no-chunk-index)";
-            return false;
+            return common::Error{taken->second + ": the name of the chunk index of " + source.relative +
+                     " (rename the file, or publish with --no-chunk-index)"};
         }
     }
-    return true;
+    return {};
 }
 
 bool Excluded(const std::string& relative, const std::vector<std::string>& patterns) {
@@ -70,14 +69,14 @@ bool Excluded(const std::string& relative, const std::vector<std::string>& patte
     });
 }
 
-bool CollectSources(const PublishRequest& request, std::vector<Source>* sources, std::string* error) {
+common::Result<std::vector<Source>> CollectSources(const PublishRequest& request) {
+    std::vector<Source> sources;
     std::vector<std::string> patterns = kAlwaysExcluded;
     patterns.insert(patterns.end(), request.excluded.begin(), request.excluded.end());
     std::error_code code;
     fs::path root = request.gameFolder;
     if (!fs::is_directory(root, code)) {
-        *error = request.gameFolder + " is not a folder";
-        return false;
+        return common::Error{request.gameFolder + " is not a folder"};
     }
     for (auto it = fs::recursive_directory_iterator(root, code); !code && it != fs::recursive_directory_iterator();
          it.increment(code)) {
@@ -86,15 +85,14 @@ bool CollectSources(const PublishRequest& request, std::vector<Source>* sources,
             if (it->is_directory(code)) it.disable_recursion_pending();
             continue;
         }
-        if (it->is_regular_file(code)) sources->push_back({relative, it->path(), it->file_size(code)});
+        if (it->is_regular_file(code)) sources.push_back({relative, it->path(), it->file_size(code)});
     }
     if (code) {
-        *error = "cannot read " + request.gameFolder + ": " + code.message();
-        return false;
+        return common::Error{"cannot read " + request.gameFolder + ": " + code.message()};
     }
-    std::sort(sources->begin(), sources->end(),
+    std::sort(sources.begin(), sources.end(),
               [](const Source& a, const Source& b) { return a.relative < b.relative; });
-    return true;
+    return sources;
 }
 
 // Hidden, so that the server never hands it out.
@@ -104,8 +102,8 @@ fs::path HiddenTemporary(const fs::path& target) {
 
 // Copies a file to `target` (through a hidden temporary name), hashing it on
 // the way and, when `index` is given, cutting it into the chunks of its index.
-bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, std::string* sha256,
-                 updater::ChunkIndexBuilder* index, std::string* error) {
+common::Result<void> CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, std::string* sha256,
+                                 updater::ChunkIndexBuilder* index) {
     std::error_code code;
     fs::create_directories(target.parent_path(), code);
     fs::path temporary = HiddenTemporary(target);
@@ -139,14 +137,13 @@ bool CopyAndHash(const fs::path& from, const fs::path& target, uint64_t* size, s
     if (ok) fs::rename(temporary, target, code);
     if (!ok || code) {
         fs::remove(temporary, code);
-        *error = "cannot copy " + from.string() + " to " + target.string();
-        return false;
+        return common::Error{"cannot copy " + from.string() + " to " + target.string()};
     }
     *sha256 = common::HexEncode(std::span<const uint8_t>(digest, digestLength));
-    return true;
+    return {};
 }
 
-bool WriteWhole(const fs::path& target, const std::string& bytes, std::string* error) {
+common::Result<void> WriteWhole(const fs::path& target, const std::string& bytes) {
     std::error_code code;
     fs::create_directories(target.parent_path(), code);
     fs::path temporary = HiddenTemporary(target);
@@ -157,10 +154,9 @@ bool WriteWhole(const fs::path& target, const std::string& bytes, std::string* e
     if (ok) fs::rename(temporary, target, code);
     if (!ok || code) {
         fs::remove(temporary, code);
-        *error = "cannot write " + target.string();
-        return false;
+        return common::Error{"cannot write " + target.string()};
     }
-    return true;
+    return {};
 }
 
 
@@ -180,18 +176,17 @@ uint64_t PublishedSequence(const fs::path& documentPath) {
     return 0;
 }
 
-bool CheckRequest(const PublishRequest& request, std::string* error) {
+common::Result<void> CheckRequest(const PublishRequest& request) {
     if (request.expiresDays < 1 || request.expiresDays > kMostExpiresDays) {
-        *error = "--expires-days must be between 1 and " + std::to_string(kMostExpiresDays);
-        return false;
+        return common::Error{"--expires-days must be between 1 and " + std::to_string(kMostExpiresDays)};
     }
-    return true;
+    return {};
 }
 
 // Raises the sequence, sets the expiry, and writes the document and then its
 // signature (or removes a signature left from before, which no longer fits).
-bool WriteDocument(const PublishRequest& request, const fs::path& documentPath, common::UpdateDocument* document,
-                   PublishSummary* summary, std::string* error) {
+common::Result<void> WriteDocument(const PublishRequest& request, const fs::path& documentPath,
+                                   common::UpdateDocument* document, PublishSummary* summary) {
     const int64_t now = request.now ? request.now : static_cast<int64_t>(std::time(nullptr));
     document->sequence = PublishedSequence(documentPath) + 1;
     document->expires = now + int64_t(request.expiresDays) * 86400;
@@ -202,8 +197,7 @@ bool WriteDocument(const PublishRequest& request, const fs::path& documentPath, 
     if (problem.status != updater::DocumentStatus::Ok) {
         std::string reason;
         common::GbkConverter().ToUtf8(updater::DescribeDocumentProblem(problem), reason);
-        *error = "the updater would refuse this document: " + reason;
-        return false;
+        return common::Error{"the updater would refuse this document: " + reason};
     }
     std::string signature;
     if (request.signingKey) {
@@ -212,82 +206,82 @@ bool WriteDocument(const PublishRequest& request, const fs::path& documentPath, 
         signature = SignDocument(xml, *request.signingKey, comment);
         if (updater::VerifySignature(xml, signature, {request.signingKey->Public()}).status !=
             updater::SignatureStatus::Ok) {
-            *error = "the signature made does not verify";
-            return false;
+            return common::Error{"the signature made does not verify"};
         }
     }
-    if (!WriteWhole(documentPath, xml, error)) return false;
+    if (auto done = WriteWhole(documentPath, xml); !done) return done.error();
     std::error_code code;
     if (request.signingKey) {
-        if (!WriteWhole(SignaturePath(documentPath), signature, error)) return false;
+        if (auto done = WriteWhole(SignaturePath(documentPath), signature); !done) return done.error();
     } else if (fs::remove(SignaturePath(documentPath), code); code) {
-        *error = "cannot remove the old signature " + SignaturePath(documentPath).string();
-        return false;
+        return common::Error{"cannot remove the old signature " + SignaturePath(documentPath).string()};
     }
     summary->document = documentPath.string();
     summary->sequence = document->sequence;
     summary->expires = document->expires;
     summary->isSigned = request.signingKey.has_value();
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool Publish(const PublishRequest& request, PublishSummary* summary, std::string* error) {
-    if (!CheckRequest(request, error)) return false;
+common::Result<PublishSummary> Publish(const PublishRequest& request) {
+    PublishSummary summary;
+    if (auto done = CheckRequest(request); !done) return done.error();
     common::GbkConverter converter;
     common::UpdateDocument document;
     if (!converter.ToGbk(request.version, document.version) ||
         updater::CheckEntryPath(document.version) != updater::PathProblem::None ||
         document.version.find_first_of("\\/") != std::string::npos || request.version.starts_with(".")) {
-        *error = "the version \"" + request.version + "\" cannot name a folder of the published files";
-        return false;
+        return common::Error{"the version \"" + request.version + "\" cannot name a folder of the published files"};
     }
-    std::vector<Source> sources;
-    if (!CollectSources(request, &sources, error)) return false;
+    auto collected = CollectSources(request);
+    if (!collected) return collected.error();
+    const std::vector<Source>& sources = *collected;
 
     const fs::path documentPath = fs::path(request.wwwFolder) / request.documentPath;
     const std::string filesFolder = "files/" + request.version + "/";
     document.base = updater::FileUrl("files/", request.version) + "/";
-    if (request.chunkIndexes && !CheckIndexNames(sources, error)) return false;
+    if (request.chunkIndexes) {
+        if (auto names = CheckIndexNames(sources); !names) return names.error();
+    }
     for (const Source& source : sources) {
         common::ListedFile file;
         if (!converter.ToGbk(source.relative, file.path)) {
-            *error = source.relative + ": the name cannot be written in GBK";
-            return false;
+            return common::Error{source.relative + ": the name cannot be written in GBK"};
         }
         file.path = updater::NormalisedEntryPath(file.path);
         if (updater::CheckEntryPath(file.path) != updater::PathProblem::None) {
-            *error = source.relative + ": the updater refuses this name on Windows";
-            return false;
+            return common::Error{source.relative + ": the updater refuses this name on Windows"};
         }
         const fs::path target = documentPath.parent_path() / filesFolder / source.relative;
         updater::ChunkIndexBuilder index;
         const bool indexed = request.chunkIndexes && source.size >= updater::kSmallestIndexedFile;
-        if (!CopyAndHash(source.path, target, &file.size, &file.sha256, indexed ? &index : nullptr, error))
-            return false;
+        auto copied = CopyAndHash(source.path, target, &file.size, &file.sha256, indexed ? &index : nullptr);
+        if (!copied) return copied.error();
         if (indexed && index.Index().Count() <= updater::kMostChunks) {
             const std::string bytes = updater::WriteChunkIndex(index.Index());
-            if (!WriteWhole(target.string() + std::string(updater::kIndexSuffix), bytes, error)) return false;
+            auto written = WriteWhole(target.string() + std::string(updater::kIndexSuffix), bytes);
+            if (!written) return written.error();
             file.chunksSize = bytes.size();
             file.chunksSha256 = updater::Sha256Hex(bytes);
-            ++summary->indexes;
-            summary->indexBytes += bytes.size();
+            ++summary.indexes;
+            summary.indexBytes += bytes.size();
         }
-        summary->bytes += file.size;
+        summary.bytes += file.size;
         document.files.push_back(std::move(file));
     }
 
-    if (!WriteDocument(request, documentPath, &document, summary, error)) return false;
-    summary->files = document.files.size();
-    return true;
+    if (auto done = WriteDocument(request, documentPath, &document, &summary); !done) return done.error();
+    summary.files = document.files.size();
+    return summary;
 }
 
-bool Resign(const PublishRequest& request, PublishSummary* summary, std::string* error) {
-    if (!CheckRequest(request, error)) return false;
+common::Result<PublishSummary> Resign(const PublishRequest& request) {
+    PublishSummary summary;
+    if (auto done = CheckRequest(request); !done) return done.error();
     if (!request.signingKey) {
-        *error = "re-signing needs a signing key";
-        return false;
+        return common::Error{"re-signing needs a signing key"};
     }
     const fs::path documentPath = fs::path(request.wwwFolder) / request.documentPath;
     common::UpdateDocument document;
@@ -295,12 +289,11 @@ bool Resign(const PublishRequest& request, PublishSummary* summary, std::string*
     if (problem.status != updater::DocumentStatus::Ok) {
         std::string reason;
         common::GbkConverter().ToUtf8(updater::DescribeDocumentProblem(problem), reason);
-        *error = "cannot re-sign " + documentPath.string() + ": " + reason;
-        return false;
+        return common::Error{"cannot re-sign " + documentPath.string() + ": " + reason};
     }
-    if (!WriteDocument(request, documentPath, &document, summary, error)) return false;
-    summary->files = document.files.size();
-    return true;
+    if (auto done = WriteDocument(request, documentPath, &document, &summary); !done) return done.error();
+    summary.files = document.files.size();
+    return summary;
 }
 
 }  // namespace publish

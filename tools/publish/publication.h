@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "tools/publish/signing_key.h"
 
 namespace publish {
@@ -46,12 +47,12 @@ struct PublishSummary {
     bool isSigned = false;
 };
 
-// False with `error` set (nothing of the document is changed then).
-bool Publish(const PublishRequest& request, PublishSummary* summary, std::string* error);
+// What was published, or why not (nothing of the document is changed then).
+common::Result<PublishSummary> Publish(const PublishRequest& request);
 
 // Signs the published document again with a new expiry and the next sequence
 // number, without touching any published file (the version, gameFolder and
 // excluded fields are not used).
-bool Resign(const PublishRequest& request, PublishSummary* summary, std::string* error);
+common::Result<PublishSummary> Resign(const PublishRequest& request);
 
 }  // namespace publish

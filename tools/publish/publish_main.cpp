@@ -85,20 +85,20 @@ int main(int argc, char** argv) {
         std::string_view text = epoch;
         std::from_chars(text.data(), text.data() + text.size(), request.now);
     }
-    std::string error;
     if (!keyFile.empty()) {
-        publish::SigningKey key;
-        if (!publish::LoadSigningKey(keyFile, &key, &error)) {
-            std::cerr << argv[0] << ": " << error << "\n";
+        auto key = publish::LoadSigningKey(keyFile);
+        if (!key) {
+            std::cerr << argv[0] << ": " << key.error().message << "\n";
             return 1;
         }
-        request.signingKey = key;
+        request.signingKey = *key;
     }
-    publish::PublishSummary summary;
-    if (!(resign ? publish::Resign(request, &summary, &error) : publish::Publish(request, &summary, &error))) {
-        std::cerr << argv[0] << ": " << error << "\n";
+    auto published = resign ? publish::Resign(request) : publish::Publish(request);
+    if (!published) {
+        std::cerr << argv[0] << ": " << published.error().message << "\n";
         return 1;
     }
+    const publish::PublishSummary& summary = *published;
     if (resign) std::cout << "re-signed " << summary.document;
     else std::cout << "published " << request.version << ": " << summary.files << " files, " << summary.bytes
                    << " bytes, " << summary.indexes << " chunk indexes (" << summary.indexBytes << " bytes), "

@@ -38,6 +38,19 @@ void Checksum(const unsigned char* record, unsigned char* out) {
     crypto_generichash_final(&state, out, kChecksumSize);
 }
 
+std::string Description(KeyProblem problem) {
+    switch (problem) {
+    case KeyProblem::Malformed: return "not a minisign secret key file";
+    case KeyProblem::UnknownAlgorithm: return "a secret key of an algorithm other than minisign's Ed25519";
+    case KeyProblem::NeedsPassword:
+        return "the secret key is protected by a password: set LUMADREL_UPDATE_KEY_PASSWORD";
+    case KeyProblem::WrongPassword: return "wrong password for the secret key (or the key file is damaged)";
+    }
+    return std::string();
+}
+
+KeyError Problem(KeyProblem problem) { return KeyError{problem, Description(problem)}; }
+
 }  // namespace
 
 updater::PublicKey SigningKey::Public() const {
@@ -47,27 +60,30 @@ updater::PublicKey SigningKey::Public() const {
     return key;
 }
 
-KeyProblem ParseSigningKey(std::string_view fileText, const std::optional<std::string>& password, SigningKey* key) {
-    if (sodium_init() < 0) return KeyProblem::Malformed;
+common::Result<SigningKey, KeyError> ParseSigningKey(std::string_view fileText,
+                                                     const std::optional<std::string>& password) {
+    SigningKey key;
+    if (sodium_init() < 0) return Problem(KeyProblem::Malformed);
     size_t firstEnd = fileText.find('\n');
-    if (firstEnd == std::string_view::npos || !fileText.starts_with(kUntrustedPrefix)) return KeyProblem::Malformed;
+    if (firstEnd == std::string_view::npos || !fileText.starts_with(kUntrustedPrefix))
+        return Problem(KeyProblem::Malformed);
     std::string_view line = fileText.substr(firstEnd + 1);
     line = line.substr(0, line.find('\n'));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::optional<std::string> decoded = updater::FromBase64(line);
-    if (!decoded || decoded->size() != kRecordSize) return KeyProblem::Malformed;
+    if (!decoded || decoded->size() != kRecordSize) return Problem(KeyProblem::Malformed);
     auto* record = reinterpret_cast<unsigned char*>(decoded->data());
     if (std::memcmp(record + kAlgorithmAt, "Ed", 2) != 0 || std::memcmp(record + kChecksumAlgorithmAt, "B2", 2) != 0)
-        return KeyProblem::UnknownAlgorithm;
+        return Problem(KeyProblem::UnknownAlgorithm);
     const bool encrypted = std::memcmp(record + kKdfAt, "Sc", 2) == 0;
-    if (!encrypted && !AllZero(record + kKdfAt, 2)) return KeyProblem::UnknownAlgorithm;
+    if (!encrypted && !AllZero(record + kKdfAt, 2)) return Problem(KeyProblem::UnknownAlgorithm);
     if (encrypted) {
-        if (!password) return KeyProblem::NeedsPassword;
+        if (!password) return Problem(KeyProblem::NeedsPassword);
         unsigned char stream[kRecordSize - kKeyIdAt];
         if (crypto_pwhash_scryptsalsa208sha256(stream, sizeof stream, password->data(), password->size(),
                                                record + kSaltAt, LittleEndian64(record + kOpsAt),
                                                static_cast<size_t>(LittleEndian64(record + kMemoryAt))) != 0)
-            return KeyProblem::WrongPassword;
+            return Problem(KeyProblem::WrongPassword);
         for (size_t i = 0; i < sizeof stream; ++i) record[kKeyIdAt + i] ^= stream[i];
         sodium_memzero(stream, sizeof stream);
     }
@@ -82,46 +98,24 @@ KeyProblem ParseSigningKey(std::string_view fileText, const std::optional<std::s
     sodium_memzero(derived, sizeof derived);
     if (!checksumAgrees || !pairAgrees) {
         sodium_memzero(decoded->data(), decoded->size());
-        return KeyProblem::WrongPassword;
+        return Problem(KeyProblem::WrongPassword);
     }
-    std::copy(record + kKeyIdAt, record + kKeyIdAt + 8, key->id.begin());
-    std::copy(record + kSecretAt, record + kSecretAt + 64, key->secret.begin());
+    std::copy(record + kKeyIdAt, record + kKeyIdAt + 8, key.id.begin());
+    std::copy(record + kSecretAt, record + kSecretAt + 64, key.secret.begin());
     sodium_memzero(decoded->data(), decoded->size());
-    return KeyProblem::None;
+    return key;
 }
 
-std::string DescribeKeyProblem(KeyProblem problem) {
-    switch (problem) {
-    case KeyProblem::None: return std::string();
-    case KeyProblem::Malformed: return "not a minisign secret key file";
-    case KeyProblem::UnknownAlgorithm: return "a secret key of an algorithm other than minisign's Ed25519";
-    case KeyProblem::NeedsPassword:
-        return "the secret key is protected by a password: set LUMADREL_UPDATE_KEY_PASSWORD";
-    case KeyProblem::WrongPassword: return "wrong password for the secret key (or the key file is damaged)";
-    }
-    return std::string();
-}
-
-bool LoadSigningKey(const std::string& path, SigningKey* key, std::string* error) {
+common::Result<SigningKey> LoadSigningKey(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        *error = "cannot read the secret key " + path;
-        return false;
-    }
-    if (text.empty()) {
-        *error = "cannot read the secret key " + path;
-        return false;
-    }
+    if ((!in.good() && !in.eof()) || text.empty()) return common::Error{"cannot read the secret key " + path};
     std::optional<std::string> password;
     if (const char* given = std::getenv("LUMADREL_UPDATE_KEY_PASSWORD")) password = given;
-    KeyProblem problem = ParseSigningKey(text, password, key);
+    auto key = ParseSigningKey(text, password);
     sodium_memzero(text.data(), text.size());
-    if (problem != KeyProblem::None) {
-        *error = path + ": " + DescribeKeyProblem(problem);
-        return false;
-    }
-    return true;
+    if (!key) return common::WithContext(path + ": ", common::Error(key.error()));
+    return *key;
 }
 
 std::string SignDocument(std::string_view document, const SigningKey& key, std::string_view trustedComment) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "update_format/update_signature.h"
 
 namespace publish {
@@ -19,21 +20,22 @@ struct SigningKey {
 };
 
 enum class KeyProblem {
-    None,
     Malformed,         // not a minisign secret key file
     UnknownAlgorithm,  // a signature, key derivation or checksum algorithm other than minisign's
     NeedsPassword,     // the key is protected by a password and none was given
     WrongPassword,     // or a damaged key: the checksum or the key pair does not agree
 };
 
-// `password` is ignored for a key without one.
-KeyProblem ParseSigningKey(std::string_view fileText, const std::optional<std::string>& password, SigningKey* key);
+// The problem and its description.
+using KeyError = common::BasicError<KeyProblem>;
 
-std::string DescribeKeyProblem(KeyProblem problem);
+// `password` is ignored for a key without one.
+common::Result<SigningKey, KeyError> ParseSigningKey(std::string_view fileText,
+                                                     const std::optional<std::string>& password);
 
 // Reads the key file; the password of a protected key comes from the
 // environment (LUMADREL_UPDATE_KEY_PASSWORD), never from a command line.
-bool LoadSigningKey(const std::string& path, SigningKey* key, std::string* error);
+common::Result<SigningKey> LoadSigningKey(const std::string& path);
 
 // The signature file for `document` in minisign's default (pre-hashed) form,
 // with the trusted comment signed as well.

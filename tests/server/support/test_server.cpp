@@ -58,9 +58,8 @@ TestServer::~TestServer() { Stop(); }
 
 void TestServer::Start() {
     server_ = std::make_unique<GameServer>(config_);
-    std::string error;
-    if (!server_->Open(error)) {
-        ADD_FAILURE() << "the server did not start: " << error;
+    if (auto opened = server_->Open(); !opened) {
+        ADD_FAILURE() << "the server did not start: " << opened.error().message;
         return;
     }
     gamePort_ = server_->GameEndpoint().port();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "support/tool_run.h"
@@ -27,10 +28,28 @@ std::string ReadFile(const std::string& path) {
 }
 
 publish::SigningKey TestKeyA() {
-    publish::SigningKey key;
-    std::string error;
-    EXPECT_TRUE(publish::LoadSigningKey(kKeys + "TEST-ONLY-key-a.key", &key, &error)) << error;
-    return key;
+    auto key = publish::LoadSigningKey(kKeys + "TEST-ONLY-key-a.key");
+    EXPECT_TRUE(key) << key.error().message;
+    return key ? *key : publish::SigningKey();
+}
+
+// Keeps what a publish run gave: its summary, or its message in `error`.
+bool Kept(common::Result<publish::PublishSummary> run, publish::PublishSummary* summary, std::string* error) {
+    if (!run) {
+        *error = run.error().message;
+        return false;
+    }
+    *summary = *run;
+    return true;
+}
+
+// The problem a key file has, none for a good one.
+std::optional<publish::KeyProblem> ProblemOf(std::string_view file, const std::optional<std::string>& password,
+                                             publish::SigningKey* key) {
+    auto parsed = publish::ParseSigningKey(file, password);
+    if (!parsed) return parsed.error().code;
+    *key = *parsed;
+    return std::nullopt;
 }
 
 updater::PublicKey PinnedKeyA() {
@@ -82,7 +101,7 @@ protected:
 TEST_F(Publication, ListsAndCopiesEveryGameFileButThePlayersOwn) {
     publish::PublishSummary summary;
     std::string error;
-    ASSERT_TRUE(publish::Publish(Request("1.0.1"), &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(Request("1.0.1")), &summary, &error)) << error;
     EXPECT_EQ(summary.files, 3u);
     updater::UpdateDocument document = Published();
     EXPECT_EQ(document.version, "1.0.1");
@@ -106,10 +125,10 @@ TEST_F(Publication, ListsAndCopiesEveryGameFileButThePlayersOwn) {
 TEST_F(Publication, ANewVersionReplacesTheDocumentAndKeepsTheOldFiles) {
     publish::PublishSummary summary;
     std::string error;
-    ASSERT_TRUE(publish::Publish(Request("1.0.1"), &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(Request("1.0.1")), &summary, &error)) << error;
     Write("game/Lumadrel.exe", "abcd");
     const std::string version = "\xE7\x89\x88\xE6\x9C\xAC\xE4\xBA\x8C";  // UTF-8 for "版本二"
-    ASSERT_TRUE(publish::Publish(Request(version), &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(Request(version)), &summary, &error)) << error;
     updater::UpdateDocument document = Published();
     EXPECT_EQ(document.version, "\xB0\xE6\xB1\xBE\xB6\xFE");  // GBK
     EXPECT_EQ(document.base, "files/%E7%89%88%E6%9C%AC%E4%BA%8C/");
@@ -123,7 +142,7 @@ TEST_F(Publication, LargeFilesGetAChunkIndexBesideThemThatTheDocumentNames) {
     Write("game/data/big.pak", big);
     publish::PublishSummary summary;
     std::string error;
-    ASSERT_TRUE(publish::Publish(Request("1.0.1"), &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(Request("1.0.1")), &summary, &error)) << error;
     EXPECT_EQ(summary.indexes, 1u);
     updater::UpdateDocument document = Published();
     ASSERT_EQ(document.files[1].path, "data\\big.pak");
@@ -144,31 +163,31 @@ TEST_F(Publication, LargeFilesGetAChunkIndexBesideThemThatTheDocumentNames) {
 
     publish::PublishRequest without = Request("1.0.2");
     without.chunkIndexes = false;
-    ASSERT_TRUE(publish::Publish(without, &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(without), &summary, &error)) << error;
     EXPECT_FALSE(Published().files[1].HasChunkIndex());
     EXPECT_FALSE(fs::exists(root_ / "www/vorlenk2/files/1.0.2/data/big.pak.chunks"));
 
     // A game file with the name of an index is refused, in any case, before anything is published.
     Write("game/data/BIG.pak.Chunks", "mine");
-    EXPECT_FALSE(publish::Publish(Request("1.0.3"), &summary, &error));
+    EXPECT_FALSE(Kept(publish::Publish(Request("1.0.3")), &summary, &error));
     EXPECT_NE(error.find("data/BIG.pak.Chunks"), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(root_ / "www/vorlenk2/files/1.0.3"));
-    EXPECT_TRUE(publish::Publish(without, &summary, &error)) << error;
+    EXPECT_TRUE(Kept(publish::Publish(without), &summary, &error)) << error;
 }
 
 TEST_F(Publication, NamesTheUpdaterWouldRefuseAreNeverPublished) {
     publish::PublishSummary summary;
     std::string error;
-    ASSERT_TRUE(publish::Publish(Request("1.0.1"), &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(Request("1.0.1")), &summary, &error)) << error;
     const std::string before = Read("www/vorlenk2/update.xml");
     for (const char* name : {"game/CON.txt", "game/data/trailing.", "game/a:b", "game/data/NUL"}) {
         Write(name, "x");
-        EXPECT_FALSE(publish::Publish(Request("1.0.2"), &summary, &error)) << name;
+        EXPECT_FALSE(Kept(publish::Publish(Request("1.0.2")), &summary, &error)) << name;
         EXPECT_NE(error.find(std::string(name).substr(5)), std::string::npos) << error;
         fs::remove(root_ / name);
     }
     for (const char* version : {"../up", ".hidden", "a/b", "\"1\"", ""}) {
-        EXPECT_FALSE(publish::Publish(Request(version), &summary, &error)) << version;
+        EXPECT_FALSE(Kept(publish::Publish(Request(version)), &summary, &error)) << version;
     }
     EXPECT_EQ(Read("www/vorlenk2/update.xml"), before);
     EXPECT_FALSE(fs::exists(root_ / "up"));
@@ -177,7 +196,7 @@ TEST_F(Publication, NamesTheUpdaterWouldRefuseAreNeverPublished) {
 TEST_F(Publication, SignsEachDocumentWithTheNextSequenceAndAFreshExpiry) {
     publish::PublishSummary summary;
     std::string error;
-    ASSERT_TRUE(publish::Publish(Request("1.0.1", true), &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(Request("1.0.1", true)), &summary, &error)) << error;
     EXPECT_TRUE(summary.isSigned);
     updater::UpdateDocument first = Published();
     EXPECT_EQ(first.sequence, 1u);
@@ -189,7 +208,7 @@ TEST_F(Publication, SignsEachDocumentWithTheNextSequenceAndAFreshExpiry) {
 
     publish::PublishRequest next = Request("1.0.2", true);
     next.expiresDays = 7;
-    ASSERT_TRUE(publish::Publish(next, &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(next), &summary, &error)) << error;
     EXPECT_EQ(Published().sequence, 2u);
     EXPECT_EQ(Published().expires, 1800000000 + 7 * 86400);
 
@@ -198,7 +217,7 @@ TEST_F(Publication, SignsEachDocumentWithTheNextSequenceAndAFreshExpiry) {
     const auto written = fs::last_write_time(root_ / "www/vorlenk2/files/1.0.2/Lumadrel.exe");
     publish::PublishRequest resign = Request("", true);
     resign.now = 1800000000 + 20 * 86400;
-    ASSERT_TRUE(publish::Resign(resign, &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Resign(resign), &summary, &error)) << error;
     updater::UpdateDocument resigned = Published();
     EXPECT_EQ(resigned.sequence, 3u);
     EXPECT_EQ(resigned.expires, resign.now + 30 * 86400);
@@ -212,16 +231,16 @@ TEST_F(Publication, SignsEachDocumentWithTheNextSequenceAndAFreshExpiry) {
               updater::SignatureStatus::Ok);
 
     // Unsigned, the signature of the document before goes: it no longer fits.
-    ASSERT_TRUE(publish::Publish(Request("1.0.3"), &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(Request("1.0.3")), &summary, &error)) << error;
     EXPECT_FALSE(summary.isSigned);
     EXPECT_EQ(Published().sequence, 4u);
     EXPECT_FALSE(fs::exists(root_ / "www/vorlenk2/update.xml.minisig"));
     for (int days : {0, -1, publish::kMostExpiresDays + 1}) {
         publish::PublishRequest bad = Request("1.0.4", true);
         bad.expiresDays = days;
-        EXPECT_FALSE(publish::Publish(bad, &summary, &error)) << days;
+        EXPECT_FALSE(Kept(publish::Publish(bad), &summary, &error)) << days;
     }
-    EXPECT_FALSE(publish::Resign(Request(""), &summary, &error));  // without a key
+    EXPECT_FALSE(Kept(publish::Resign(Request("")), &summary, &error));  // without a key
     EXPECT_EQ(Published().version, "1.0.3");
 }
 
@@ -256,38 +275,38 @@ std::string ProtectedKeyFile(const std::string& plainKeyFile, const std::string&
 TEST(SigningKeys, OpensMinisignKeysAndRefusesDamagedOnesAndWrongPasswords) {
     publish::SigningKey key;
     const std::string plain = ReadFile(kKeys + "TEST-ONLY-key-a.key");
-    ASSERT_EQ(publish::ParseSigningKey(plain, std::nullopt, &key), publish::KeyProblem::None);
+    ASSERT_EQ(ProblemOf(plain, std::nullopt, &key), std::nullopt);
     EXPECT_EQ(updater::KeyIdText(key.id), "53574605B5BAE68E");
     EXPECT_EQ(key.Public().key, PinnedKeyA().key);
 
     const std::string locked = ProtectedKeyFile(kKeys + "TEST-ONLY-key-a.key", "open sesame");
     publish::SigningKey unlocked;
-    EXPECT_EQ(publish::ParseSigningKey(locked, std::string("open sesame"), &unlocked), publish::KeyProblem::None);
+    EXPECT_EQ(ProblemOf(locked, std::string("open sesame"), &unlocked), std::nullopt);
     EXPECT_EQ(unlocked.secret, key.secret);
-    EXPECT_EQ(publish::ParseSigningKey(locked, std::nullopt, &unlocked), publish::KeyProblem::NeedsPassword);
-    EXPECT_EQ(publish::ParseSigningKey(locked, std::string("open sesame!"), &unlocked),
+    EXPECT_EQ(ProblemOf(locked, std::nullopt, &unlocked), publish::KeyProblem::NeedsPassword);
+    EXPECT_EQ(ProblemOf(locked, std::string("open sesame!"), &unlocked),
               publish::KeyProblem::WrongPassword);
 
     std::string damaged = plain;
     size_t at = damaged.find('\n') + 120;
     damaged[at] = damaged[at] == 'A' ? 'B' : 'A';
-    EXPECT_EQ(publish::ParseSigningKey(damaged, std::nullopt, &unlocked), publish::KeyProblem::WrongPassword);
-    EXPECT_EQ(publish::ParseSigningKey(ReadFile(kKeys + "test-key-a.pub"), std::nullopt, &unlocked),
+    EXPECT_EQ(ProblemOf(damaged, std::nullopt, &unlocked), publish::KeyProblem::WrongPassword);
+    EXPECT_EQ(ProblemOf(ReadFile(kKeys + "test-key-a.pub"), std::nullopt, &unlocked),
               publish::KeyProblem::Malformed);
-    EXPECT_EQ(publish::ParseSigningKey("", std::nullopt, &unlocked), publish::KeyProblem::Malformed);
+    EXPECT_EQ(ProblemOf("", std::nullopt, &unlocked), publish::KeyProblem::Malformed);
 }
 
 // The real minisign tool and this one agree both ways.
 TEST_F(Publication, SignaturesInteroperateWithTheMinisignTool) {
     publish::PublishSummary summary;
     std::string error;
-    ASSERT_TRUE(publish::Publish(Request("1.0.1", true), &summary, &error)) << error;
+    ASSERT_TRUE(Kept(publish::Publish(Request("1.0.1", true)), &summary, &error)) << error;
     const std::string document = (root_ / "www/vorlenk2/update.xml").string();
-    toolstest::ToolResult verified = toolstest::RunTool("minisign", {"-V", "-p", kKeys + "test-key-a.pub", "-m", document});
+    tools::testing::ToolResult verified = tools::testing::RunTool("minisign", {"-V", "-p", kKeys + "test-key-a.pub", "-m", document});
     ASSERT_EQ(verified.exitCode, 0) << "minisign -V refused our signature (is minisign installed? "
                                        "scripts/install-deps.sh): " << verified.err << verified.out;
     EXPECT_NE(verified.out.find("timestamp:1800000000"), std::string::npos) << verified.out;
-    toolstest::ToolResult tampered = toolstest::RunTool(
+    tools::testing::ToolResult tampered = tools::testing::RunTool(
         "minisign", {"-V", "-p", kKeys + "test-key-b.pub", "-m", document});
     EXPECT_NE(tampered.exitCode, 0);
 
@@ -295,7 +314,7 @@ TEST_F(Publication, SignaturesInteroperateWithTheMinisignTool) {
         std::vector<std::string> sign = {"-S", "-s", kKeys + "TEST-ONLY-key-a.key", "-m", document, "-x",
                                          document + ".tool.minisig"};
         if (legacy) sign.push_back("-l");
-        toolstest::ToolResult signedByTool = toolstest::RunTool("minisign", sign);
+        tools::testing::ToolResult signedByTool = tools::testing::RunTool("minisign", sign);
         ASSERT_EQ(signedByTool.exitCode, 0) << signedByTool.err;
         EXPECT_EQ(updater::VerifySignature(ReadFile(document), ReadFile(document + ".tool.minisig"), {PinnedKeyA()})
                       .status,

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace toolstest {
+namespace tools::testing {
 
 namespace {
 
@@ -69,4 +69,4 @@ void WriteText(const std::string& path, const std::string& text) {
     file << text;
 }
 
-}  // namespace toolstest
+}  // namespace tools::testing

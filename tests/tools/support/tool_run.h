@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace toolstest {
+namespace tools::testing {
 
 struct ToolResult {
     int exitCode = -1;
@@ -32,4 +32,4 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 
-}  // namespace toolstest
+}  // namespace tools::testing
