@@ -73,7 +73,7 @@ private:
 class LuckyDraw : public ::testing::Test {
 protected:
     void SetUp() override {
-        launcher_testing::StartLauncherRuntime();
+        launcher::testing::StartLauncherRuntime();
         rt::Form* form = rt::FindForm(draw::kForm);
         ASSERT_NE(form, nullptr);
         ASSERT_EQ(rt::LoadForm(*form, false, false, nullptr), 1);  // its created handler prepares the wheel
@@ -110,7 +110,7 @@ TEST_F(LuckyDraw, ThirtyStepSpinSlowsDownOverItsLastNineMoves) {
     EXPECT_EQ(ReadIntegerProperty(draw::kForm, draw::kSpinButton, property::kDisable), 0);
     Owned caption(ReadTextProperty(draw::kForm, draw::kPrizeLabel, property::kCaption));
     EXPECT_STREQ(caption.text(), "13");
-    ASSERT_TRUE(testing_support::PumpUntil([&] { return !presser.Texts().empty(); })) << "the failure message";
+    ASSERT_TRUE(rt::testing::PumpUntil([&] { return !presser.Texts().empty(); })) << "the failure message";
     EXPECT_EQ(presser.Texts()[0], rt::WideFromGbk("连接服务器失败"));
 }
 

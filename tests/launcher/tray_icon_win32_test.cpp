@@ -33,13 +33,13 @@ int TrayIconCount() {
 }
 
 bool WaitForIcons(int expected) {
-    return testing_support::PumpUntil([&] { return TrayIconCount() == expected; }, 5000);
+    return rt::testing::PumpUntil([&] { return TrayIconCount() == expected; }, 5000);
 }
 
 class TrayIcon : public ::testing::Test {
 protected:
     void SetUp() override {
-        launcher_testing::StartLauncherRuntime();
+        launcher::testing::StartLauncherRuntime();
         ASSERT_EQ(TrayIconCount(), 0) << "another program's icon is in the notification area";
         // Its created handler adds the icon (and does the rest of the start).
         ASSERT_EQ(rt::LoadForm(*rt::FindForm(main_window::kForm), false, false, nullptr), 1);

@@ -23,14 +23,14 @@
 
 namespace {
 
-using loader_testing::Creations;
-using loader_testing::kChildType;
-using loader_testing::kHiddenType;
-using loader_testing::kPagedType;
-using loader_testing::kSilentType;
-using loader_testing::kWindowType;
-using testing_support::FormBuilder;
-using testing_support::kVisible;
+using rt::testing::Creations;
+using rt::testing::kChildType;
+using rt::testing::kHiddenType;
+using rt::testing::kPagedType;
+using rt::testing::kSilentType;
+using rt::testing::kWindowType;
+using rt::testing::FormBuilder;
+using rt::testing::kVisible;
 
 constexpr uint32_t kMainForm = 0x52010001;
 constexpr uint32_t kSecondForm = 0x52010100;
@@ -71,7 +71,7 @@ int64_t CloseSelfUnderThird(const uint32_t*, int) {
     if (g_secondMayClose) return 1;
     g_secondMayClose = true;
     CloseForm(kSecondForm);
-    testing_support::WhenReadyOnTheLoop([] { return !WindowOf(kSecondForm, 0) && WindowOf(kThirdForm, 0); },
+    rt::testing::WhenReadyOnTheLoop([] { return !WindowOf(kSecondForm, 0) && WindowOf(kThirdForm, 0); },
                                         [] { CloseForm(kThirdForm); });
     rt::FormLoadRequest request{kThirdForm, nullptr, 1};
     rt::LoadFormForCommand(request);
@@ -82,7 +82,7 @@ int64_t OpenThirdModally(const uint32_t*, int) {
     Record(3);
     rt::FormLoadRequest request{kThirdForm, nullptr, 1};
     g_nestedDepthSeen = rt::Runtime().currentModalFormId == kSecondForm ? 1 : 0;
-    testing_support::WhenReadyOnTheLoop([] { return WindowOf(kThirdForm, 0) != nullptr; }, [] {
+    rt::testing::WhenReadyOnTheLoop([] { return WindowOf(kThirdForm, 0) != nullptr; }, [] {
         g_mainDisabledUnderThird = !IsWindowEnabled(WindowOf(kMainForm, 0));
         CloseForm(kThirdForm);
     });
@@ -93,7 +93,7 @@ int64_t OpenThirdModally(const uint32_t*, int) {
 void Start(const std::vector<FormBuilder>& forms) {
     g_calls.clear();
     Creations().clear();
-    testing_support::StartRuntime(testing_support::BuildTemplate(forms), {loader_testing::TestLibrary()}, kHandlers,
+    rt::testing::StartRuntime(rt::testing::BuildTemplate(forms), {rt::testing::TestLibrary()}, kHandlers,
                                   static_cast<int>(std::size(kHandlers)));
 }
 
@@ -101,7 +101,7 @@ TEST(FormLoader, CreatesWindowFirstThenComponentsLastToFirstWithControlIds) {
     FormBuilder form(kMainForm, kWindowType, 300, 200);
     uint32_t a = form.Add(kChildType, "甲", 10, 10, 50, 20);
     uint32_t b = form.Add(kChildType, "乙", 10, 40, 50, 20);
-    uint32_t c = form.Add(kChildType, "丙", 10, 70, 50, 20, kVisible | testing_support::kTabStop | testing_support::kDisabled);
+    uint32_t c = form.Add(kChildType, "丙", 10, 70, 50, 20, kVisible | rt::testing::kTabStop | rt::testing::kDisabled);
     Start({form});
     ASSERT_EQ(rt::LoadStartupWindow(kMainForm), 1);
     ASSERT_EQ(Creations().size(), 4u);
@@ -251,7 +251,7 @@ TEST(ModalForms, DisableOthersUntilClosedAndNest) {
     HWND mainWindow = WindowOf(kMainForm, 0);
     bool mainWasDisabled = false;
     // From the second form's own loop, once the third came and went in its created handler.
-    testing_support::WhenReadyOnTheLoop([] { return !g_calls.empty() && WindowOf(kSecondForm, 0) && !WindowOf(kThirdForm, 0); },
+    rt::testing::WhenReadyOnTheLoop([] { return !g_calls.empty() && WindowOf(kSecondForm, 0) && !WindowOf(kThirdForm, 0); },
                                         [&] {
                                             mainWasDisabled = !IsWindowEnabled(mainWindow);
                                             CloseForm(kSecondForm);
@@ -277,7 +277,7 @@ TEST(ModalForms, AFormClosedUnderALaterModalFormStillEndsItsLoop) {
     second.Bind(0, 12, 4);
     Start({main, second, third});
     rt::LoadStartupWindow(kMainForm);
-    testing_support::WhenReadyOnTheLoop([] { return WindowOf(kSecondForm, 0) != nullptr; },
+    rt::testing::WhenReadyOnTheLoop([] { return WindowOf(kSecondForm, 0) != nullptr; },
                                         [] { CloseForm(kSecondForm); });
     rt::FormLoadRequest request{kSecondForm, nullptr, 1};
     EXPECT_EQ(rt::LoadFormForCommand(request), 1);  // would never return if the second's loop kept waiting
@@ -350,10 +350,10 @@ TEST(Events, BindingsSourceAndSuppressionWhileLoading) {
     form.Bind(bound, 5, 0);
     form.Unit(unbound).events.push_back({0, 0xFFFFFFFFu});  // explicitly no handler
     form.Unit(sharing).eventSource = bound;
-    loader_testing::RaiseEventWhileCreating(true);
+    rt::testing::RaiseEventWhileCreating(true);
     Start({form});
     rt::LoadStartupWindow(kMainForm);
-    loader_testing::RaiseEventWhileCreating(false);
+    rt::testing::RaiseEventWhileCreating(false);
     rt::testing::ErrorCapture capture;
     EXPECT_TRUE(g_calls.empty()) << "a handler ran while the form was loading";
 
@@ -390,7 +390,7 @@ TEST(StartupWindow, LastWindowClosedEndsTheLoop) {
     FormBuilder form(kMainForm, kWindowType, 300, 200);
     Start({form});
     rt::LoadStartupWindow(kMainForm);
-    testing_support::WhenReadyOnTheLoop([] { return true; }, [] { CloseForm(kMainForm); });
+    rt::testing::WhenReadyOnTheLoop([] { return true; }, [] { CloseForm(kMainForm); });
     rt::RunMessageLoop();  // returns once the window is gone
     EXPECT_FALSE(rt::AnyFormWindowExists());
 }

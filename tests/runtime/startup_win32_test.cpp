@@ -72,7 +72,7 @@ TEST(RuntimeErrorBox, ShowsTheReportAndEndsWithMinusOne) {
 
 // A template cut short fails its reading: the runtime says so and ends with -1.
 TEST(RuntimeErrorBox, DamagedTemplateEndsTheProgramWithItsMessage) {
-    std::vector<uint8_t> bytes = testing_support::BuildTemplate({testing_support::FormBuilder(0x52010001, rt::kWindowTypeReference, 200, 100)});
+    std::vector<uint8_t> bytes = rt::testing::BuildTemplate({rt::testing::FormBuilder(0x52010001, rt::kWindowTypeReference, 200, 100)});
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     std::wstring path = std::wstring(temp) + L"damaged-" + std::to_wstring(GetCurrentProcessId()) + L".template";

@@ -111,7 +111,7 @@ TEST(ClientSocketBound, FloodArrivesInBoundedEventsInOrderWhileTimersStillTick) 
     g_ticks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 10, CountTick);
     ASSERT_NE(timer, 0u);
-    bool both = testing_support::PumpUntil([] { return g_ticks >= 5 && g_arrivedBytes >= (2u << 20); }, 20000);
+    bool both = rt::testing::PumpUntil([] { return g_ticks >= 5 && g_arrivedBytes >= (2u << 20); }, 20000);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(both) << g_ticks << " ticks, " << g_arrivedBytes << " bytes arrived";
     server.Release();
@@ -129,12 +129,12 @@ TEST(ClientSocketBound, EventsNestedInModalLoopsStopAtTheBoundAndTheRestFollowsI
     LoopbackServer server(Stream(100, 3, kTotal));
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
     // The deepest loop holds on for a while: more bytes come meanwhile, yet no deeper event.
-    testing_support::WhenReadyOnTheLoop(
+    rt::testing::WhenReadyOnTheLoop(
         [] { return g_deepestNesting >= components::kDeepestArrivalNesting && GetTickCount() - g_deepestSince > 300; },
         [] { g_unwind = true; }, 20000);
-    ASSERT_TRUE(testing_support::PumpUntil([] { return g_unwind && g_nesting == 0; }, 25000));
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return g_unwind && g_nesting == 0; }, 25000));
     EXPECT_EQ(g_deepestNesting, components::kDeepestArrivalNesting);
-    EXPECT_TRUE(testing_support::PumpUntil([] { return g_arrivedBytes >= kTotal; }, 20000))
+    EXPECT_TRUE(rt::testing::PumpUntil([] { return g_arrivedBytes >= kTotal; }, 20000))
         << g_arrivedBytes << " of " << kTotal << " bytes arrived";
     std::string all = AllArrived();
     EXPECT_EQ(all.size(), kTotal);
@@ -153,7 +153,7 @@ TEST(ClientSocketBound, APeerThatSendsMoreThanOneEventHoldsAndClosesIsClosedAfte
     });
     g_firstEventPause = 300;
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
-    ASSERT_TRUE(testing_support::PumpUntil([] { return g_closes > 0; }, 20000)) << g_arrivedBytes << " bytes, no close";
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return g_closes > 0; }, 20000)) << g_arrivedBytes << " bytes, no close";
     EXPECT_EQ(g_bytesBeforeClose, kTotal) << "the close was raised before the bytes that came ahead of it";
     EXPECT_TRUE(InOrder(AllArrived()));
     EXPECT_GT(g_arrivals.size(), 5u);

@@ -112,7 +112,7 @@ TEST(ClientSocket, PeerResetMakesSendFailWhileConnectedStaysSet) {
     });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
     server.Release();
-    ASSERT_TRUE(testing_support::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
     EXPECT_EQ(g_closedEvents, 1);
     EXPECT_FALSE(Send(rt::MakeText("late")));
     EXPECT_TRUE(Client()->connected());
@@ -123,7 +123,7 @@ TEST(ClientSocket, AfterAnOrderlyCloseTheFirstSendAlreadyFails) {
     StartForm();
     LoopbackServer server([](LoopbackServer&, SOCKET peer) { closesocket(peer); });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
-    ASSERT_TRUE(testing_support::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
     ASSERT_EQ(g_closedEvents, 1);
     // The local stack would take these bytes; the peer would never read them.
     EXPECT_FALSE(Send(rt::MakeText("request")));
@@ -157,10 +157,10 @@ TEST(ClientSocket, PacketsWaitingTogetherArriveAsOneEvent) {
     DWORD start = GetTickCount();
     while (Waiting() < 12 && GetTickCount() - start < 10000) Sleep(10);
     ASSERT_EQ(Waiting(), 12u) << "both packets waiting";
-    ASSERT_TRUE(testing_support::PumpUntil([] { return !g_arrivals.empty(); })) << "the data event";
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return !g_arrivals.empty(); })) << "the data event";
     // The close comes after every notice about the data sent before it.
     server.Release();
-    ASSERT_TRUE(testing_support::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return g_closedEvents > 0; })) << "the close event";
     ASSERT_EQ(g_arrivals.size(), 1u);
     EXPECT_EQ(g_arrivals[0], "first|second");
     EXPECT_EQ(Received(), "") << "received data is only there during the handler";
@@ -171,7 +171,7 @@ TEST(ClientSocket, SpuriousReadNotificationRaisesNothing) {
     LoopbackServer server([](LoopbackServer& self, SOCKET peer) { self.WaitForRelease(); closesocket(peer); });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
     PostMessageW(Client()->Window(), components::kSocketNotify, static_cast<WPARAM>(Client()->socket()), FD_READ);
-    ASSERT_TRUE(testing_support::Drain()) << "the posted notice";
+    ASSERT_TRUE(rt::testing::Drain()) << "the posted notice";
     EXPECT_TRUE(g_arrivals.empty());
 }
 
@@ -186,7 +186,7 @@ TEST(ClientSocket, LargeReplyIsDrainedWhole) {
     });
     ASSERT_TRUE(ConnectTo("127.0.0.1", server.Port()));
     std::string all;
-    bool whole = testing_support::PumpUntil([&] {
+    bool whole = rt::testing::PumpUntil([&] {
         all.clear();
         for (const std::string& part : g_arrivals) all += part;
         return all.size() >= big.size();

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/wine_path.h"
 #include "services/core_commands.h"
 #include "support/command_call.h"
 #include "support/form_harness_win32.h"
@@ -13,14 +14,11 @@ namespace {
 
 // The folder the build put this program in, as Wine shows it: "/a/b" is "Z:\a\b".
 std::string BuildFolder() {
-    std::string folder = std::string("Z:") + LUMADREL_SERVICES_TESTS_DIR;
-    for (char& c : folder)
-        if (c == '/') c = '\\';
-    return folder;
+    return common::WindowsPath(LUMADREL_SERVICES_TESTS_DIR);
 }
 
 TEST(GetRunDirectory, IsTheExecutablesFolderWithoutTrailingBackslash) {
-    testing_support::StartRuntime(testing_support::BuildTemplate({}), {}, nullptr, 0);
+    rt::testing::StartRuntime(rt::testing::BuildTemplate({}), {}, nullptr, 0);
     auto directory = services::testing::Call(services::GetRunDirectory, {});
     EXPECT_EQ(directory.type(), rt::kTypeText);
     // Wine may report the drive letter in either case.

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "common/wine_path.h"
 #include "services/xml_commands.h"
 #include "services/xml_document.h"
 #include "services/xml_parser.h"
@@ -128,10 +129,7 @@ TEST_F(XmlCommands, LoadsAFileByName) {
 std::string DataPath(const std::string& name) {
     std::string path = std::string(LUMADREL_TEST_DATA_DIR) + "/xml/" + name;
 #ifdef _WIN32
-    // Wine shows the host's root as drive Z:.
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    path = "Z:" + path;
+    path = common::WindowsPath(path);
 #endif
     return path;
 }

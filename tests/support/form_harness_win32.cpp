@@ -12,7 +12,7 @@
 #include "runtime/message_loop_win32.h"
 #include "runtime/program.h"
 
-namespace testing_support {
+namespace rt::testing {
 
 FormBuilder::FormBuilder(uint32_t formId, uint32_t windowType, int width, int height, std::vector<uint8_t> windowData,
                          uint32_t windowFlags)
@@ -218,4 +218,4 @@ void WhenReadyOnTheLoop(std::function<bool()> ready, std::function<void()> actio
     g_loopActions[timer] = {std::move(ready), std::move(action), GetTickCount(), milliseconds};
 }
 
-}  // namespace testing_support
+}  // namespace rt::testing

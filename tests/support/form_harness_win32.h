@@ -14,13 +14,17 @@
 
 #include "runtime/events.h"
 #include "runtime/support_library.h"
+#include "runtime/type_references.h"
 #include "runtime/unit_fields.h"
 
-namespace testing_support {
+namespace rt::testing {
 
 constexpr uint32_t kVisible = 0x1;
 constexpr uint32_t kDisabled = 0x2;
 constexpr uint32_t kTabStop = 0x4;
+
+// Every test form's window is of the window type.
+constexpr uint32_t kWindowType = rt::kWindowTypeReference;
 
 // One form of a test template. Unit ids are the form's number with kind 0x6:
 // the window 0x06xxxxxx, components 0x16xxxxxx + their position.
@@ -69,4 +73,4 @@ void StartRuntime(const std::vector<uint8_t>& templateBytes, std::vector<const r
 // failure and runs `action` anyway, so that the loop it was meant to end ends.
 void WhenReadyOnTheLoop(std::function<bool()> ready, std::function<void()> action, DWORD milliseconds = 10000);
 
-}  // namespace testing_support
+}  // namespace rt::testing

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace testing_support {
+namespace rt::testing {
 namespace {
 
 void SendAll(SOCKET client, const std::string& data) {
@@ -148,4 +148,4 @@ std::string ScriptedHttpServer::ServeBytes(const std::string& head, const std::s
            body.substr(first);
 }
 
-}  // namespace testing_support
+}  // namespace rt::testing

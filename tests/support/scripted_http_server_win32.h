@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-namespace testing_support {
+namespace rt::testing {
 
 inline const std::string kSilent = "\x01silent";
 inline const std::string kEndless = "\x01endless";
@@ -54,4 +54,4 @@ private:
 // Bytes that differ at every position from a simple pattern.
 std::string PatternBytes(size_t length, unsigned seed = 1);
 
-}  // namespace testing_support
+}  // namespace rt::testing

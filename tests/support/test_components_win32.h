@@ -11,9 +11,8 @@
 #include "runtime/support_library.h"
 #include "runtime/type_references.h"
 
-namespace loader_testing {
+namespace rt::testing {
 
-constexpr uint32_t kWindowType = rt::kWindowTypeReference;
 constexpr uint32_t kChildType = 0x00010002;
 constexpr uint32_t kHiddenType = 0x00010003;
 constexpr uint32_t kPagedType = 0x00010004;
@@ -35,4 +34,4 @@ void* TestWindowInterface(int request);
 // A child raises this event from its create function (to show that loading suppresses handlers).
 void RaiseEventWhileCreating(bool enabled);
 
-}  // namespace loader_testing
+}  // namespace rt::testing

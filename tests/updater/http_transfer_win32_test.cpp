@@ -16,8 +16,8 @@ namespace {
 using updater::HttpTransfer;
 using updater::TransferError;
 using updater::TransferResult;
-using testing_support::PatternBytes;
-using testing_support::ScriptedHttpServer;
+using rt::testing::PatternBytes;
+using rt::testing::ScriptedHttpServer;
 using updater::testing::ScratchFolder;
 
 const std::string kBody = PatternBytes(3 * 1024 * 1024 + 17);
@@ -163,7 +163,7 @@ TEST(HttpTransfer, NoServerIsReported) {
 }
 
 TEST(HttpTransfer, ASilentServerIsReportedWithinTheHttpTimeOuts) {
-    ScriptedHttpServer server([](const std::string&) { return testing_support::kSilent; });
+    ScriptedHttpServer server([](const std::string&) { return rt::testing::kSilent; });
     auto start = std::chrono::steady_clock::now();
     std::string document;
     TransferResult result = HttpTransfer().Fetch(server.Url("/update.xml"), 1000, &document);

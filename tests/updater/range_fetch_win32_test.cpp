@@ -11,7 +11,7 @@
 
 namespace {
 
-using testing_support::ScriptedHttpServer;
+using rt::testing::ScriptedHttpServer;
 using updater::AskedRange;
 using updater::HttpTransfer;
 using updater::RangeAnswer;

@@ -17,7 +17,7 @@
 
 namespace {
 
-using testing_support::ScriptedHttpServer;
+using rt::testing::ScriptedHttpServer;
 using updater::testing::ScratchFolder;
 
 publish::SigningKey NewKey(unsigned char id) {

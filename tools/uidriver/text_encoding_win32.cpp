@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/wine_path.h"
+
 namespace uidriver {
 
 std::wstring WindowsPath(std::string_view utf8Path) {
@@ -18,10 +20,7 @@ std::wstring WindowsPath(std::string_view utf8Path) {
             return result;
         }
     }
-    std::wstring result = L"Z:" + WideFromUtf8(utf8Path);
-    for (wchar_t& c : result)
-        if (c == L'/') c = L'\\';
-    return result;
+    return WideFromUtf8(common::WindowsPath(utf8Path));
 }
 
 }  // namespace uidriver

@@ -1,7 +1,7 @@
 // Commands that list, find, wait for, close and capture windows.
 #include <cstdio>
 
-#include "tools/uidriver/bmp_file.h"
+#include "common/bmp_file.h"
 #include "tools/uidriver/command_handlers_win32.h"
 #include "tools/uidriver/driver_session_win32.h"
 #include "tools/uidriver/screen_capture_win32.h"
@@ -218,7 +218,7 @@ JsonValue CaptureCommand(DriverSession& session, const std::vector<CommandToken>
     CapturedImage image;
     if (!CaptureWindow(target.window, method, arguments.Has("client"), &image))
         return FailureAnswer({"failed", "the window could not be captured"});
-    std::vector<uint8_t> file = EncodeBmp24(image.width, image.height, image.pixels.data());
+    std::vector<uint8_t> file = common::EncodeBmp24(image.width, image.height, image.pixels.data(), common::kScreenPixelsPerMetre);
     std::wstring path = WindowsPath(arguments.positional[1]);
     FILE* out = _wfopen(path.c_str(), L"wb");
     bool written = out && std::fwrite(file.data(), 1, file.size(), out) == file.size();

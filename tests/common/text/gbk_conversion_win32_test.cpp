@@ -8,7 +8,7 @@
 
 namespace {
 
-using common_test::kGbkSamples;
+using common::testing::kGbkSamples;
 
 // The same texts as the host's converter, so both sides agree byte for byte.
 TEST(GbkConversionWin32, ConvertsBothWaysThroughUtf16) {

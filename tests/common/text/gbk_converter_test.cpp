@@ -11,7 +11,7 @@
 namespace {
 
 using common::GbkConverter;
-using common_test::kGbkSamples;
+using common::testing::kGbkSamples;
 using namespace std::string_view_literals;
 
 TEST(GbkConverter, ConvertsBothWays) {

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace common_test {
+namespace common::testing {
 
 using namespace std::string_view_literals;
 
@@ -22,4 +22,4 @@ inline constexpr GbkSample kGbkSamples[] = {
     {"x\x00y"sv, "x\0y"sv},               // an embedded terminator is text like any other
 };
 
-}  // namespace common_test
+}  // namespace common::testing

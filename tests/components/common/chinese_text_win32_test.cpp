@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 
+#include "common/wine_path.h"
 #include "components/transparent_label/transparent_label_data.h"
 #include "components/window/window_data.h"
 #include "runtime/entry_points.h"
@@ -21,8 +22,8 @@
 
 namespace {
 
-using testing_support::FormBuilder;
-using namespace window_testing;
+using rt::testing::FormBuilder;
+using namespace components::testing;
 
 constexpr uint32_t kForm = 0x52010001;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -38,15 +39,7 @@ uint32_t AddLabel(FormBuilder& form, const char* caption, int top, bool storedFo
         font.SetFaceName("宋体");
         data.font = font;
     }
-    return form.Add(kTransLabelType, caption, 10, top, 200, 24, testing_support::kVisible, data.Write());
-}
-
-// "/a/b" as Wine shows it to the program.
-std::string WindowsPath(const char* unixPath) {
-    std::string path = std::string("Z:") + unixPath;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
+    return form.Add(kTransLabelType, caption, 10, top, 200, 24, rt::testing::kVisible, data.Write());
 }
 
 TEST(ChineseText, RendersTheSameGlyphsUnderAnyLocale) {
@@ -59,9 +52,9 @@ TEST(ChineseText, RendersTheSameGlyphsUnderAnyLocale) {
     uint32_t hello = AddLabel(form, "你好", 10, false);
     uint32_t chinese = AddLabel(form, "中文", 40, false);
     uint32_t stored = AddLabel(form, "你好中文", 70, true);
-    Start(testing_support::BuildTemplate({form}));
+    Start(rt::testing::BuildTemplate({form}));
     ASSERT_EQ(rt::LoadStartupWindow(kForm), 1);
-    ASSERT_TRUE(testing_support::Drain()) << "the form's first paint";
+    ASSERT_TRUE(rt::testing::Drain()) << "the form's first paint";
     HWND window = rt::WindowOfComponent(kForm, 0);
 
     wchar_t title[16] = {};
@@ -84,7 +77,7 @@ TEST(ChineseText, RendersTheSameGlyphsUnderAnyLocale) {
 
     const char* record = std::getenv("LUMADREL_CHINESE_RENDERING");
     if (!record) return;
-    std::string path = WindowsPath(record);
+    std::string path = common::WindowsPath(record);
     if (GetACP() == 936) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(storedPixels.data()),

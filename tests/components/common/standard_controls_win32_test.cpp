@@ -1,6 +1,6 @@
 // What all standard controls share under Wine: Chinese texts reach Windows
-// as the right characters and come back byte for byte, damaged property data
-// leaves the component out, and clicks raise their events.
+// as the right characters and come back byte for byte, and damaged property
+// data leaves the component out.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -20,9 +20,9 @@
 
 namespace {
 
-using namespace control_testing;
-using testing_support::FormBuilder;
-using testing_support::kVisible;
+using namespace components::testing;
+using rt::testing::FormBuilder;
+using rt::testing::kVisible;
 
 const char kChinese[] = "中文测试：玩家①号，ABC";
 const wchar_t kChineseWide[] = L"中文测试：玩家①号，ABC";
@@ -140,59 +140,6 @@ TEST(ControlData, DamagedPropertyDataLeavesTheComponentOut) {
     ASSERT_NE(ControlWindow(0), nullptr);
     for (size_t i = 0; i < damagedUnits.size(); ++i) EXPECT_EQ(ControlWindow(damagedUnits[i]), nullptr) << i;
     for (uint32_t unit : goodUnits) EXPECT_NE(ControlWindow(unit), nullptr);
-}
-
-std::vector<int> g_checks;  // Checked as the click handler saw it
-uint32_t g_checkUnit = 0;
-int g_clicks = 0;
-
-int64_t RecordCheck(const uint32_t*, int) {
-    g_checks.push_back(static_cast<int>(rt::ReadProperty(kForm, g_checkUnit, 18, -1)));
-    return 0;
-}
-int64_t CountClick(const uint32_t*, int) {
-    ++g_clicks;
-    return 0;
-}
-const rt::EventHandler kHandlers[] = {RecordCheck, CountClick};
-
-TEST(ControlClicks, ButtonClickAndCheckBoxToggleRaiseEventZero) {
-    FormBuilder form(kForm, kWindowType, 300, 200);
-    components::CheckBoxData checked;
-    checked.Checked = true;
-    g_checkUnit = form.Add(kCheckBoxType, "选择框", 10, 10, 120, 24, kVisible, checked.Write());
-    uint32_t button = form.Add(kButtonType, "按钮", 10, 50, 80, 24);
-    form.Bind(g_checkUnit, 0, 0);
-    form.Bind(button, 0, 1);
-    LoadControls(form, kHandlers, 2);
-    EXPECT_EQ(ReadText(g_checkUnit, 11), "选择框");  // the default caption
-    SendMessageW(ControlWindow(g_checkUnit), BM_CLICK, 0, 0);
-    SendMessageW(ControlWindow(g_checkUnit), BM_CLICK, 0, 0);
-    EXPECT_EQ(g_checks, (std::vector<int>{0, 1}));
-    SendMessageW(ControlWindow(button), BM_CLICK, 0, 0);
-    EXPECT_EQ(g_clicks, 1);
-}
-
-TEST(ControlPictures, ANewButtonPictureReCreatesTheButtonWithIt) {
-    FormBuilder form(kForm, kWindowType, 300, 200);
-    components::ButtonData data;
-    data.caption = "确定";
-    uint32_t button = form.Add(kButtonType, "按钮", 10, 50, 80, 24, kVisible, data.Write());
-    LoadControls(form, nullptr, 0);
-    HWND before = ControlWindow(button);
-    int id = GetDlgCtrlID(before);
-    std::vector<uint8_t> file = SolidBitmapFile(16, 16, RGB(0, 128, 0));
-    uint8_t* bytes = rt::CopyBytes(file.data(), file.size());
-    rt::WriteProperty(kForm, button, 8, -1, reinterpret_cast<uintptr_t>(bytes));
-    rt::Free(bytes);
-    HWND after = ControlWindow(button);
-    ASSERT_NE(after, nullptr);
-    EXPECT_NE(after, before);
-    EXPECT_EQ(GetDlgCtrlID(after), id);
-    EXPECT_TRUE(IsWindowVisible(after));
-    EXPECT_TRUE(GetWindowLongW(after, GWL_STYLE) & BS_BITMAP);
-    EXPECT_NE(SendMessageW(after, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-    EXPECT_EQ(ReadText(button, 10), "确定");
 }
 
 }  // namespace

@@ -14,10 +14,10 @@
 
 namespace {
 
-using namespace control_testing;
+using namespace components::testing;
 using components::EditBoxData;
-using testing_support::FormBuilder;
-using testing_support::kVisible;
+using rt::testing::FormBuilder;
+using rt::testing::kVisible;
 
 constexpr int kContent = 8, kInputMode = 18, kPasswordChar = 19, kAllowMultiLines = 15, kSelStart = 24,
               kSelLength = 25, kSelText = 26, kSpinMode = 21, kDisabled = 6,

@@ -16,11 +16,11 @@
 
 namespace {
 
-using namespace image_button_testing;
+using namespace components::testing;
 using components::ImageButtonData;
-using testing_support::FormBuilder;
-using testing_support::kTabStop;
-using testing_support::kVisible;
+using rt::testing::FormBuilder;
+using rt::testing::kTabStop;
+using rt::testing::kVisible;
 
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr COLORREF kBlue = RGB(0, 0, 255);

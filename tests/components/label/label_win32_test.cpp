@@ -16,11 +16,11 @@
 
 namespace {
 
-using namespace control_testing;
+using namespace components::testing;
 using components::LabelData;
-using testing_support::ClientPixel;
-using testing_support::FormBuilder;
-using testing_support::kVisible;
+using rt::testing::ClientPixel;
+using rt::testing::FormBuilder;
+using rt::testing::kVisible;
 
 constexpr int kBorderWidth = 11, kBackPicture = 18;
 constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255),

@@ -13,7 +13,7 @@
 #include "support/picture_fixtures.h"
 
 using namespace pictures;
-using namespace picture_fixtures;
+using namespace components::testing;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-namespace component_testing {
+namespace components::testing {
 
 // A 24-bit BMP file whose pixel (x, y) is colour(x, y).
 std::vector<uint8_t> BitmapFile(int width, int height, const std::function<COLORREF(int x, int y)>& colour);
@@ -15,4 +15,4 @@ std::vector<uint8_t> BitmapFile(int width, int height, const std::function<COLOR
 // A 24-bit BMP file of one colour.
 std::vector<uint8_t> SolidBitmapFile(int width, int height, COLORREF colour);
 
-}  // namespace component_testing
+}  // namespace components::testing

@@ -10,10 +10,9 @@
 #include "runtime/values.h"
 #include "support/reflecting_window_win32.h"
 
-namespace control_testing {
+namespace components::testing {
 namespace {
 
-using component_testing::ReflectingWindowInterface;
 
 constexpr uint32_t kFlags = rt::kTypeFlagCanRaiseEvents;
 const rt::ComponentType kTypes[] = {
@@ -42,10 +41,10 @@ const rt::SupportLibrary kLibrary = {
 
 const rt::SupportLibrary* ControlLibrary() { return &kLibrary; }
 
-void LoadControls(const testing_support::FormBuilder& form, const rt::EventHandler* handlers, int handlerCount) {
-    testing_support::StartRuntime(testing_support::BuildTemplate({form}), {ControlLibrary()}, handlers, handlerCount);
+void LoadControls(const rt::testing::FormBuilder& form, const rt::EventHandler* handlers, int handlerCount) {
+    rt::testing::StartRuntime(rt::testing::BuildTemplate({form}), {ControlLibrary()}, handlers, handlerCount);
     rt::LoadStartupWindow(form.FormId());
-    EXPECT_TRUE(testing_support::Drain()) << "the form's first paint";
+    EXPECT_TRUE(rt::testing::Drain()) << "the form's first paint";
 }
 
 HWND ControlWindow(uint32_t unitId) { return rt::WindowOfComponent(kForm, unitId); }
@@ -61,4 +60,4 @@ void WriteText(uint32_t unitId, int property, const char* text) {
     rt::WriteProperty(kForm, unitId, property, -1, reinterpret_cast<uintptr_t>(text));
 }
 
-}  // namespace control_testing
+}  // namespace components::testing

@@ -16,9 +16,9 @@
 #include "support/screen_pixels_win32.h"
 #include "support/form_harness_win32.h"
 
-namespace control_testing {
+namespace components::testing {
 
-constexpr uint32_t kWindowType = rt::kWindowTypeReference;
+using rt::testing::kWindowType;
 constexpr uint32_t kEditBoxType = rt::kEditBoxTypeReference;
 constexpr uint32_t kLabelType = rt::kLabelTypeReference;
 constexpr uint32_t kButtonType = rt::kButtonTypeReference;
@@ -31,15 +31,14 @@ const rt::SupportLibrary* ControlLibrary();
 
 // Starts the runtime with the form (id kForm) and the handlers, loads the
 // form and lets it paint.
-void LoadControls(const testing_support::FormBuilder& form, const rt::EventHandler* handlers, int handlerCount);
+void LoadControls(const rt::testing::FormBuilder& form, const rt::EventHandler* handlers, int handlerCount);
 // The window of a unit of kForm (null when it was not created).
 HWND ControlWindow(uint32_t unitId);
 // A text property of a unit of kForm, freed after copying.
 std::string ReadText(uint32_t unitId, int property);
 void WriteText(uint32_t unitId, int property, const char* text);
 
-using component_testing::SolidBitmapFile;
 
-using testing_support::ClientPixels;
+using rt::testing::ClientPixels;
 
-}  // namespace control_testing
+}  // namespace components::testing

@@ -11,10 +11,9 @@
 #include "runtime/runtime_context_win32.h"
 #include "support/reflecting_window_win32.h"
 
-namespace image_button_testing {
+namespace components::testing {
 namespace {
 
-using component_testing::ReflectingWindowInterface;
 
 constexpr uint32_t kFlags = rt::kTypeFlagCanRaiseEvents;
 const rt::ComponentType kWindowTypes[] = {{"窗口", "Window", kFlags, ReflectingWindowInterface}};
@@ -72,7 +71,7 @@ Pixels Render(HWND button) {
     return pixels;
 }
 
-void Load(testing_support::FormBuilder form, const rt::EventHandler* handlers, int handlerCount) {
+void Load(rt::testing::FormBuilder form, const rt::EventHandler* handlers, int handlerCount) {
     // Test programs of this file run one at a time: they share the mouse and the corner of the screen.
     // The system releases the mutex when the program ends.
     static HANDLE turn = CreateMutexW(nullptr, FALSE, L"Lumadrel.ImageButtonTests");
@@ -81,12 +80,12 @@ void Load(testing_support::FormBuilder form, const rt::EventHandler* handlers, i
     rt::UnitFields& unit = form.Unit(0);
     unit.left = GetSystemMetrics(SM_CXSCREEN) - unit.width - 10;
     unit.top = GetSystemMetrics(SM_CYSCREEN) - unit.height - 10;
-    testing_support::StartRuntime(testing_support::BuildTemplate({form}), {&kWindowLibrary, &kButtonLibrary},
+    rt::testing::StartRuntime(rt::testing::BuildTemplate({form}), {&kWindowLibrary, &kButtonLibrary},
                                   handlers, handlerCount);
     rt::LoadStartupWindow(form.FormId());
     HWND window = rt::WindowOfComponent(form.FormId(), form.WindowUnitId());
     if (GetForegroundWindow() != window) SetForegroundWindow(window);
-    EXPECT_TRUE(testing_support::Drain()) << "the form's first paint";
+    EXPECT_TRUE(rt::testing::Drain()) << "the form's first paint";
 }
 
 HWND ButtonWindow(uint32_t unitId) { return rt::WindowOfComponent(kForm, unitId); }
@@ -115,7 +114,7 @@ void Hover(HWND button) {
     POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     // A window of another test program may have come to the front meanwhile.
     HWND root = GetAncestor(button, GA_ROOT);
-    bool over = testing_support::PumpUntil([&] {
+    bool over = rt::testing::PumpUntil([&] {
         if (GetForegroundWindow() != root) SetForegroundWindow(root);
         SetCursorPos(centre.x, centre.y);
         return WindowFromPoint(centre) == button && GetActiveWindow() == root;
@@ -124,15 +123,15 @@ void Hover(HWND button) {
     POINT client = centre;
     ScreenToClient(button, &client);
     SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-    EXPECT_TRUE(testing_support::Drain()) << "the repaint of the hot button";
+    EXPECT_TRUE(rt::testing::Drain()) << "the repaint of the hot button";
 }
 
 void MoveMouseAway() {
     SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) - 2);
     // The system notices the mouse leaving on a timer of its own, then posts the leave notice.
-    bool noticed = testing_support::PumpUntil([] { return LeaveTracked() == nullptr; });
+    bool noticed = rt::testing::PumpUntil([] { return LeaveTracked() == nullptr; });
     EXPECT_TRUE(noticed) << "the system noticed the mouse leaving";
-    EXPECT_TRUE(testing_support::Drain()) << "the mouse-leave notice";
+    EXPECT_TRUE(rt::testing::Drain()) << "the mouse-leave notice";
 }
 
-}  // namespace image_button_testing
+}  // namespace components::testing

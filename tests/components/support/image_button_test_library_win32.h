@@ -15,9 +15,9 @@
 #include "support/bitmap_file_win32.h"
 #include "support/form_harness_win32.h"
 
-namespace image_button_testing {
+namespace components::testing {
 
-constexpr uint32_t kWindowType = rt::kWindowTypeReference;
+using rt::testing::kWindowType;
 constexpr uint32_t kImageButtonType = rt::kImageButtonTypeReference;
 constexpr uint32_t kForm = 0x52010001;
 
@@ -31,13 +31,12 @@ constexpr int kDefaultStyleProperty = 34;
 // Starts the runtime with the two libraries and the handlers, loads the form
 // (its window placed at the bottom right of the screen), makes its window the
 // active one and lets it paint.
-void Load(testing_support::FormBuilder form, const rt::EventHandler* handlers = nullptr, int handlerCount = 0);
+void Load(rt::testing::FormBuilder form, const rt::EventHandler* handlers = nullptr, int handlerCount = 0);
 HWND ButtonWindow(uint32_t unitId);
 
 // Own data of an image button: the defaults changed by `change`.
 std::vector<uint8_t> ButtonData(const std::function<void(components::ImageButtonData&)>& change);
 
-using component_testing::BitmapFile;
 
 // A button's client area, pixel by pixel (COLORREF values).
 struct Pixels {
@@ -59,4 +58,4 @@ void Hover(HWND button);
 // was over has heard that it left.
 void MoveMouseAway();
 
-}  // namespace image_button_testing
+}  // namespace components::testing

@@ -7,18 +7,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/wine_path.h"
+#include "components/pictures/gif_reader.h"
 #include "components/pictures/indexed_layout.h"
 #include "components/pictures/pcx_reader.h"
 
-namespace picture_fixtures {
+namespace components::testing {
 
 std::string FixturePath(const std::string& name) {
     std::string path = std::string(LUMADREL_TEST_DATA_DIR) + "/pictures/" + name;
 #ifdef _WIN32
-    // Wine shows the host's root as drive Z:.
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    path = "Z:" + path;
+    path = common::WindowsPath(path);
 #endif
     return path;
 }
@@ -63,7 +62,8 @@ Bytes ToRgbTopDown(const pictures::PictureObject& picture) {
     const uint32_t w = picture.width, h = picture.height;
     Bytes rgb;
     rgb.reserve(size_t{w} * h * 3);
-    const uint8_t* p = picture.pixels.data();
+    Bytes composed;
+    const uint8_t* p = pictures::StillPixels(picture, composed).data();
     for (uint32_t y = 0; y < h; ++y) {
         for (uint32_t x = 0; x < w; ++x) {
             uint8_t r = 0, g = 0, b = 0;
@@ -277,4 +277,4 @@ Bytes PngFile(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colourT
     return out;
 }
 
-}  // namespace picture_fixtures
+}  // namespace components::testing

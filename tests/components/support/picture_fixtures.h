@@ -9,7 +9,7 @@
 
 #include "components/pictures/picture_object.h"
 
-namespace picture_fixtures {
+namespace components::testing {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -64,4 +64,4 @@ Bytes IconFile(uint16_t type, const std::vector<IconEntry>& entries);
 // A minimal PNG with one IDAT of the given raw (filtered) rows.
 Bytes PngFile(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colourType, const Bytes& rawRows);
 
-}  // namespace picture_fixtures
+}  // namespace components::testing

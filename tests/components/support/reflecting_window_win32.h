@@ -3,8 +3,8 @@
 // real window component does.
 #pragma once
 
-namespace component_testing {
+namespace components::testing {
 
 void* ReflectingWindowInterface(int request);
 
-}  // namespace component_testing
+}  // namespace components::testing

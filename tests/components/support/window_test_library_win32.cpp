@@ -3,73 +3,59 @@
 #include <gtest/gtest.h>
 
 #include "components/common/component_types_win32.h"
+#include "components/common/component_window_win32.h"
 #include "components/common/control_reflection_win32.h"
+#include "components/common/type_interface_win32.h"
 #include "runtime/component_object_win32.h"
 #include "runtime/form_host_win32.h"
 #include "runtime/form_registry_win32.h"
 #include "runtime/runtime_context_win32.h"
-#include "runtime/service_numbers.h"
 #include "support/form_harness_win32.h"
 
-namespace window_testing {
+namespace components::testing {
 namespace {
 
 // A system button or edit box that records its clicks as they come back
 // from the form window.
-class TestControl : public rt::ComponentObject {
+class TestControl : public components::ComponentWindow<TestControl>, public rt::ComponentObject {
 public:
-    HWND window = nullptr;
-    WNDPROC original = nullptr;
-    uint32_t formId = 0, unitId = 0;
-    HWND Window() const override { return window; }
+    static TestControl* Create(const rt::CreateParameters& p) {
+        uint8_t kind = p.length ? p.data[0] : kControlPushButton;
+        const wchar_t* className = kind == kControlEdit ? L"EDIT" : L"BUTTON";
+        DWORD style = p.style | WS_CHILD | WS_CLIPSIBLINGS;
+        if (kind == kControlDefaultButton) style |= BS_DEFPUSHBUTTON;
+        if (kind == kControlEdit) style |= ES_AUTOHSCROLL;
+        auto* control = new TestControl(p.formId, p.unitId, kind);
+        if (!control->CreateBoundWindow(0, className, L"", style, p.x, p.y, p.cx, p.cy, p.parent,
+                                        reinterpret_cast<HMENU>(static_cast<intptr_t>(p.controlId)))) {
+            delete control;
+            return nullptr;
+        }
+        control->Adopt();
+        components::SetReflectionTarget(control->window_, control->window_);
+        return control;
+    }
+    static rt::PropertyList Properties() { return {nullptr, 0}; }
+    std::vector<uint8_t> AllData() const { return {kind_}; }
+    HWND Window() const override { return window_; }
+
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == components::kReflectedMessageBase + WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+            Clicks().push_back(GetDlgCtrlID(window_));
+            return 1;
+        }
+        return Default(message, wParam, lParam);
+    }
+
+private:
+    TestControl(uint32_t formId, uint32_t unitId, uint8_t kind) : ComponentWindow(formId, unitId), kind_(kind) {}
+    uint8_t kind_;
 };
-
-LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* control = reinterpret_cast<TestControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    WNDPROC original = control->original;
-    if (message == components::kReflectedMessageBase + WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        Clicks().push_back(GetDlgCtrlID(window));
-        return 1;
-    }
-    if (message == WM_NCDESTROY) {
-        rt::RuntimeService(rt::kServiceComponentDestroyed, static_cast<intptr_t>(control->formId), static_cast<intptr_t>(control->unitId));
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        delete control;
-    }
-    return CallWindowProcW(original, window, message, wParam, lParam);
-}
-
-rt::ComponentObject* CreateControl(const rt::CreateParameters& p) {
-    uint8_t kind = p.length ? p.data[0] : kControlPushButton;
-    const wchar_t* className = kind == kControlEdit ? L"EDIT" : L"BUTTON";
-    DWORD style = p.style | WS_CHILD | WS_CLIPSIBLINGS;
-    if (kind == kControlDefaultButton) style |= BS_DEFPUSHBUTTON;
-    if (kind == kControlEdit) style |= ES_AUTOHSCROLL;
-    auto* control = new TestControl;
-    control->formId = p.formId;
-    control->unitId = p.unitId;
-    control->window = CreateWindowExW(0, className, L"", style, p.x, p.y, p.cx, p.cy, p.parent,
-                                      reinterpret_cast<HMENU>(static_cast<intptr_t>(p.controlId)),
-                                      GetModuleHandleW(nullptr), nullptr);
-    if (!control->window) {
-        delete control;
-        return nullptr;
-    }
-    SetWindowLongPtrW(control->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-    control->original = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(control->window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure)));
-    components::SetReflectionTarget(control->window, control->window);
-    return control;
-}
-
-void* ControlInterface(int request) {
-    return request == rt::kRequestCreate ? reinterpret_cast<void*>(CreateControl) : nullptr;
-}
 
 std::vector<rt::ComponentType> CoreTypes() {
     std::vector<rt::ComponentType> types(32, rt::ComponentType{"", "", 0, nullptr});
     types[0] = {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, components::WindowTypeInterface};
-    types[1] = {"测试控件", "TestControl", rt::kTypeFlagCanRaiseEvents, ControlInterface};
+    types[1] = {"测试控件", "TestControl", rt::kTypeFlagCanRaiseEvents, components::TypeInterfaceFor<TestControl>};
     types[31] = {"时钟", "Timer", rt::kTypeFlagCanRaiseEvents | rt::kTypeFlagNeverShown,
                  components::TimerTypeInterface};
     return types;
@@ -126,7 +112,7 @@ void Start(const std::vector<uint8_t>& templateBytes) {
     Clicks().clear();
     for (int i = 0; i < kHandlerCount; ++i) g_results[i] = 1;
     if (!rt::Runtime().initialized) {
-        testing_support::StartRuntime(templateBytes, Libraries(), kHandlers, kHandlerCount);
+        rt::testing::StartRuntime(templateBytes, Libraries(), kHandlers, kHandlerCount);
         return;
     }
     // A test that loads several templates: the previous forms go first.
@@ -144,4 +130,4 @@ std::vector<uint8_t> WindowBytes(const std::function<void(components::WindowData
     return data.Write();
 }
 
-}  // namespace window_testing
+}  // namespace components::testing

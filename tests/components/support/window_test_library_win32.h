@@ -15,11 +15,12 @@
 #include "runtime/support_library.h"
 #include "runtime/type_references.h"
 #include "support/bitmap_file_win32.h"
+#include "support/form_harness_win32.h"
 #include "support/screen_pixels_win32.h"
 
-namespace window_testing {
+namespace components::testing {
 
-constexpr uint32_t kWindowType = rt::kWindowTypeReference;
+using rt::testing::kWindowType;
 constexpr uint32_t kControlType = 0x00010002;  // a push button, default button or edit box, by its data byte
 constexpr uint32_t kTimerType = rt::kTimerTypeReference;
 constexpr uint32_t kTransLabelType = rt::kTransparentLabelTypeReference;
@@ -51,11 +52,10 @@ void Start(const std::vector<uint8_t>& templateBytes);
 // Own data of a window: defaults changed by `change`.
 std::vector<uint8_t> WindowBytes(const std::function<void(components::WindowData&)>& change);
 
-using component_testing::BitmapFile;
 
-using testing_support::ClientPixels;
-using testing_support::PixelsOf;
-using testing_support::PixelsOtherThan;
-using testing_support::WindowPixel;
+using rt::testing::ClientPixels;
+using rt::testing::PixelsOf;
+using rt::testing::PixelsOtherThan;
+using rt::testing::WindowPixel;
 
-}  // namespace window_testing
+}  // namespace components::testing

@@ -14,8 +14,8 @@
 
 namespace {
 
-using testing_support::FormBuilder;
-using namespace window_testing;
+using rt::testing::FormBuilder;
+using namespace components::testing;
 
 constexpr uint32_t kForm = 0x52010001;
 constexpr int kTick = 6;  // handler index bound to the timer's event 0
@@ -24,10 +24,10 @@ uint32_t LoadTimer(int32_t storedInterval) {
     FormBuilder form(kForm, kWindowType, 200, 100);
     components::TimerData data;
     data.interval = storedInterval;
-    uint32_t timer = form.Add(kTimerType, "时钟1", 0, 0, 10, 10, testing_support::kVisible,
+    uint32_t timer = form.Add(kTimerType, "时钟1", 0, 0, 10, 10, rt::testing::kVisible,
                               storedInterval ? data.Write() : std::vector<uint8_t>{});
     form.Bind(timer, 0, kTick);
-    Start(testing_support::BuildTemplate({form}));
+    Start(rt::testing::BuildTemplate({form}));
     EXPECT_EQ(rt::LoadStartupWindow(kForm), 1);
     return timer;
 }
@@ -70,7 +70,7 @@ private:
 // component timer of a shorter period to have ticked, had it been running.
 ::testing::AssertionResult ReferenceTicks(UINT period, int ticks) {
     ReferenceTimer reference(period);
-    if (testing_support::PumpUntil([&] { return reference.Ticks() >= ticks; }))
+    if (rt::testing::PumpUntil([&] { return reference.Ticks() >= ticks; }))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the reference timer of " << period << " ms ticked only "
                                          << reference.Ticks() << " of " << ticks << " times";
@@ -81,21 +81,21 @@ TEST(Timer, ZeroIntervalRaisesNothingUntilSet) {
     ASSERT_TRUE(ReferenceTicks(100, 3));
     EXPECT_EQ(CallsOf(kTick), 0);
     SetInterval(timer, 30);
-    ASSERT_TRUE(testing_support::PumpUntil([] { return CallsOf(kTick) >= 3; })) << "three ticks of 30 ms";
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return CallsOf(kTick) >= 3; })) << "three ticks of 30 ms";
 }
 
 TEST(Timer, StoredIntervalStartsWithTheForm) {
     uint32_t timer = LoadTimer(40);
-    ASSERT_TRUE(testing_support::PumpUntil([] { return CallsOf(kTick) >= 2; })) << "two ticks of 40 ms";
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return CallsOf(kTick) >= 2; })) << "two ticks of 40 ms";
     EXPECT_EQ(rt::ReadProperty(kForm, timer, 8, -1), 40u);
 }
 
 TEST(Timer, NegativeIntervalStopsAndReadsBackZero) {
     uint32_t timer = LoadTimer(30);
-    ASSERT_TRUE(testing_support::PumpUntil([] { return CallsOf(kTick) >= 1; })) << "a tick of 30 ms";
+    ASSERT_TRUE(rt::testing::PumpUntil([] { return CallsOf(kTick) >= 1; })) << "a tick of 30 ms";
     SetInterval(timer, -5);
     EXPECT_EQ(rt::ReadProperty(kForm, timer, 8, -1), 0u);
-    ASSERT_TRUE(testing_support::Drain()) << "a tick already queued may still arrive";
+    ASSERT_TRUE(rt::testing::Drain()) << "a tick already queued may still arrive";
     int ticks = CallsOf(kTick);
     ASSERT_TRUE(ReferenceTicks(100, 3));
     EXPECT_EQ(CallsOf(kTick), ticks);
@@ -119,10 +119,10 @@ TEST(Timer, SameIntervalKeepsThePeriodAndAnotherRestartsIt) {
             SetInterval(timer, kPeriod);
             ReferenceTimer reference(kPeriod + kPeriod / 4);
             ReferenceTimer half(kPeriod / 2);
-            ASSERT_TRUE(testing_support::PumpUntil([&] { return half.Ticks() >= 1; })) << "half a period";
+            ASSERT_TRUE(rt::testing::PumpUntil([&] { return half.Ticks() >= 1; })) << "half a period";
             if (CallsOf(kTick) > 0) continue;
             SetInterval(timer, c.second);
-            ASSERT_TRUE(testing_support::PumpUntil([&] { return CallsOf(kTick) >= 1 && reference.Ticks() >= 1; }))
+            ASSERT_TRUE(rt::testing::PumpUntil([&] { return CallsOf(kTick) >= 1 && reference.Ticks() >= 1; }))
                 << "the first tick and the reference tick";
             EXPECT_EQ(reference.ComponentTicksBefore(0), c.restarted ? 0 : 1);
             SetInterval(timer, 0);

@@ -15,8 +15,8 @@
 namespace {
 
 using components::TransparentLabelData;
-using testing_support::FormBuilder;
-using namespace window_testing;
+using rt::testing::FormBuilder;
+using namespace components::testing;
 
 constexpr uint32_t kForm = 0x52010001;
 constexpr COLORREF kGreen = RGB(0, 160, 0), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
@@ -49,16 +49,16 @@ LabelForm LoadLabel(const std::function<void(TransparentLabelData&)>& change, RE
     data.font = crisp;
     change(data);
     uint32_t label = form.Add(kTransLabelType, "透明标签1", place.left, place.top, place.right - place.left,
-                              place.bottom - place.top, testing_support::kVisible, data.Write());
-    Start(testing_support::BuildTemplate({form}));
+                              place.bottom - place.top, rt::testing::kVisible, data.Write());
+    Start(rt::testing::BuildTemplate({form}));
     EXPECT_EQ(rt::LoadStartupWindow(kForm), 1);
-    EXPECT_TRUE(testing_support::Drain()) << "the form's first paint";
+    EXPECT_TRUE(rt::testing::Drain()) << "the form's first paint";
     return {rt::WindowOfComponent(kForm, 0), label};
 }
 
 void SetCaption(uint32_t label, const char* text) {
     rt::WriteProperty(kForm, label, 8 + components::kTransLabelCaption, -1, reinterpret_cast<uintptr_t>(text));
-    EXPECT_TRUE(testing_support::Drain()) << "the repaint for the caption " << text;
+    EXPECT_TRUE(rt::testing::Drain()) << "the repaint for the caption " << text;
 }
 
 TEST(TransparentLabel, DrawsOnlyItsTextOverThePicture) {
@@ -83,7 +83,7 @@ TEST(TransparentLabel, ShorterCaptionLeavesNoRemnants) {
 TEST(TransparentLabel, MovingRepaintsTheOldAndTheNewPlace) {
     LabelForm f = LoadLabel([](TransparentLabelData&) {});
     rt::WriteProperty(kForm, f.label, 1, -1, 120);  // top
-    ASSERT_TRUE(testing_support::Drain()) << "the repaint after the move";
+    ASSERT_TRUE(rt::testing::Drain()) << "the repaint after the move";
     EXPECT_EQ(PixelsOtherThan(f.window, RECT{20, 20, 220, 50}, kGreen), 0);
     EXPECT_GT(PixelsOf(f.window, RECT{20, 120, 220, 150}, kRed), 20);
     EXPECT_EQ(PixelsOf(f.window, RECT{20, 120, 220, 150}, kBlue), 0);

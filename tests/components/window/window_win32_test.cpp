@@ -25,8 +25,8 @@
 namespace {
 
 using components::WindowData;
-using testing_support::FormBuilder;
-using namespace window_testing;
+using rt::testing::FormBuilder;
+using namespace components::testing;
 
 constexpr uint32_t kForm = 0x52010001;
 constexpr uint32_t kSecondForm = 0x52010100;
@@ -62,10 +62,10 @@ Sequence Events() {
 }
 
 HWND Load(const FormBuilder& form) {
-    Start(testing_support::BuildTemplate({form}));
+    Start(rt::testing::BuildTemplate({form}));
     EXPECT_EQ(rt::LoadStartupWindow(form.FormId()), 1);
     HWND window = rt::WindowOfComponent(form.FormId(), 0);
-    EXPECT_TRUE(testing_support::Drain()) << "the new window's messages";
+    EXPECT_TRUE(rt::testing::Drain()) << "the new window's messages";
     return window;
 }
 
@@ -147,7 +147,7 @@ TEST(WindowFrame, FrameStylesFollowBorderAndButtons) {
         {3, true, true, false, WS_CAPTION | WS_THICKFRAME, WS_MAXIMIZEBOX, WS_EX_TOOLWINDOW},
         {6, true, false, false, WS_CAPTION, WS_THICKFRAME | WS_SYSMENU, WS_EX_CLIENTEDGE},
     };
-    Start(testing_support::BuildTemplate({FormBuilder(kForm, kWindowType, 300, 200)}));
+    Start(rt::testing::BuildTemplate({FormBuilder(kForm, kWindowType, 300, 200)}));
     for (const Case& c : cases) {
         components::WindowData data;
         data.border = c.border;
@@ -206,7 +206,7 @@ TEST(WindowShape, PolygonRegionsMatchTheirOutlines) {
         {14, {{100, 50}, {100, 3}, {197, 50}}, {{30, 20}, {170, 80}}},        // four-pointed star
     };
     for (const Case& c : cases) {
-        Start(testing_support::BuildTemplate({FormBuilder(kForm, kWindowType, 200, 100)}));
+        Start(rt::testing::BuildTemplate({FormBuilder(kForm, kWindowType, 200, 100)}));
         components::WindowData data;
         data.border = 0;
         data.shape = c.shape;
@@ -283,7 +283,7 @@ TEST_P(WindowBackground, PictureModesAndFill) {
         d.BackPicture = c.picture;
     }));
     for (const auto& [point, colour] : c.pixels)
-        EXPECT_EQ(testing_support::ClientPixel(window, point.x, point.y), colour)
+        EXPECT_EQ(rt::testing::ClientPixel(window, point.x, point.y), colour)
             << c.name << " at " << point.x << "," << point.y;
 }
 
@@ -294,25 +294,25 @@ INSTANTIATE_TEST_SUITE_P(Modes, WindowBackground, ::testing::Range(0, 7),
 
 TEST(WindowBackgroundColour, TranslucentPixelsBlendWithBackColorAndFollowItsChanges) {
     // One pixel row: opaque red, half-transparent green, fully transparent.
-    picture_fixtures::Bytes rows = {0, 255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 0, 0};
-    std::vector<uint8_t> png = picture_fixtures::PngFile(3, 1, 8, 6, rows);
+    components::testing::Bytes rows = {0, 255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 0, 0};
+    std::vector<uint8_t> png = components::testing::PngFile(3, 1, 8, 6, rows);
     FormBuilder form = PlainForm(40, 20, [&](WindowData& d) {
         d.PictureMode = 0;
         d.BackPicture = png;
         d.BackColor = RGB(0, 0, 200);
     });
     HWND window = Load(form);
-    EXPECT_EQ(testing_support::ClientPixel(window, 0, 0), kRed);
-    EXPECT_EQ(testing_support::ClientPixel(window, 1, 0), RGB(0, 128, 99));  // 128/255 green over 200 blue
-    EXPECT_EQ(testing_support::ClientPixel(window, 2, 0), RGB(0, 0, 200));
+    EXPECT_EQ(rt::testing::ClientPixel(window, 0, 0), kRed);
+    EXPECT_EQ(rt::testing::ClientPixel(window, 1, 0), RGB(0, 128, 99));  // 128/255 green over 200 blue
+    EXPECT_EQ(rt::testing::ClientPixel(window, 2, 0), RGB(0, 0, 200));
     rt::WriteProperty(kForm, form.WindowUnitId(), 8 + components::kWindowBackColor, -1, RGB(200, 0, 0));
-    EXPECT_EQ(testing_support::ClientPixel(window, 1, 0), RGB(99, 128, 0));
-    EXPECT_EQ(testing_support::ClientPixel(window, 30, 10), RGB(200, 0, 0));
+    EXPECT_EQ(rt::testing::ClientPixel(window, 1, 0), RGB(99, 128, 0));
+    EXPECT_EQ(rt::testing::ClientPixel(window, 30, 10), RGB(200, 0, 0));
 }
 
 TEST(WindowBackgroundColour, DefaultColourIsTheButtonFace) {
     HWND window = Load(PlainForm(40, 20, [](WindowData& d) { d.BackColor = components::kDefaultColour; }));
-    EXPECT_EQ(testing_support::ClientPixel(window, 10, 10), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(rt::testing::ClientPixel(window, 10, 10), GetSysColor(COLOR_BTNFACE));
 }
 
 // --- Close sequence and keys ---
@@ -361,7 +361,7 @@ TEST(WindowKeys, EscClosesOnlyWhenAsked) {
     for (bool escCloses : {false, true}) {
         HWND window = Load(ClosingForm([&](WindowData& d) { d.EscCloses = escCloses; }));
         PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
-        ASSERT_TRUE(testing_support::Drain()) << "the Esc key";
+        ASSERT_TRUE(rt::testing::Drain()) << "the Esc key";
         EXPECT_EQ(Events(), escCloses ? (Sequence{"closing", "close query", "destroyed"}) : Sequence{})
             << "EscCloses " << escCloses;
         EXPECT_EQ(IsWindow(window) != FALSE, !escCloses);
@@ -376,8 +376,8 @@ struct KeyboardForm {
 
 KeyboardForm ThreeControls(bool enterMovesFocus) {
     KeyboardForm k{PlainForm(300, 200, [&](WindowData& d) { d.EnterMovesFocus = enterMovesFocus; }), 0, 0, 0};
-    using testing_support::kTabStop;
-    using testing_support::kVisible;
+    using rt::testing::kTabStop;
+    using rt::testing::kVisible;
     k.edit = k.form.Add(kControlType, "编辑框", 10, 10, 100, 24, kVisible | kTabStop, {kControlEdit});
     k.first = k.form.Add(kControlType, "按钮1", 10, 50, 100, 24, kVisible | kTabStop, {kControlPushButton});
     k.defaultButton = k.form.Add(kControlType, "按钮2", 10, 90, 100, 24, kVisible | kTabStop, {kControlDefaultButton});
@@ -389,7 +389,7 @@ KeyboardForm ThreeControls(bool enterMovesFocus) {
 void Key(HWND focus, WPARAM key) {
     SetFocus(focus);
     PostMessageW(focus, WM_KEYDOWN, key, 0);
-    EXPECT_TRUE(testing_support::Drain()) << "the key " << key;
+    EXPECT_TRUE(rt::testing::Drain()) << "the key " << key;
 }
 
 TEST(WindowKeys, TabMovesFocusAndEnterPressesTheDefaultButton) {
@@ -435,7 +435,7 @@ TEST(WindowKeys, ArrowsMoveWithinTheGroupAndAltMnemonicsPress) {
     EXPECT_EQ(GetFocus(), edit);
     SetWindowTextW(first, L"确定(&O)");
     PostMessageW(edit, WM_SYSCHAR, L'o', 0x20000000);
-    ASSERT_TRUE(testing_support::Drain()) << "Alt+O";
+    ASSERT_TRUE(rt::testing::Drain()) << "Alt+O";
     ASSERT_EQ(Clicks().size(), 1u);
     EXPECT_EQ(Clicks()[0], GetDlgCtrlID(first));
 }
@@ -530,7 +530,7 @@ TEST(WindowPosition, CentredAtCreationAndMovesRaiseEventThree) {
 TEST(WindowOwner, OffTheTaskbarAndModalWindowsBelongToTheHiddenOwner) {
     FormBuilder main = PlainForm(100, 100);
     FormBuilder second(kSecondForm, kWindowType, 100, 100, WindowBytes([](WindowData& d) { d.ShowInTaskbar = false; }));
-    Start(testing_support::BuildTemplate({main, second}));
+    Start(rt::testing::BuildTemplate({main, second}));
     ASSERT_EQ(rt::LoadStartupWindow(kForm), 1);
     EXPECT_EQ(GetWindow(rt::WindowOfComponent(kForm, 0), GW_OWNER), nullptr);
     ASSERT_EQ(rt::LoadForm(*rt::FindForm(kSecondForm), false, false, nullptr), 1);
@@ -545,7 +545,7 @@ TEST(WindowIcons, DefaultProgramIconUnlessTheIconReads) {
     HICON defaultIcon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
     EXPECT_NE(defaultIcon, nullptr);
     EXPECT_NE(SendMessageW(window, WM_GETFONT, 0, 0), 0);  // the default font, for children that ask
-    FormBuilder withIcon = PlainForm(100, 100, [](WindowData& d) { d.icon = picture_fixtures::ReadFixture("dib.ico"); });
+    FormBuilder withIcon = PlainForm(100, 100, [](WindowData& d) { d.icon = components::testing::ReadFixture("dib.ico"); });
     HWND second = Load(withIcon);
     HICON own = reinterpret_cast<HICON>(SendMessageW(second, WM_GETICON, ICON_BIG, 0));
     EXPECT_NE(own, nullptr);
@@ -587,7 +587,7 @@ TEST(WindowIcons, EachSizeShowsItsOwnEntry) {
         {"palette.ico", RGB(255, 255, 0), RGB(255, 0, 255)},  // 16-colour entries first
     };
     for (const auto& c : cases) {
-        HWND window = Load(PlainForm(100, 100, [&](WindowData& d) { d.icon = picture_fixtures::ReadFixture(c.file); }));
+        HWND window = Load(PlainForm(100, 100, [&](WindowData& d) { d.icon = components::testing::ReadFixture(c.file); }));
         EXPECT_EQ(IconColour(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0))), c.big) << c.file;
         EXPECT_EQ(IconColour(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0))), c.small)
             << c.file;
@@ -605,14 +605,14 @@ TEST(WindowTopMost, SetAtCreationAndClearedAtRunTime) {
 TEST(WindowDestroy, PendingDestroyRunsFromTheLoopOrAtOnce) {
     FormBuilder main = PlainForm(100, 100);
     main.Bind(0, rt::kWindowDestroyed, kOnDestroyed);
-    Start(testing_support::BuildTemplate({main, FormBuilder(kSecondForm, kWindowType, 100, 100)}));
+    Start(rt::testing::BuildTemplate({main, FormBuilder(kSecondForm, kWindowType, 100, 100)}));
     ASSERT_EQ(rt::LoadStartupWindow(kForm), 1);
     ASSERT_EQ(rt::LoadForm(*rt::FindForm(kSecondForm), false, false, nullptr), 1);
     HWND window = rt::WindowOfComponent(kForm, 0);
     components::RequestWindowDestroy(rt::ComponentOf(kForm, 0), false);
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(Events(), Sequence{});
-    ASSERT_TRUE(testing_support::Drain()) << "the loop's turn for the pending destroy";
+    ASSERT_TRUE(rt::testing::Drain()) << "the loop's turn for the pending destroy";
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(Events(), (Sequence{"destroyed"}));
     HWND second = rt::WindowOfComponent(kSecondForm, 0);
@@ -625,7 +625,7 @@ TEST(WindowData, DamagedOwnDataFailsTheLoad) {
     std::vector<uint8_t> truncated = WindowBytes([](WindowData&) {});
     truncated.resize(truncated.size() - 3);
     for (const auto& bytes : {newerVersion, truncated}) {
-        Start(testing_support::BuildTemplate({FormBuilder(kForm, kWindowType, 100, 100, bytes)}));
+        Start(rt::testing::BuildTemplate({FormBuilder(kForm, kWindowType, 100, 100, bytes)}));
         EXPECT_EQ(rt::LoadForm(*rt::FindForm(kForm), false, false, nullptr), 0);
     }
 }

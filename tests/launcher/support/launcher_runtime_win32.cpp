@@ -6,7 +6,7 @@
 #include "launcher/program_state.h"
 #include "runtime/entry_points.h"
 
-namespace launcher_testing {
+namespace launcher::testing {
 
 void StartLauncherRuntime() {
     rt::ProgramDescriptor program = launcher::Program();
@@ -18,4 +18,4 @@ void StartLauncherRuntime() {
     launcher::State().TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 }
 
-}  // namespace launcher_testing
+}  // namespace launcher::testing

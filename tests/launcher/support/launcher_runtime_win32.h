@@ -3,8 +3,8 @@
 // its start routine.
 #pragma once
 
-namespace launcher_testing {
+namespace launcher::testing {
 
 void StartLauncherRuntime();
 
-}  // namespace launcher_testing
+}  // namespace launcher::testing

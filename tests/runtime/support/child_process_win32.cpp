@@ -1,11 +1,12 @@
 #include "support/child_process_win32.h"
 
+#include "common/wine_path.h"
+
 namespace rt::testing {
 
 std::wstring WindowsPathOf(const std::string& unixPath) {
-    std::wstring path = L"Z:";
-    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return path;
+    std::string path = common::WindowsPath(unixPath);
+    return std::wstring(path.begin(), path.end());
 }
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory) {

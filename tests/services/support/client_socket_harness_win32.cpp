@@ -24,14 +24,14 @@ void* ClientInterface(int request) { return components::ClientTypeInterface(requ
 }  // namespace
 
 void StartClientForm(const rt::EventHandler (&handlers)[2]) {
-    g_types[0] = {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, loader_testing::TestWindowInterface};
+    g_types[0] = {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, rt::testing::TestWindowInterface};
     g_types[36] = {"客户", "Client", rt::kTypeFlagCanRaiseEvents | rt::kTypeFlagNeverShown, ClientInterface};
     g_library = {rt::kLibraryRecordFormat, "", 5, 7, 0, "系统核心支持库", 0, nullptr, 37, g_types, nullptr};
-    testing_support::FormBuilder form(kForm, rt::kWindowTypeReference, 300, 200);
+    rt::testing::FormBuilder form(kForm, rt::kWindowTypeReference, 300, 200);
     g_clientUnit = form.Add(0x00010025, "客户", 16, 40, 32, 24, 0);
     form.Bind(g_clientUnit, 0, 0);
     form.Bind(g_clientUnit, 1, 1);
-    testing_support::StartRuntime(testing_support::BuildTemplate({form}), {&g_library}, handlers, 2);
+    rt::testing::StartRuntime(rt::testing::BuildTemplate({form}), {&g_library}, handlers, 2);
     ASSERT_EQ(rt::LoadStartupWindow(kForm), 1);
     ASSERT_NE(Client(), nullptr);
 }

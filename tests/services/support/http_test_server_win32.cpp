@@ -22,10 +22,10 @@ std::string HttpTestServer::Answer(const std::string& head) {
     if (std::sscanf(path, "/nolength/%llu", &first) == 1) return "HTTP/1.0 200 OK\r\n\r\n" + Body(first);
     if (std::sscanf(path, "/short/%llu/%llu", &first, &second) == 2)
         return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(first) + "\r\n\r\n" + Body(second);
-    if (std::string(path) == "/silent") return testing_support::kSilent;
+    if (std::string(path) == "/silent") return rt::testing::kSilent;
     if (std::sscanf(path, "/endless/%llu", &first) == 1)
-        return testing_support::kEndless + "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(first) + "\r\n\r\n";
-    if (std::string(path) == "/endless") return testing_support::kEndless + "HTTP/1.0 200 OK\r\n\r\n";
+        return rt::testing::kEndless + "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(first) + "\r\n\r\n";
+    if (std::string(path) == "/endless") return rt::testing::kEndless + "HTTP/1.0 200 OK\r\n\r\n";
     return "HTTP/1.0 404 Not Found\r\nContent-Length: 16\r\n\r\nno such document";
 }
 

@@ -30,7 +30,7 @@ public:
 private:
     static std::string Answer(const std::string& head);
 
-    testing_support::ScriptedHttpServer server_;
+    rt::testing::ScriptedHttpServer server_;
 };
 
 }  // namespace services::testing

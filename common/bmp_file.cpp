@@ -1,8 +1,8 @@
-#include "tools/uidriver/bmp_file.h"
+#include "common/bmp_file.h"
 
 #include <cstddef>
 
-namespace uidriver {
+namespace common {
 namespace {
 
 void PutWord(std::vector<uint8_t>& out, size_t at, uint32_t value) {
@@ -16,7 +16,7 @@ void PutHalf(std::vector<uint8_t>& out, size_t at, uint16_t value) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeBmp24(int width, int height, const uint32_t* pixels) {
+std::vector<uint8_t> EncodeBmp24(int width, int height, const uint32_t* pixels, uint32_t pixelsPerMetre) {
     constexpr size_t kHeaderSize = 14 + 40;
     constexpr int kLargestSide = 32768;
     if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return {};
@@ -33,8 +33,8 @@ std::vector<uint8_t> EncodeBmp24(int width, int height, const uint32_t* pixels) 
     PutHalf(out, 26, 1);
     PutHalf(out, 28, 24);
     PutWord(out, 34, static_cast<uint32_t>(imageSize));
-    PutWord(out, 38, 2835);  // 72 dpi
-    PutWord(out, 42, 2835);
+    PutWord(out, 38, pixelsPerMetre);
+    PutWord(out, 42, pixelsPerMetre);
     for (int y = 0; y < height; ++y) {
         const uint32_t* source = pixels + static_cast<size_t>(height - 1 - y) * width;
         uint8_t* row = out.data() + kHeaderSize + rowSize * static_cast<size_t>(y);
@@ -48,4 +48,4 @@ std::vector<uint8_t> EncodeBmp24(int width, int height, const uint32_t* pixels) 
     return out;
 }
 
-}  // namespace uidriver
+}  // namespace common
