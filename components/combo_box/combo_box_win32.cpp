@@ -111,6 +111,12 @@ LRESULT ComboBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kReflectedMessageBase + WM_CTLCOLORLISTBOX:
     case kReflectedMessageBase + WM_CTLCOLORSTATIC: return OnColour(reinterpret_cast<HDC>(wParam));
     case kSelectionMadeMessage: Raise(rt::kComboBoxSelectionMade); return 0;
+    case WM_SETFOCUS: {
+        HWND window = window_;
+        LRESULT result = StandardControl::HandleMessage(message, wParam, lParam);
+        if (IsWindow(window)) KeepTextStartInView();
+        return result;
+    }
     default: break;
     }
     return StandardControl::HandleMessage(message, wParam, lParam);
@@ -229,6 +235,20 @@ void ComboBox::SelectEdit(int start, int length) {
     long long end = std::clamp<long long>(static_cast<long long>(start) + length, 0, INT_MAX);
     SendMessageW(window_, CB_SETEDITSEL, 0,
                  EditRange(CharIndexOfByte(text, start), CharIndexOfByte(text, static_cast<int>(end))));
+}
+
+// The first focus the combo itself takes selects the whole text with the caret
+// at its end, and the edit field scrolls that caret into view: a text a pixel
+// wider than the field would lose its first character. The same selection
+// with the caret at its start keeps the text's start in view.
+void ComboBox::KeepTextStartInView() {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!HasEditField() || !GetComboBoxInfo(window_, &info) || !info.hwndItem) return;
+    DWORD start = 0, end = 0;
+    SendMessageW(info.hwndItem, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    auto length = static_cast<DWORD>(std::max(GetWindowTextLengthW(info.hwndItem), 0));
+    if (start == 0 && end == length && length > 0) SendMessageW(info.hwndItem, EM_SETSEL, end, 0);
 }
 
 int ComboBox::SetProperty(int ownIndex, const rt::PropertyValue& value) {

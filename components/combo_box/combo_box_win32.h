@@ -47,6 +47,7 @@ private:
     ByteSelection EditSelection() const;
     std::string SelectedEditText() const;
     void SelectEdit(int start, int length);
+    void KeepTextStartInView();
 
     ComboBoxData data_;  // the stored properties; text, items and selections live in the control
     SolidBrush background_;

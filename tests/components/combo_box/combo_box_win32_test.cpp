@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -15,12 +16,12 @@
 
 namespace {
 
-using namespace control_testing;
+using namespace components::testing;
 using components::ComboBoxData;
-using testing_support::FormBuilder;
-using testing_support::kVisible;
+using rt::testing::FormBuilder;
+using rt::testing::kVisible;
 
-constexpr int kContent = 9, kCurSel = 19, kItems = 20, kItemData = 21;
+constexpr int kContent = 9, kSelStart = 11, kSelLength = 12, kCurSel = 19, kItems = 20, kItemData = 21;
 
 std::vector<int> g_selections;  // CurSel as the selection handler saw it
 std::vector<std::string> g_contents;  // and the content
@@ -138,14 +139,14 @@ TEST(ComboBoxSelection, OnlyTheUsersChoiceRaisesEventZeroOnceItIsInPlace) {
     SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
     SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
     SendMessageW(combo, WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_TRUE(testing_support::Drain()) << "the choice with the keys";
+    ASSERT_TRUE(rt::testing::Drain()) << "the choice with the keys";
     EXPECT_EQ(g_selections, (std::vector<int>{1}));
     EXPECT_EQ(g_dropDowns, 1);
     EXPECT_EQ(g_closeUps, 1);
 
     rt::WriteProperty(kForm, g_comboUnit, kCurSel, -1, 2);
     WriteTexts(g_comboUnit, kItems, {"甲", "乙"});
-    ASSERT_TRUE(testing_support::Drain()) << "what the program's changes posted";
+    ASSERT_TRUE(rt::testing::Drain()) << "what the program's changes posted";
     EXPECT_EQ(g_selections.size(), 1u);
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);  // the old selection, clamped to the new list
 }
@@ -170,9 +171,55 @@ TEST(ComboBoxSelection, AClickInTheListIsReportedWithTheNewTextInTheEditField) {
     LPARAM point = MAKELPARAM(item.left + 2, item.top + 2);
     SendMessageW(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, point);
     SendMessageW(info.hwndList, WM_LBUTTONUP, 0, point);
-    ASSERT_TRUE(testing_support::Drain()) << "the click in the list";
+    ASSERT_TRUE(rt::testing::Drain()) << "the click in the list";
     EXPECT_EQ(g_selections, (std::vector<int>{2}));
     EXPECT_EQ(g_contents, (std::vector<std::string>{"三"}));
+}
+
+// The main window's window-size combo: a text a pixel wider than its field.
+// Taking the focus selects the whole text; the text must still show from its
+// first character.
+TEST(ComboBoxText, AFocusedComboShowsItsWholeTextWhenItFits) {
+    FormBuilder form(kForm, kWindowType, 400, 300);
+    uint32_t unit = form.Add(kComboBoxType, "组合框_窗口设置", 10, 2, 72, 20, kVisible | rt::testing::kTabStop,
+                             ComboBytes([](ComboBoxData& d) {
+                                 d.ComboType = 1;
+                                 d.ItemHeightExtra = 1;
+                                 d.BackColor = 0xFFFFFF;
+                                 d.CurSel = 0;
+                                 d.content = "窗口设置";
+                                 d.items = {"中窗口", "小窗口", "大窗口"};
+                             }));
+    LoadControls(form, kHandlers, 3);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(ControlWindow(unit), &info));
+    HWND edit = info.hwndItem;
+    SetFocus(ControlWindow(unit));  // as the form's activation gives it to its first tab stop
+    ASSERT_TRUE(rt::testing::Drain());
+    ASSERT_EQ(GetFocus(), edit);
+    EXPECT_EQ(rt::ReadProperty(kForm, unit, kSelStart, -1), 0);
+    EXPECT_EQ(rt::ReadProperty(kForm, unit, kSelLength, -1), 8) << "the whole text stays selected";
+
+    SIZE size{};
+    std::vector<COLORREF> text = rt::testing::TextPixels(
+        reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)), L"窗口设置", GetSysColor(COLOR_HIGHLIGHTTEXT),
+        GetSysColor(COLOR_HIGHLIGHT), &size);
+    // The field draws inside its format rectangle, which may clip the last
+    // glyph's trailing pixel column; everything before it must show.
+    RECT client{}, format{};
+    GetClientRect(edit, &client);
+    SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const int drawn = std::min<int>(size.cx, format.right - format.left);
+    ASSERT_GE(drawn, size.cx - 1) << "this font's text is wider than the field";
+    std::vector<COLORREF> visible;
+    for (int y = 0; y < size.cy; ++y)
+        visible.insert(visible.end(), text.begin() + y * size.cx, text.begin() + y * size.cx + drawn);
+    HideCaret(edit);
+    std::vector<COLORREF> shown = ClientPixels(edit, client);
+    ShowCaret(edit);
+    EXPECT_TRUE(rt::testing::ContainsBlock(shown, client.right, visible, drawn))
+        << "the field does not show the text from its first character";
 }
 
 }  // namespace
