@@ -12,6 +12,7 @@
 #include "launcher/subroutine_ids.h"
 #include "runtime/dll_call_win32.h"
 #include "runtime/entry_points.h"
+#include "runtime/startup_trace.h"
 #include "runtime/values.h"
 
 namespace launcher {
@@ -142,6 +143,7 @@ void AddTrayIcon(uint32_t formId, const char* tip, TrayCallbackFunction callback
     record.uCallbackMessage = kTrayNotifyMessage;
     record.hIcon = static_cast<uintptr_t>(SendWindowMessage(formId, 0, WM_GETICON, ICON_SMALL, 0));
     CopyInto(record.szTip, kTipBytes, tip, 2);
+    trace::Span span("tray icon: the shell adds it");
     NotifyIcon(kNimAdd, 4);
 }
 

@@ -1,5 +1,7 @@
 #include "components/window/window_component_win32.h"
 
+#include <optional>
+
 #include <mmsystem.h>
 
 #include "components/common/component_fonts_win32.h"
@@ -252,8 +254,26 @@ bool WindowComponent::OnIdle(DWORD elapsedMilliseconds) {
     return ran && IsWindow(window) && Truthy(result);
 }
 
+namespace {
+
+// The messages that make up the way from showing the window to its first paint.
+const char* StartupMessageName(UINT message) {
+    switch (message) {
+    case WM_ERASEBKGND: return "window: erase background";
+    case WM_NCPAINT: return "window: frame";
+    case WM_ACTIVATE: return "window: activate";
+    case WM_WINDOWPOSCHANGED: return "window: position changed";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
 LRESULT WindowComponent::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = window_;
+    std::optional<trace::Span> startupSpan;
+    if (!paintedOnce_ && trace::Enabled())
+        if (const char* name = StartupMessageName(message)) startupSpan.emplace(name);
     switch (message) {
     case WM_ERASEBKGND: PaintBackground(reinterpret_cast<HDC>(wParam)); return 1;
     case WM_PAINT:

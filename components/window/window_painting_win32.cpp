@@ -1,5 +1,7 @@
 // The window's background: its picture in one of four modes, and BackColor
 // wherever the picture leaves the update area uncovered.
+#include <optional>
+
 #include "components/common/scoped_gdi_win32.h"
 #include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_drawing_win32.h"
@@ -58,6 +60,8 @@ void WindowComponent::PaintBackground(HDC dc) {
         int mode = data_.PictureMode >= pictures::kBackgroundTopLeft && data_.PictureMode <= pictures::kBackgroundCentred
                        ? data_.PictureMode
                        : pictures::kBackgroundStretched;
+        std::optional<trace::Span> span;
+        if (!paintedOnce_) span.emplace("background picture: draw");
         PlaceBackgroundPicture(dc, backgroundPicture_, mode, client, update, remaining.Get(),
                                ResolvedColour(data_.BackColor));
     }
