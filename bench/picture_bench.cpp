@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/bmp_file.h"
 #include "components/pictures/bmp_reader.h"
 #include "components/pictures/gif_reader.h"
 #include "components/pictures/png_reader.h"
@@ -58,17 +59,11 @@ Bytes MakePng() {
 }
 
 Bytes MakeBmp24() {
-    const uint32_t stride = (kWidth * 3 + 3) & ~3u;
-    Bytes out{'B', 'M'};
-    auto put32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    put32(54 + stride * kHeight), put32(0), put32(54);
-    put32(40), put32(kWidth), put32(kHeight), put32(1 | (24 << 16)), put32(0), put32(stride * kHeight);
-    put32(0), put32(0), put32(0), put32(0);
-    for (uint32_t y = 0; y < kHeight; ++y)
-        for (uint32_t x = 0; x < stride; ++x) out.push_back(x < kWidth * 3 ? Channel(x / 3, y, x % 3) : 0);
-    return out;
+    std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
+    for (uint32_t y = 0; y < kHeight; ++y)  // y counts from the bottom row, as the file stores them
+        for (uint32_t x = 0; x < kWidth; ++x)
+            pixels[(kHeight - 1 - y) * kWidth + x] = Channel(x, y, 2) << 16 | Channel(x, y, 1) << 8 | Channel(x, y, 0);
+    return common::EncodeBmp24(kWidth, kHeight, pixels.data());
 }
 
 const Bytes& Png() { static const Bytes bytes = MakePng(); return bytes; }

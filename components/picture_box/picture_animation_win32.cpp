@@ -6,6 +6,20 @@
 #include "components/pictures/gif_canvas.h"
 
 namespace components {
+namespace {
+
+bool PrepareCanvas(HDC dc, const pictures::GifCanvas& canvas, COLORREF background, PreparedPicture& frame) {
+    return frame.PrepareBgra(dc, canvas.Pixels().data(), static_cast<int>(canvas.Width()),
+                             static_cast<int>(canvas.Height()), background);
+}
+
+}  // namespace
+
+bool PrepareFirstFrame(HDC dc, const pictures::GifAnimation& animation, COLORREF background, PreparedPicture& frame) {
+    pictures::GifCanvas canvas(animation);
+    size_t index = 0;
+    return canvas.DrawNextFrame(index) == pictures::DecodeStatus::kOk && PrepareCanvas(dc, canvas, background, frame);
+}
 
 bool PictureAnimation::Start(HWND window, const pictures::GifAnimation& animation, FramePresenter& presenter) {
     if (Running() || animation.frames.empty()) return false;
@@ -33,8 +47,7 @@ void PictureAnimation::Run(HWND window, const pictures::GifAnimation& animation,
         HDC dc = GetDC(window);
         if (!dc) return;
         PreparedPicture frame;
-        bool made = frame.PrepareBgra(dc, canvas.Pixels().data(), static_cast<int>(canvas.Width()),
-                                      static_cast<int>(canvas.Height()), presenter.FrameBackground());
+        bool made = PrepareCanvas(dc, canvas, presenter.FrameBackground(), frame);
         ReleaseDC(window, dc);
         if (made && !stop_) presenter.PresentFrame(std::move(frame));
         if (!Wait(start, animation.DelayMilliseconds(index))) return;

@@ -22,6 +22,10 @@ protected:
     ~FramePresenter() = default;
 };
 
+// The first frame as the animation shows it, with transparent pixels in
+// `background`: what a box shows of its animation before and while it plays.
+bool PrepareFirstFrame(HDC dc, const pictures::GifAnimation& animation, COLORREF background, PreparedPicture& frame);
+
 class PictureAnimation {
 public:
     PictureAnimation() = default;

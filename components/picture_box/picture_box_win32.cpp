@@ -126,12 +126,14 @@ void PictureBox::Compose(HDC dc, const PreparedPicture* picture) {
 }
 
 // Made for the window's device on first use; a picture the system refuses is
-// not tried again until the picture or the colour changes.
+// not tried again until the picture or the colour changes. An animation shows
+// its first frame as it plays it, so starting and stopping it changes nothing.
 const PreparedPicture* PictureBox::StillPicture() {
     if (still_.Ready()) return &still_;
     if (stillFailed_ || picture_.Empty()) return nullptr;
     HDC dc = GetDC(window_);
-    stillFailed_ = !still_.Prepare(dc, picture_, backColour_);
+    stillFailed_ = picture_.Animated() ? !PrepareFirstFrame(dc, *picture_.animation, backColour_, still_)
+                                       : !still_.Prepare(dc, picture_, backColour_);
     if (dc) ReleaseDC(window_, dc);
     return stillFailed_ ? nullptr : &still_;
 }

@@ -27,6 +27,7 @@ struct GifFrame {
 struct GifAnimation {
     uint32_t width = 0, height = 0;
     uint32_t defaultDelay = 10;           // used for frames that store 0, in hundredths
+    uint8_t backgroundIndex = 0;          // fills the still where the first frame leaves the screen uncovered
     std::vector<uint32_t> globalColours;  // 0x00RRGGBB
     std::vector<GifFrame> frames;
 

@@ -113,29 +113,6 @@ DecodeStatus ReadImage(ByteReader& reader, const GraphicControl& control, const 
     return DecodeStatus::kOk;
 }
 
-// The first frame on the logical screen, in the 8-bit layout.
-DecodeStatus WriteStill(const GifAnimation& gif, uint8_t backgroundIndex, PictureObject& picture) {
-    const GifFrame& frame = gif.frames.front();
-    const std::vector<uint32_t>& colours = frame.colours.empty() ? gif.globalColours : frame.colours;
-    DecodeStatus status = StartIndexedLayout(picture.pixels, gif.width, gif.height, colours.data(), colours.size());
-    if (status != DecodeStatus::kOk) return status;
-    const bool fullScreen = frame.left == 0 && frame.top == 0 && frame.width == gif.width && frame.height == gif.height;
-    const uint8_t fill = frame.transparentIndex >= 0 ? static_cast<uint8_t>(frame.transparentIndex) : backgroundIndex;
-    const uint32_t visibleWidth = frame.left < gif.width ? std::min(frame.width, gif.width - frame.left) : 0;
-    for (uint32_t y = 0; y < gif.height; ++y) {
-        uint8_t* row = IndexedRow(picture.pixels, gif.width, gif.height, y);
-        if (fullScreen) {
-            std::memcpy(row, frame.indexes.data() + static_cast<size_t>(y) * frame.width, frame.width);
-            continue;
-        }
-        std::memset(row, fill, gif.width);
-        if (y >= frame.top && y - frame.top < frame.height && visibleWidth > 0)
-            std::memcpy(row + frame.left, frame.indexes.data() + static_cast<size_t>(y - frame.top) * frame.width,
-                        visibleWidth);
-    }
-    return DecodeStatus::kOk;
-}
-
 DecodeStatus ReadGifFrames(const uint8_t* data, size_t length, PictureObject& picture) {
     ByteReader reader(data, length);
     const uint8_t* header;
@@ -147,7 +124,7 @@ DecodeStatus ReadGifFrames(const uint8_t* data, size_t length, PictureObject& pi
     gif->width = LoadU16(header + 6);
     gif->height = LoadU16(header + 8);
     const uint8_t packed = header[10];
-    const uint8_t backgroundIndex = header[11];
+    gif->backgroundIndex = header[11];
     if (gif->width == 0 || gif->height == 0) return DecodeStatus::kDamaged;
     if (!DimensionsAllowed(gif->width, gif->height)) return DecodeStatus::kTooLarge;
     if ((packed & 0x80) && !ReadColourTable(reader, packed, gif->globalColours)) return DecodeStatus::kDamaged;
@@ -172,13 +149,15 @@ DecodeStatus ReadGifFrames(const uint8_t* data, size_t length, PictureObject& pi
     }
     if (gif->frames.empty()) return DecodeStatus::kDamaged;
 
-    DecodeStatus status = WriteStill(*gif, backgroundIndex, picture);
-    if (status != DecodeStatus::kOk) return status;
     picture.kind = PictureKind::Gif;
     picture.width = gif->width;
     picture.height = gif->height;
-    if (gif->frames.size() > 1) picture.animation = std::move(gif);
-    return DecodeStatus::kOk;
+    // An animation keeps its frames only: a still copy would add a frame's worth of memory.
+    if (gif->frames.size() > 1) {
+        picture.animation = std::move(gif);
+        return DecodeStatus::kOk;
+    }
+    return ComposeGifStill(*gif, picture.pixels);
 }
 
 }  // namespace
@@ -193,6 +172,35 @@ DecodeStatus ReadGif(const uint8_t* data, size_t length, PictureObject& picture)
     }
     if (status == DecodeStatus::kOk) picture = std::move(decoded);
     return status;
+}
+
+DecodeStatus ComposeGifStill(const GifAnimation& gif, std::vector<uint8_t>& pixels) {
+    if (gif.frames.empty()) return DecodeStatus::kDamaged;
+    const GifFrame& frame = gif.frames.front();
+    const std::vector<uint32_t>& colours = frame.colours.empty() ? gif.globalColours : frame.colours;
+    DecodeStatus status = StartIndexedLayout(pixels, gif.width, gif.height, colours.data(), colours.size());
+    if (status != DecodeStatus::kOk) return status;
+    const bool fullScreen = frame.left == 0 && frame.top == 0 && frame.width == gif.width && frame.height == gif.height;
+    const uint8_t fill = frame.transparentIndex >= 0 ? static_cast<uint8_t>(frame.transparentIndex) : gif.backgroundIndex;
+    const uint32_t visibleWidth = frame.left < gif.width ? std::min(frame.width, gif.width - frame.left) : 0;
+    for (uint32_t y = 0; y < gif.height; ++y) {
+        uint8_t* row = IndexedRow(pixels, gif.width, gif.height, y);
+        if (fullScreen) {
+            std::memcpy(row, frame.indexes.data() + static_cast<size_t>(y) * frame.width, frame.width);
+            continue;
+        }
+        std::memset(row, fill, gif.width);
+        if (y >= frame.top && y - frame.top < frame.height && visibleWidth > 0)
+            std::memcpy(row + frame.left, frame.indexes.data() + static_cast<size_t>(y - frame.top) * frame.width,
+                        visibleWidth);
+    }
+    return DecodeStatus::kOk;
+}
+
+const std::vector<uint8_t>& StillPixels(const PictureObject& picture, std::vector<uint8_t>& composed) {
+    if (!picture.Animated() || !picture.pixels.empty()) return picture.pixels;
+    if (ComposeGifStill(*picture.animation, composed) != DecodeStatus::kOk) composed.clear();
+    return composed;
 }
 
 }  // namespace pictures

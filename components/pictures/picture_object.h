@@ -19,9 +19,9 @@ constexpr size_t kIndexedPixelsOffset = 40 + 256 * 4;
 struct PictureObject {
     PictureKind kind = PictureKind::None;
     uint32_t width = 0, height = 0;
-    std::vector<uint8_t> pixels;                // layout by kind; empty for icons and cursors
+    std::vector<uint8_t> pixels;                // layout by kind; empty for icons, cursors and animations
     IconImage iconImage;                        // kinds Icon and Cursor
-    std::unique_ptr<GifAnimation> animation;    // a GIF with more than one frame
+    std::unique_ptr<GifAnimation> animation;    // a GIF with more than one frame (see StillPixels)
 
     PictureObject() = default;
     PictureObject(PictureObject&& other) noexcept;
@@ -31,6 +31,7 @@ struct PictureObject {
     ~PictureObject();
 
     bool Empty() const { return kind == PictureKind::None; }
+    // Bytes of the pixel buffer kept: 0 for an animation, whose still is composed on demand.
     size_t Size() const { return pixels.size(); }
     bool Animated() const { return animation != nullptr; }
     // Back to the empty picture, releasing everything it held.

@@ -1,5 +1,6 @@
 #include "components/pictures/prepared_picture_win32.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -7,9 +8,11 @@
 #include <vector>
 
 #include "components/common/scoped_gdi_win32.h"
+#include "components/pictures/gif_reader.h"
 #include "components/pictures/indexed_layout.h"
 #include "components/pictures/pcx_reader.h"
 #include "components/pictures/picture_blend.h"
+#include "components/pictures/picture_scaling.h"
 
 namespace components {
 namespace {
@@ -50,7 +53,8 @@ HBITMAP FromBgrRows(HDC dc, const PictureObject& picture) {
 
 // The stored header, colour table and rows, checked against the picture first.
 HBITMAP FromIndexedLayout(HDC dc, const PictureObject& picture) {
-    const std::vector<uint8_t>& pixels = picture.pixels;
+    std::vector<uint8_t> composed;
+    const std::vector<uint8_t>& pixels = pictures::StillPixels(picture, composed);
     if (pixels.size() < pictures::kIndexedPixelsOffset +
                             pictures::IndexedRowStride(picture.width) * static_cast<size_t>(picture.height))
         return nullptr;
@@ -96,11 +100,13 @@ bool FillFromBgr(const PictureObject& picture, uint8_t* target) {
 }
 
 bool FillFromIndexed(const PictureObject& picture, uint8_t* target) {
+    std::vector<uint8_t> composed;
+    const std::vector<uint8_t>& pixels = pictures::StillPixels(picture, composed);
     size_t stride = pictures::IndexedRowStride(picture.width);
-    if (picture.pixels.size() < pictures::kIndexedPixelsOffset + stride * picture.height) return false;
-    const uint8_t* palette = picture.pixels.data() + 40;
+    if (pixels.size() < pictures::kIndexedPixelsOffset + stride * picture.height) return false;
+    const uint8_t* palette = pixels.data() + 40;
     for (uint32_t y = 0; y < picture.height; ++y) {
-        const uint8_t* source = picture.pixels.data() + pictures::kIndexedPixelsOffset + stride * (picture.height - 1 - y);
+        const uint8_t* source = pixels.data() + pictures::kIndexedPixelsOffset + stride * (picture.height - 1 - y);
         uint8_t* out = target + static_cast<size_t>(y) * picture.width * 4;
         for (uint32_t x = 0; x < picture.width; ++x) {
             const uint8_t* colour = palette + source[x] * 4;
@@ -182,6 +188,42 @@ private:
     bool halftone_;
     POINT origin_{};
 };
+
+// A flattened (top-down, 32-bit) picture shrunk into the target's visible
+// rows a band at a time: the system's averaging stretch takes many times as
+// long, and a band costs far less memory than a shrunk copy of the whole.
+bool DrawShrunk(HDC target, HBITMAP flattened, int sourceWidth, int sourceHeight, int x, int y, int width,
+                int height) {
+    DIBSECTION section{};
+    // Flattened pictures are top-down 32-bit sections made by CreateTopDownBitmap.
+    if (GetObjectW(flattened, sizeof section, &section) != sizeof section || !section.dsBm.bmBits ||
+        section.dsBm.bmBitsPixel != 32 || section.dsBm.bmHeight != sourceHeight)
+        return false;
+    int first = 0, last = height;
+    RECT clip;
+    if (GetClipBox(target, &clip) != ERROR) {
+        first = std::clamp(static_cast<int>(clip.top) - y, 0, height);
+        last = std::clamp(static_cast<int>(clip.bottom) - y, 0, height);
+    }
+    if (first >= last) return true;
+    constexpr int kBandRows = 32;
+    uint8_t* bits = nullptr;
+    ScopedGdiObject<HBITMAP> band(CreateTopDownBitmap(width, std::min(kBandRows, last - first), &bits));
+    if (!band || !bits) return false;
+    SelectedBitmap bandDc(target, band.Get());
+    pictures::PictureShrinker shrinker(static_cast<const uint8_t*>(section.dsBm.bmBits),
+                                       static_cast<uint32_t>(sourceWidth), static_cast<uint32_t>(sourceHeight),
+                                       static_cast<size_t>(section.dsBm.bmWidthBytes), static_cast<uint32_t>(width),
+                                       static_cast<uint32_t>(height));
+    if (!bandDc || !shrinker.Valid()) return false;
+    for (int row = first; row < last; row += kBandRows) {
+        const int count = std::min(kBandRows, last - row);
+        GdiFlush();  // the previous band has left the bits before they are overwritten
+        if (!shrinker.Band(static_cast<uint32_t>(row), static_cast<uint32_t>(count), bits)) return false;
+        BitBlt(target, x, y + row, width, count, bandDc.Get(), 0, 0, SRCCOPY);
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -326,10 +368,14 @@ void PreparedPicture::Draw(HDC target, int x, int y, int width, int height, int3
                         static_cast<COLORREF>(-static_cast<int64_t>(rasterOperation)) & 0x00FFFFFF);
         return;
     }
+    const auto operation = static_cast<DWORD>(rasterOperation);
+    if (flattened_ && operation == SRCCOPY && width <= width_ && height <= height_ &&
+        (width != width_ || height != height_) &&
+        DrawShrunk(target, bitmap_.Get(), width_, height_, x, y, width, height))
+        return;
     SelectedBitmap source(target, bitmap_.Get());
     if (!source.Get()) return;
     MonochromeColours colours(target);
-    const auto operation = static_cast<DWORD>(rasterOperation);
     if (width == width_ && height == height_) {
         BitBlt(target, x, y, width, height, source.Get(), 0, 0, operation);
     } else {

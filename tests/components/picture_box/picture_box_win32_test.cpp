@@ -1,6 +1,7 @@
 // The picture box under Wine: placement by picture mode, PNG translucency
 // against its background colour, damaged pictures, its children over its
-// picture, run-time borders, and GIF animation timing and its thread.
+// picture, run-time borders, and GIF animation timing, its thread and its
+// first frame.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -28,10 +29,10 @@
 namespace {
 
 using components::PictureBoxData;
-using picture_fixtures::Bytes;
-using testing_support::ClientPixel;
-using testing_support::FormBuilder;
-using testing_support::PumpUntil;
+using components::testing::Bytes;
+using rt::testing::ClientPixel;
+using rt::testing::FormBuilder;
+using rt::testing::PumpUntil;
 
 constexpr uint32_t kForm = 0x52010001;
 constexpr uint32_t kWindowType = rt::kWindowTypeReference, kPictureBoxType = rt::kPictureBoxTypeReference;
@@ -41,7 +42,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kBlue = R
 
 const rt::SupportLibrary* PictureLibrary() {
     static const rt::ComponentType types[] = {
-        {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, loader_testing::TestWindowInterface},
+        {"窗口", "Window", rt::kTypeFlagCanRaiseEvents, rt::testing::TestWindowInterface},
         {}, {}, {}, {},
         {"图片框", "PicBox", rt::kTypeFlagCanRaiseEvents, components::PictureBoxTypeInterface},
     };
@@ -54,21 +55,21 @@ const rt::SupportLibrary* PictureLibrary() {
 // Loads the form as the start-up window (after any form of an earlier test) and lets it paint.
 void Load(const FormBuilder& form) {
     static std::vector<uint8_t> current;
-    current = testing_support::BuildTemplate({form});
+    current = rt::testing::BuildTemplate({form});
     if (!rt::Runtime().initialized) {
-        testing_support::StartRuntime(current, {PictureLibrary()}, nullptr, 0);
+        rt::testing::StartRuntime(current, {PictureLibrary()}, nullptr, 0);
     } else {
         for (rt::Form& loaded : rt::Forms())
             if (loaded.Loaded()) DestroyWindow(loaded.window);
         ASSERT_TRUE(rt::LoadFormTemplate(current.data(), static_cast<uint32_t>(current.size()), 0));
     }
     ASSERT_NE(rt::LoadStartupWindow(kForm), 0);
-    ASSERT_TRUE(testing_support::Drain()) << "the form's first paint";
+    ASSERT_TRUE(rt::testing::Drain()) << "the form's first paint";
 }
 
 uint32_t AddBox(FormBuilder& form, int left, int top, int width, int height, const PictureBoxData& data,
                 uint32_t parent = 0) {
-    return form.Add(kPictureBoxType, "图片框", left, top, width, height, testing_support::kVisible, data.Write(),
+    return form.Add(kPictureBoxType, "图片框", left, top, width, height, rt::testing::kVisible, data.Write(),
                     parent);
 }
 
@@ -81,7 +82,7 @@ PictureBoxData BoxData(Bytes picture, int mode, uint32_t backColour = kWhite) {
 }
 
 Bytes Solid(int width, int height, COLORREF colour) {
-    return window_testing::BitmapFile(width, height, [colour](int, int) { return colour; });
+    return components::testing::BitmapFile(width, height, [colour](int, int) { return colour; });
 }
 
 HWND BoxWindow(uint32_t unit) { return rt::WindowOfComponent(kForm, unit); }
@@ -100,7 +101,7 @@ struct Found {
 Found FindColour(HWND window, COLORREF colour) {
     RECT client;
     GetClientRect(window, &client);
-    std::vector<COLORREF> pixels = window_testing::ClientPixels(window, client);
+    std::vector<COLORREF> pixels = components::testing::ClientPixels(window, client);
     Found found;
     for (int y = 0; y < client.bottom; ++y)
         for (int x = 0; x < client.right; ++x) {
@@ -126,7 +127,7 @@ int ThreadsOfThisProcess() {
 
 // Two full-size frames, red then blue, each with its stored delay (hundredths).
 Bytes TwoFrameGif(uint16_t redDelay, uint16_t blueDelay) {
-    picture_fixtures::GifBuilder gif(8, 8, {0xFF0000, 0x0000FF});
+    components::testing::GifBuilder gif(8, 8, {0xFF0000, 0x0000FF});
     gif.Control(redDelay, 1).Image(0, 0, 8, 8, Bytes(64, 0));
     gif.Control(blueDelay, 1).Image(0, 0, 8, 8, Bytes(64, 1));
     return gif.Finish();
@@ -191,7 +192,7 @@ TEST(PictureBoxPng, TranslucentPixelsShowTheBackgroundColour) {
             rows.insert(rows.end(), pixel, pixel + 4);
         }
     }
-    const Bytes png = picture_fixtures::PngFile(20, 10, 8, 6, rows);
+    const Bytes png = components::testing::PngFile(20, 10, 8, 6, rows);
     FormBuilder form(kForm, kWindowType, 300, 200);
     uint32_t onWhite = AddBox(form, 10, 10, 40, 30, BoxData(png, 0, kWhite));
     uint32_t onGreen = AddBox(form, 60, 10, 40, 30, BoxData(png, 0, kGreen));
@@ -284,7 +285,7 @@ TEST(PictureBoxBorder, ChangesAtRunTimeTakeEffectAtOnceWithoutRepaintingTheBoard
     rt::WriteProperty(kForm, slot, 2, -1, 48);
     rt::WriteProperty(kForm, slot, 3, -1, 47);
     rt::WriteProperty(kForm, previous, kBorder, -1, 0);
-    ASSERT_TRUE(testing_support::Drain()) << "the repaints for the new borders";
+    ASSERT_TRUE(rt::testing::Drain()) << "the repaints for the new borders";
     SIZE framed = clientSize();
     EXPECT_LT(framed.cx, 44);
     EXPECT_LT(framed.cy, 43);
@@ -292,7 +293,7 @@ TEST(PictureBoxBorder, ChangesAtRunTimeTakeEffectAtOnceWithoutRepaintingTheBoard
     EXPECT_EQ(FindColour(window, kRed).count, framed.cx * framed.cy) << "the picture fills the smaller client area";
 
     rt::WriteProperty(kForm, slot, kBorder, -1, 0);
-    ASSERT_TRUE(testing_support::Drain()) << "the repaint without the border";
+    ASSERT_TRUE(rt::testing::Drain()) << "the repaint without the border";
     EXPECT_EQ(clientSize().cx, 48);
     EXPECT_EQ(clientSize().cy, 47);
     EXPECT_EQ(framePixel(), kRed);
@@ -382,6 +383,41 @@ TEST(PictureBoxAnimation, StopsItsThreadWhenToldOrWhenTheWindowCloses) {
     DestroyWindow(formWindow);
     EXPECT_FALSE(IsWindow(formWindow));
     EXPECT_EQ(ThreadsOfThisProcess(), before);
+}
+
+TEST(PictureBoxAnimation, TheFirstFrameLooksTheSameBeforeWhileAndAfterItPlays) {
+    // The first frame covers the left half, with transparent pixels; the second is blue.
+    components::testing::GifBuilder gif(8, 8, {0xFF0000, 0x0000FF, 0x808080});
+    Bytes firstFrame;
+    for (int i = 0; i < 32; ++i) firstFrame.push_back(i % 2 ? 2 : 0);
+    gif.Control(300, 1, 2).Image(0, 0, 4, 8, firstFrame);
+    gif.Control(300, 1).Image(0, 0, 8, 8, Bytes(64, 1));
+    PictureBoxData data = BoxData(gif.Finish(), 0, kGreen);
+    data.PlayAnimation = false;
+    FormBuilder form(kForm, kWindowType, 200, 200);
+    uint32_t box = AddBox(form, 10, 10, 40, 40, data);
+    Load(form);
+    const HWND window = BoxWindow(box);
+    RECT client;
+    GetClientRect(window, &client);
+    const std::vector<COLORREF> still = components::testing::ClientPixels(window, client);
+    EXPECT_EQ(std::count(still.begin(), still.end(), kRed), 16);
+    const int threads = ThreadsOfThisProcess();
+
+    rt::WriteProperty(kForm, box, kPlayAnimation, -1, 1);
+    ASSERT_TRUE(PumpUntil([&] { return ThreadsOfThisProcess() == threads + 1; }, 2000));
+    // The first frame shows for 3 s: long enough to see the thread draw it.
+    const DWORD start = GetTickCount();
+    int differing = 0;
+    ASSERT_TRUE(PumpUntil([&] {
+        differing += components::testing::ClientPixels(window, client) != still;
+        return GetTickCount() - start > 400;
+    }));
+    EXPECT_EQ(differing, 0) << "the animation's first frame differs from the picture shown before it played";
+
+    rt::WriteProperty(kForm, box, kPlayAnimation, -1, 0);
+    ASSERT_TRUE(rt::testing::Drain());
+    EXPECT_EQ(components::testing::ClientPixels(window, client), still) << "after it stopped";
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 
 using components::PreparedPicture;
 using pictures::PictureObject;
-using namespace picture_fixtures;
+using namespace components::testing;
 
 constexpr COLORREF kBlue = RGB(0, 0, 255), kRed = RGB(255, 0, 0), kMagenta = RGB(255, 0, 255),
                    kWhite = RGB(255, 255, 255);
@@ -75,24 +75,29 @@ bool PrepareFromBytes(PreparedPicture& prepared, const Bytes& bytes, COLORREF bl
 }
 
 TEST(PreparedPicture, EveryKindDrawsItsDecodedPixelsAtNaturalSize) {
-    for (const char* name : {"bmp24.bmp", "bmp8.bmp", "photo.jpg", "still.gif", "pcx256.pcx", "pcxmono.pcx"}) {
+    for (const char* name : {"bmp24.bmp", "bmp8.bmp", "photo.jpg", "still.gif", "animated.gif", "pcx256.pcx",
+                              "pcxmono.pcx"}) {
         SCOPED_TRACE(name);
-        PreparedPicture prepared;
+        PreparedPicture prepared, flattened;
         PictureObject picture;
         ASSERT_TRUE(PrepareFromBytes(prepared, ReadFixture(name), kWhite, &picture));
-        ASSERT_EQ(prepared.Width(), 7);
-        ASSERT_EQ(prepared.Height(), 5);
-        Bytes rgb = ToRgbTopDown(picture);
-        Canvas canvas(9, 7, kBlue);
-        prepared.Draw(canvas.Dc(), 1, 1, -1, -1);
-        int wrong = 0;
-        for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 7; ++x) {
-                const uint8_t* p = &rgb[(y * 7 + x) * 3];
-                wrong += canvas.At(x + 1, y + 1) != RGB(p[0], p[1], p[2]);
-            }
-        EXPECT_EQ(wrong, 0);
-        EXPECT_EQ(canvas.Count(kBlue), 9 * 7 - 7 * 5) << "drawn outside its rectangle";
+        ASSERT_TRUE(flattened.Flatten(picture, kWhite));
+        const Bytes rgb = ToRgbTopDown(picture);
+        for (const PreparedPicture* drawn : {&prepared, &flattened}) {
+            SCOPED_TRACE(drawn == &prepared ? "device bitmap" : "flattened");
+            ASSERT_EQ(drawn->Width(), 7);
+            ASSERT_EQ(drawn->Height(), 5);
+            Canvas canvas(9, 7, kBlue);
+            drawn->Draw(canvas.Dc(), 1, 1, -1, -1);
+            int wrong = 0;
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 7; ++x) {
+                    const uint8_t* p = &rgb[(y * 7 + x) * 3];
+                    wrong += canvas.At(x + 1, y + 1) != RGB(p[0], p[1], p[2]);
+                }
+            EXPECT_EQ(wrong, 0);
+            EXPECT_EQ(canvas.Count(kBlue), 9 * 7 - 7 * 5) << "drawn outside its rectangle";
+        }
     }
 }
 
@@ -127,7 +132,7 @@ TEST(PreparedPicture, IconsAreDrawnAtTheRequestedSizeThroughTheirMask) {
 
 TEST(PreparedPicture, TransparentDrawingLeavesTheTargetWhereTheColourIs) {
     // 4 × 2: magenta and red alternating.
-    Bytes bmp = window_testing::BitmapFile(4, 2, [](int x, int y) { return (x + y) % 2 == 0 ? kMagenta : kRed; });
+    Bytes bmp = components::testing::BitmapFile(4, 2, [](int x, int y) { return (x + y) % 2 == 0 ? kMagenta : kRed; });
     PreparedPicture prepared;
     ASSERT_TRUE(PrepareFromBytes(prepared, bmp, kWhite));
     struct Case {
@@ -154,7 +159,7 @@ TEST(PreparedPicture, TransparentDrawingLeavesTheTargetWhereTheColourIs) {
 // What the placement routine drew and what it left for the caller to fill.
 TEST(BackgroundPlacement, CoversItsPlaceAndTakesItOutOfTheUncoveredRegion) {
     PreparedPicture picture;
-    Bytes red = window_testing::BitmapFile(10, 5, [](int, int) { return kRed; });
+    Bytes red = components::testing::BitmapFile(10, 5, [](int, int) { return kRed; });
     ASSERT_TRUE(PrepareFromBytes(picture, red, kWhite));
     struct Case {
         int mode;
