@@ -5,7 +5,8 @@ for the game server, the host build (default build/native). Starts the test bed
 (Xvfb and a wineserver for the tier's own prefix, build/e2e/wine-prefix or
 build/e2e/wine-prefix-win64) unless one runs, and stops what it started. Each
 test has its own time limit; files of each test (driver transcripts,
-screenshots, game folders) are left in build/e2e/artifacts/.
+screenshots, game folders) are left in build/e2e/artifacts/ (a passed test keeps
+only its files of up to 1 MiB).
 
     tests/e2e/run.py [--build DIR] [--native-build DIR] [-k PATTERN] [-q]
 """

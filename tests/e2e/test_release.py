@@ -179,8 +179,11 @@ class InstallerTest(E2ETestCase):
         (folder / "screenshots" / "shot1.bmp").write_bytes(b"BM")
         uninstaller = observer.start(folder / "uninstall.exe", "/S")
         observer.exit_code(uninstaller, timeout=60)
-        deadline = time.monotonic() + 60  # the uninstaller runs on from a copy of itself
-        while (folder / "uninstall.exe").exists() or (folder / "Xingchen.exe").exists():
+        # The uninstaller runs on from a copy of itself: wait for its last step,
+        # the uninstall entry's removal, which comes after files and shortcuts.
+        deadline = time.monotonic() + 60
+        while (folder / "uninstall.exe").exists() or (folder / "Xingchen.exe").exists() \
+                or self.registry(key) is not None:
             self.assertLess(time.monotonic(), deadline, "the uninstaller did not finish")
             time.sleep(0.2)
         for name in installed:

@@ -30,6 +30,7 @@ def run(*arguments):
 class BrandChecks(unittest.TestCase):
     def setUp(self):
         self.scratch = Path(tempfile.mkdtemp(prefix="brand-test-"))
+        self.addCleanup(shutil.rmtree, self.scratch, ignore_errors=True)
         self.brand = self.scratch / "brand"
         self.brand.mkdir()
         self.out = self.scratch / "out"

@@ -1,7 +1,7 @@
 """The base of every end-to-end test: a time limit for the whole test, a
-folder for its files (build/e2e/artifacts/<test>), and cleanup of every
-program, driver and server the test started, whether it passed, failed or ran
-out of time."""
+folder for its files (build/e2e/artifacts/<test>; a passed test's large files
+are removed at its end), and cleanup of every program, driver and server the
+test started, whether it passed, failed or ran out of time."""
 
 import re
 import shutil
@@ -22,6 +22,7 @@ class E2ETimeout(AssertionError):
 
 class E2ETestCase(unittest.TestCase):
     time_limit = 90  # seconds for one test, start and cleanup of its programs included
+    kept_file_size = 1 << 20  # larger files of a passed test are removed at its end
 
     def setUp(self):
         name = re.sub(r"[^A-Za-z0-9_.-]", "_", self.id().split(".", 1)[-1])
@@ -107,6 +108,19 @@ class E2ETestCase(unittest.TestCase):
                     server.stop()
             except Exception as error:
                 print(f"note: could not stop a server: {error}")
+        if not failed:
+            self._drop_large_files()
+
+    def _drop_large_files(self):
+        """A passed test keeps its transcripts, logs and screenshots, not the copies of
+        the programs and the large payloads it served (they come to gigabytes over
+        the tier, which a full disk would turn into errors in the last tests)."""
+        for path in self.artifacts.rglob("*"):
+            try:
+                if path.is_file() and not path.is_symlink() and path.stat().st_size > self.kept_file_size:
+                    path.unlink()
+            except OSError as error:
+                print(f"note: could not remove {path}: {error}")
 
     def _capture_windows(self, session):
         for index, window in enumerate(session.windows()):

@@ -71,8 +71,8 @@ class Testbed:
         # A wineserver that already runs makes `wineserver -p` (and so the script) fail: that one is reused.
         if result.returncode != 0 and not (server_before and self._display_running()):
             raise RuntimeError(f"scripts/testbed.sh start failed (exit status {result.returncode}):\n{result.stdout}")
-        # scripts/testbed.sh keeps its state under $LUMADREL_ROOT/build/testbed.
-        state = Path(os.environ.get("LUMADREL_ROOT", paths.REPO)) / "build" / "testbed"
+        # scripts/testbed.sh keeps its state under $LUMADREL_ROOT/build/testbed (or testbed/$LUMADREL_TESTBED).
+        state = Path(os.environ.get("LUMADREL_ROOT", paths.REPO)) / "build" / "testbed" / os.environ.get("LUMADREL_TESTBED", "")
         self.display = (state / "display").read_text().strip()
         self._started_display = not display_before
         self._started_server = not server_before
