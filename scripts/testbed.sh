@@ -2,14 +2,15 @@
 # The Windows test bed: an X display (Xvfb) for tests that make windows and a
 # persistent wineserver for the project's prefix of the Windows target
 # (LUMADREL_WINDOWS_TARGET, see wine-env.sh), started on demand and stopped
-# afterwards. Both targets share the display.
+# afterwards. Both targets share the display, unless LUMADREL_TESTBED names a
+# second test bed (state in build/testbed/NAME) with a display of its own.
 #
 #   scripts/testbed.sh start    start both (reuses a running test bed)
 #   scripts/testbed.sh stop     stop the display and every prefix's wineserver
 #   scripts/testbed.sh status
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-STATE="$LUMADREL_ROOT/build/testbed"
+STATE="$LUMADREL_TESTBED_STATE"
 mkdir -p "$STATE"
 
 display_alive() { [ -f "$STATE/xvfb.pid" ] && kill -0 "$(cat "$STATE/xvfb.pid")" 2>/dev/null; }

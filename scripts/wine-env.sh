@@ -31,9 +31,13 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LC_ALL="${LUMADREL_LOCALE:-zh_CN.UTF-8}"
 export LANG="$LC_ALL"
+# The state folder of the test bed (scripts/testbed.sh): build/testbed, or a
+# named second one with a display of its own (LUMADREL_TESTBED=NAME), so that
+# two targets' window tests can run side by side without covering each other.
+LUMADREL_TESTBED_STATE="$LUMADREL_ROOT/build/testbed${LUMADREL_TESTBED:+/$LUMADREL_TESTBED}"
 # The display of the running test bed, when one was started.
-if [ -z "${DISPLAY:-}" ] && [ -f "$LUMADREL_ROOT/build/testbed/display" ]; then
-  export DISPLAY="$(cat "$LUMADREL_ROOT/build/testbed/display")"
+if [ -z "${DISPLAY:-}" ] && [ -f "$LUMADREL_TESTBED_STATE/display" ]; then
+  export DISPLAY="$(cat "$LUMADREL_TESTBED_STATE/display")"
 fi
 
 # Runs a program with the target's loader.
