@@ -40,12 +40,26 @@ if [ ! -f "$SRC_LIST" ]; then
 fi
 
 if [ ${#missing[@]} -gt 0 ] || [ -n "${NEED_UPDATE:-}" ]; then
-  echo "install-deps: apt-get update"
-  as_root apt-get update -qq
+  # A mirror in the middle of a sync answers with index files of the wrong size;
+  # try again, and if some index still fails, install from what did arrive (the
+  # install itself fails if a package really cannot be had).
+  for attempt in 1 2 3 4; do
+    echo "install-deps: apt-get update"
+    if as_root apt-get update -qq; then break; fi
+    if [ "$attempt" = 4 ]; then echo "install-deps: some package indexes did not update; going on with the rest"; break; fi
+    sleep $((attempt * 15))
+  done
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  install() { as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+  # Without one architecture's security index (see above) the i386 libraries
+  # cannot match their amd64 twins' security versions; the release's own
+  # versions match on both architectures.
+  if ! install "${missing[@]}"; then
+    echo "install-deps: retrying with the release's own package versions"
+    install -t bookworm "${missing[@]}"
+  fi
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
