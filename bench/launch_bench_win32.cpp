@@ -21,6 +21,7 @@ namespace {
 struct Sample {
     double milliseconds = 0;
     double peakWorkingSetKiB = 0;
+    double paintPeakKiB = 0;  // the peak when the first paint was seen
     bool ok = false;
 };
 
@@ -40,6 +41,13 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter) {
         return FALSE;
     }
     return TRUE;
+}
+
+double PeakKiB(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, &counters, sizeof counters)) return 0;
+    return static_cast<double>(counters.PeakWorkingSetSize) / 1024.0;
 }
 
 // Painted: a client pixel near the middle is no longer what the window showed
@@ -76,16 +84,14 @@ Sample Measure(const std::wstring& program, const std::wstring& arguments, const
                 sample.milliseconds = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
                                       static_cast<double>(frequency.QuadPart);
                 sample.ok = true;
+                sample.paintPeakKiB = PeakKiB(process.hProcess);
                 break;
             }
         }
         Sleep(2);
     }
     Sleep(500);  // let start-up work that follows the paint count towards the peak
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
-        sample.peakWorkingSetKiB = static_cast<double>(counters.PeakWorkingSetSize) / 1024.0;
+    sample.peakWorkingSetKiB = PeakKiB(process.hProcess);
     TerminateProcess(process.hProcess, 0);
     WaitForSingleObject(process.hProcess, 5000);
     CloseHandle(process.hProcess);
@@ -144,8 +150,10 @@ int wmain(int argc, wchar_t** argv) {
         launcherTimes.push_back(subject.milliseconds);
         barePeaks.push_back(anchor.peakWorkingSetKiB);
         launcherPeaks.push_back(subject.peakWorkingSetKiB);
-        std::printf("round %d: first paint %.1f ms (bare %.1f ms), peak working set %.0f KiB (bare %.0f KiB)\n", round,
-                    subject.milliseconds, anchor.milliseconds, subject.peakWorkingSetKiB, anchor.peakWorkingSetKiB);
+        std::printf("round %d: first paint %.1f ms (bare %.1f ms), peak working set %.0f KiB (bare %.0f KiB; "
+                    "at the first paint %.0f and %.0f KiB)\n",
+                    round, subject.milliseconds, anchor.milliseconds, subject.peakWorkingSetKiB,
+                    anchor.peakWorkingSetKiB, subject.paintPeakKiB, anchor.paintPeakKiB);
     }
     DestroyWindow(keeper);
     if (launcherTimes.empty()) return 1;

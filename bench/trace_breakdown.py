@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Start-up trace breakdown: the median duration of each span over several
-traces (scripts/bench-launch.sh ROUNDS FOLDER writes one per launcher start).
+traces (scripts/bench-launch.sh ROUNDS FOLDER writes one per launcher start),
+and the median working set at its end where the trace has it.
 
     bench/trace_breakdown.py FOLDER_OR_FILES...
 
@@ -54,16 +55,22 @@ def main(arguments):
     traces = load(paths)
     durations = {}  # (name, detail) -> [milliseconds], in the order first seen
     starts = {}
+    memory = {}
     for events in traces:
         for event in events:
             key = (event["name"], event.get("args", {}).get("detail", ""))
             durations.setdefault(key, []).append(event["dur"] / 1000)
             starts.setdefault(key, []).append(event["ts"] / 1000)
-    print(f"{len(traces)} trace(s); median start and duration of each span, in milliseconds")
+            kib = event.get("args", {}).get("working_set_kib")
+            if isinstance(kib, (int, float)) and not isinstance(kib, bool):
+                memory.setdefault(key, []).append(kib)
+    print(f"{len(traces)} trace(s); median start and duration of each span, in milliseconds,"
+          " and the working set at its end, in KiB")
     for key in sorted(durations, key=lambda k: statistics.median(starts[k])):
         name, detail = key
         label = f"{name} [{detail}]" if detail else name
-        print(f"  {statistics.median(starts[key]):8.1f} {statistics.median(durations[key]):8.2f}  {label}")
+        kib = f"{statistics.median(memory[key]):8.0f}" if key in memory else " " * 8
+        print(f"  {statistics.median(starts[key]):8.1f} {statistics.median(durations[key]):8.2f} {kib}  {label}")
 
 
 if __name__ == "__main__":

@@ -21,6 +21,7 @@ struct Entry {
     char detail[kTextSize];
     int64_t begin;
     std::atomic<int64_t> end;
+    std::atomic<int64_t> memory;  // KiB at the end, or kUnknown
     int thread;
     std::atomic<bool> ready;
 };
@@ -31,12 +32,19 @@ struct Buffer {
     std::atomic<size_t> next{0};
     std::atomic<size_t> dropped{0};
     Clock clock = nullptr;
+    MemoryReader memory = nullptr;
     std::chrono::steady_clock::time_point origin;
 };
 
 Buffer g_buffer;
 std::atomic<int> g_threads{0};
 constexpr int64_t kOpen = -1;
+constexpr int64_t kUnknown = -1;
+
+int64_t ReadMemory() {
+    int64_t kib = g_buffer.memory ? g_buffer.memory() : kUnknown;
+    return kib < 0 ? kUnknown : kib;
+}
 
 int ThreadNumber() {
     thread_local int number = ++g_threads;
@@ -101,20 +109,31 @@ void AppendString(std::string& out, const char* text) {
 }
 
 void AppendEvent(std::string& out, const char* name, const char* detail, int64_t begin, int64_t duration,
-                 int thread, bool open) {
+                 int thread, bool open, int64_t memory) {
     char numbers[96];
     out += "{\"name\":";
     AppendString(out, name);
     std::snprintf(numbers, sizeof numbers, ",\"cat\":\"startup\",\"ph\":\"X\",\"ts\":%lld,\"dur\":%lld,\"pid\":1,\"tid\":%d",
                   static_cast<long long>(begin), static_cast<long long>(duration < 0 ? 0 : duration), thread);
     out += numbers;
-    if ((detail && *detail) || open) {
+    if ((detail && *detail) || open || memory != kUnknown) {
         out += ",\"args\":{";
+        const char* separator = "";
         if (detail && *detail) {
             out += "\"detail\":";
             AppendString(out, detail);
+            separator = ",";
         }
-        if (open) out += (detail && *detail) ? ",\"open\":true" : "\"open\":true";
+        if (open) {
+            out += separator;
+            out += "\"open\":true";
+            separator = ",";
+        }
+        if (memory != kUnknown) {
+            std::snprintf(numbers, sizeof numbers, "%s\"working_set_kib\":%lld", separator,
+                          static_cast<long long>(memory));
+            out += numbers;
+        }
         out += '}';
     }
     out += '}';
@@ -135,6 +154,7 @@ int Begin(const char* name, const char* detailText) {
     CopyText(entry.detail, detailText);
     entry.thread = ThreadNumber();
     entry.end.store(kOpen, std::memory_order_relaxed);
+    entry.memory.store(kUnknown, std::memory_order_relaxed);
     entry.begin = Now();
     entry.ready.store(true, std::memory_order_release);
     return static_cast<int>(slot);
@@ -142,12 +162,14 @@ int Begin(const char* name, const char* detailText) {
 
 void End(int slot) {
     if (!g_on || static_cast<size_t>(slot) >= g_buffer.capacity) return;
-    g_buffer.entries[slot].end.store(Now(), std::memory_order_release);
+    Entry& entry = g_buffer.entries[slot];
+    entry.memory.store(ReadMemory(), std::memory_order_relaxed);
+    entry.end.store(Now(), std::memory_order_release);
 }
 
 }  // namespace detail
 
-bool Start(size_t capacity, Clock clock) {
+bool Start(size_t capacity, Clock clock, MemoryReader memory) {
     if (detail::g_on || capacity == 0) return false;
     g_buffer.entries = std::make_unique<Entry[]>(capacity);
     for (size_t i = 0; i < capacity; ++i) g_buffer.entries[i].ready.store(false, std::memory_order_relaxed);
@@ -155,6 +177,7 @@ bool Start(size_t capacity, Clock clock) {
     g_buffer.next.store(0);
     g_buffer.dropped.store(0);
     g_buffer.clock = clock;
+    g_buffer.memory = memory;
     g_buffer.origin = std::chrono::steady_clock::now();
     detail::g_on = true;
     return true;
@@ -175,6 +198,7 @@ void Record(const char* name, int64_t begin, int64_t end, const char* detailText
     if (slot < 0) return;
     Entry& entry = g_buffer.entries[slot];
     entry.begin = begin;
+    entry.memory.store(ReadMemory(), std::memory_order_relaxed);
     entry.end.store(end, std::memory_order_release);
 }
 
@@ -194,7 +218,7 @@ std::string ToJson() {
             if (!first) out += ",\n";
             first = false;
             AppendEvent(out, entry.name, entry.detail, entry.begin, (open ? now : end) - entry.begin, entry.thread,
-                        open);
+                        open, open ? kUnknown : entry.memory.load(std::memory_order_relaxed));
         }
     }
     char tail[96];

@@ -20,10 +20,13 @@ inline bool Enabled() { return detail::g_on; }
 // Microseconds since the trace's origin; the platform part may move the
 // origin back to the process's creation.
 using Clock = int64_t (*)();
+// The process's working set in KiB, read at the end of every span when given
+// (a negative value means unknown), so the trace shows where memory grows.
+using MemoryReader = int64_t (*)();
 
 // Starts recording into a buffer of `capacity` spans (spans beyond it are
 // counted and dropped). False when already started or capacity is 0.
-bool Start(size_t capacity, Clock clock = nullptr);
+bool Start(size_t capacity, Clock clock = nullptr, MemoryReader memory = nullptr);
 void Stop();  // frees the buffer; spans still open are forgotten
 int64_t Now();
 

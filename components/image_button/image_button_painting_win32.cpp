@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "components/image_button/image_button_layout.h"
-#include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_drawing_win32.h"
 
 namespace components {
@@ -122,11 +121,8 @@ void PaintCaption(HDC dc, const RECT& area, const States& s, const ImageButtonLo
 bool ButtonStateImage::Build(const Bytes& bytes, uint32_t transparentColour, COLORREF blendColour) {
     Release();
     if (bytes.empty()) return false;
-    pictures::PictureObject decoded;
-    if (pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), decoded) != pictures::DecodeStatus::kOk)
-        return false;
     PreparedPicture pixels;
-    if (!pixels.Flatten(decoded, blendColour)) return false;
+    if (!pixels.FlattenEncoded(bytes.data(), bytes.size(), blendColour)) return false;
     const int width = pixels.Width(), height = pixels.Height();
     ScopedGdiObject<HBITMAP> picture(CreateTopDownBitmap(width, height));
     ScopedGdiObject<HBITMAP> mask(CreateBitmap(width, height, 1, 1, nullptr));

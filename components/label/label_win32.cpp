@@ -7,7 +7,6 @@
 #include "components/common/effect_text_win32.h"
 #include "components/common/scoped_gdi_win32.h"
 #include "components/common/type_interface_win32.h"
-#include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_drawing_win32.h"
 #include "components/pictures/picture_placement.h"
 #include "components/properties/stored_property_access.h"
@@ -228,10 +227,7 @@ bool Label::PictureReady() {
     if (picture_.Ready()) return true;
     if (data_.BackPicture.empty() || pictureTried_) return false;
     pictureTried_ = true;
-    pictures::PictureObject decoded;
-    if (pictures::DecodePicture(data_.BackPicture.data(), static_cast<int64_t>(data_.BackPicture.size()), decoded) !=
-            pictures::DecodeStatus::kOk ||
-        !picture_.Flatten(decoded, BackColour())) {
+    if (!picture_.FlattenEncoded(data_.BackPicture.data(), data_.BackPicture.size(), BackColour())) {
         data_.BackPicture.clear();
         return false;
     }

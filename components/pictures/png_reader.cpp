@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace pictures {
 namespace {
@@ -52,31 +53,27 @@ bool ReadRows(png_structp png, png_bytepp rows) {
     return true;
 }
 
-DecodeStatus Decode(png_structp png, png_infop info, PngInput* input, PictureObject& picture) {
+DecodeStatus Decode(png_structp png, png_infop info, PngInput* input, const PixelTarget& target) {
     uint32_t width = 0, height = 0;
     if (!ReadHeader(png, info, input, width, height)) return DecodeStatus::kDamaged;
     if (!DimensionsAllowed(width, height)) return DecodeStatus::kTooLarge;
-    std::vector<uint8_t> pixels;
     std::vector<png_bytep> rows;
+    uint8_t* pixels = nullptr;
     try {
-        pixels.resize(static_cast<size_t>(width) * height * 4);
         rows.resize(height);
+        pixels = target(width, height);
     } catch (const std::bad_alloc&) {
         return DecodeStatus::kOutOfMemory;
     }
-    for (uint32_t y = 0; y < height; ++y) rows[y] = pixels.data() + static_cast<size_t>(y) * width * 4;
+    if (!pixels) return DecodeStatus::kOutOfMemory;
+    for (uint32_t y = 0; y < height; ++y) rows[y] = pixels + static_cast<size_t>(y) * width * 4;
     if (!ReadRows(png, rows.data())) return DecodeStatus::kDamaged;
-    picture.Clear();
-    picture.kind = PictureKind::Png;
-    picture.width = width;
-    picture.height = height;
-    picture.pixels = std::move(pixels);
     return DecodeStatus::kOk;
 }
 
 }  // namespace
 
-DecodeStatus ReadPng(const uint8_t* data, size_t length, PictureObject& picture) {
+DecodeStatus ReadPngInto(const uint8_t* data, size_t length, const PixelTarget& target) {
     if (!data || length < 8 || png_sig_cmp(data, 0, 8) != 0) return DecodeStatus::kUnknownFormat;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (!png) return DecodeStatus::kOutOfMemory;
@@ -86,9 +83,27 @@ DecodeStatus ReadPng(const uint8_t* data, size_t length, PictureObject& picture)
         return DecodeStatus::kOutOfMemory;
     }
     PngInput input{data, length, 0};
-    DecodeStatus status = Decode(png, info, &input, picture);
+    DecodeStatus status = Decode(png, info, &input, target);
     png_destroy_read_struct(&png, &info, nullptr);
     return status;
+}
+
+DecodeStatus ReadPng(const uint8_t* data, size_t length, PictureObject& picture) {
+    std::vector<uint8_t> pixels;
+    uint32_t width = 0, height = 0;
+    DecodeStatus status = ReadPngInto(data, length, [&](uint32_t w, uint32_t h) {
+        pixels.resize(static_cast<size_t>(w) * h * 4);
+        width = w;
+        height = h;
+        return pixels.data();
+    });
+    if (status != DecodeStatus::kOk) return status;
+    picture.Clear();
+    picture.kind = PictureKind::Png;
+    picture.width = width;
+    picture.height = height;
+    picture.pixels = std::move(pixels);
+    return DecodeStatus::kOk;
 }
 
 }  // namespace pictures

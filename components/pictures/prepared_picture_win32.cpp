@@ -12,7 +12,10 @@
 #include "components/pictures/indexed_layout.h"
 #include "components/pictures/pcx_reader.h"
 #include "components/pictures/picture_blend.h"
+#include "components/pictures/picture_decoder.h"
+#include "components/pictures/picture_kind.h"
 #include "components/pictures/picture_scaling.h"
+#include "components/pictures/png_reader.h"
 
 namespace components {
 namespace {
@@ -329,6 +332,35 @@ bool PreparedPicture::Flatten(const PictureObject& picture, COLORREF blendColour
     flattened_ = true;
     width_ = static_cast<int>(picture.width);
     height_ = static_cast<int>(picture.height);
+    return true;
+}
+
+bool PreparedPicture::FlattenEncoded(const uint8_t* bytes, size_t size, COLORREF blendColour) {
+    Release();
+    if (!bytes || size == 0) return false;
+    if (pictures::DetectPictureKind(bytes, size) != pictures::PictureKind::Png) {
+        pictures::PictureObject picture;
+        return pictures::DecodePicture(bytes, static_cast<int64_t>(size), picture) == pictures::DecodeStatus::kOk &&
+               Flatten(picture, blendColour);
+    }
+    ScopedGdiObject<HBITMAP> bitmap;
+    uint8_t* pixels = nullptr;
+    int width = 0, height = 0;
+    auto target = [&](uint32_t w, uint32_t h) -> uint8_t* {
+        if (!DrawableSize(w, h)) return nullptr;
+        width = static_cast<int>(w);
+        height = static_cast<int>(h);
+        bitmap.Reset(CreateTopDownBitmap(width, height, &pixels));
+        return bitmap ? pixels : nullptr;
+    };
+    if (pictures::ReadPngInto(bytes, size, target) != pictures::DecodeStatus::kOk || !pixels) return false;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    pictures::BlendOverColour(pixels, pixels, count, blendColour);
+    for (size_t i = 0; i < count; ++i) pixels[i * 4 + 3] = 0;
+    bitmap_ = std::move(bitmap);
+    flattened_ = true;
+    width_ = width;
+    height_ = height;
     return true;
 }
 

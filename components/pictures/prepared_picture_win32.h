@@ -49,6 +49,10 @@ public:
     // blendColour once; drawn stretched with halftoning whatever the global
     // stretch mode. False when the picture has nothing to draw.
     bool Flatten(const pictures::PictureObject& picture, COLORREF blendColour);
+    // Flatten from the picture's file bytes: what DecodePicture reads, with the
+    // same result. A PNG is decoded straight into the bitmap, so the picture
+    // is never held twice.
+    bool FlattenEncoded(const uint8_t* bytes, size_t size, COLORREF blendColour);
     void Release();
 
     bool Ready() const { return bitmap_ || icon_; }

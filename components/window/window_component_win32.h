@@ -98,7 +98,6 @@ private:
     HWND createdOwner_ = nullptr;
     bool modal_ = false;
 
-    pictures::PictureObject picture_;
     PreparedPicture backgroundPicture_;
     enum class PictureState { NotDecoded, Ready, Failed } pictureState_ = PictureState::NotDecoded;
 

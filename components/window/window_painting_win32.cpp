@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "components/common/scoped_gdi_win32.h"
-#include "components/pictures/picture_decoder.h"
 #include "components/pictures/picture_drawing_win32.h"
 #include "components/pictures/picture_placement.h"
 #include "components/window/window_component_win32.h"
@@ -29,18 +28,14 @@ bool WindowComponent::EnsurePicture() {
         trace::Span span("background picture: decode and prepare");
         pictureState_ = PictureState::Failed;
         const Bytes& bytes = data_.BackPicture;
-        if (!bytes.empty() &&
-            pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture_) == pictures::DecodeStatus::kOk &&
-            backgroundPicture_.Flatten(picture_, ResolvedColour(data_.BackColor)))
+        if (backgroundPicture_.FlattenEncoded(bytes.data(), bytes.size(), ResolvedColour(data_.BackColor)))
             pictureState_ = PictureState::Ready;
-        picture_.Clear();  // the drawable copy is all that painting needs
     }
     return pictureState_ == PictureState::Ready;
 }
 
 void WindowComponent::DropPicture() {
     backgroundPicture_.Release();
-    picture_.Clear();
     pictureState_ = PictureState::NotDecoded;
 }
 

@@ -44,6 +44,35 @@ TEST_F(StartupTrace, SpansInBeginOrderWithTheirTimesAndOpenOnesEndingNow) {
               "],\"displayTimeUnit\":\"ms\",\"otherData\":{\"droppedSpans\":0}}\n");
 }
 
+int64_t g_fakeMemory = 0;
+int64_t FakeMemory() { return g_fakeMemory; }
+
+// Each span carries the working set read at its end; open spans and unknown
+// readings carry none.
+TEST_F(StartupTrace, SpansCarryTheWorkingSetAtTheirEnd) {
+    ASSERT_TRUE(trace::Start(8, FakeClock, FakeMemory));
+    g_fakeNow = 0;
+    g_fakeMemory = 100;
+    trace::Span open("open", "d");
+    {
+        trace::Span grows("grows", "x");
+        g_fakeMemory = 2500;
+    }
+    {
+        trace::Span unknown("unknown");
+        g_fakeMemory = -1;
+    }
+    g_fakeMemory = 7;
+    trace::Record("recorded", 0, 0);
+    const std::string json = trace::ToJson();
+    EXPECT_NE(json.find("\"args\":{\"detail\":\"d\",\"open\":true}}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"args\":{\"detail\":\"x\",\"working_set_kib\":2500}}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"name\":\"unknown\",\"cat\":\"startup\",\"ph\":\"X\",\"ts\":0,\"dur\":0,\"pid\":1,\"tid\":1}"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"args\":{\"working_set_kib\":7}}"), std::string::npos) << json;
+}
+
 TEST_F(StartupTrace, TheBufferIsBoundedAndCountsWhatItDropped) {
     ASSERT_TRUE(trace::Start(2, FakeClock));
     for (int i = 0; i < 5; ++i) trace::Span span("step");

@@ -119,6 +119,43 @@ TEST(PreparedPicture, PngTranslucencyIsResolvedAgainstTheBlendColour) {
     }
 }
 
+// From file bytes the flattened bitmap is the one decoding and flattening
+// make (a PNG takes its own way, straight into the bitmap); a cut-off or
+// damaged picture leaves nothing prepared.
+TEST(PreparedPicture, FlatteningFileBytesMatchesDecodingFirst) {
+    for (const char* name : {"rgba.png", "palette.png", "gray.png", "rgb16.png", "bmp24.bmp", "photo.jpg",
+                             "animated.gif", "multi.ico"}) {
+        SCOPED_TRACE(name);
+        const Bytes bytes = ReadFixture(name);
+        PictureObject picture;
+        ASSERT_EQ(pictures::DecodePicture(bytes.data(), static_cast<int64_t>(bytes.size()), picture),
+                  pictures::DecodeStatus::kOk);
+        for (COLORREF blend : {kWhite, RGB(0, 128, 0)}) {
+            PreparedPicture decoded, encoded;
+            ASSERT_TRUE(decoded.Flatten(picture, blend));
+            ASSERT_TRUE(encoded.FlattenEncoded(bytes.data(), bytes.size(), blend));
+            ASSERT_EQ(encoded.Width(), decoded.Width());
+            ASSERT_EQ(encoded.Height(), decoded.Height());
+            Canvas expected(decoded.Width(), decoded.Height(), kBlue), actual(decoded.Width(), decoded.Height(), kBlue);
+            decoded.Draw(expected.Dc(), 0, 0, -1, -1);
+            encoded.Draw(actual.Dc(), 0, 0, -1, -1);
+            int wrong = 0;
+            for (int y = 0; y < decoded.Height(); ++y)
+                for (int x = 0; x < decoded.Width(); ++x) wrong += actual.At(x, y) != expected.At(x, y);
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+    const Bytes png = ReadFixture("rgba.png");
+    for (size_t keep : {size_t{0}, size_t{8}, size_t{40}, png.size() - 20}) {
+        SCOPED_TRACE(keep);
+        Bytes cut(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(keep));
+        PreparedPicture prepared;
+        ASSERT_TRUE(prepared.FlattenEncoded(png.data(), png.size(), kWhite));
+        EXPECT_FALSE(prepared.FlattenEncoded(cut.data(), cut.size(), kWhite));
+        EXPECT_FALSE(prepared.Ready()) << "a refused picture leaves the earlier one released, nothing half-made";
+    }
+}
+
 TEST(PreparedPicture, IconsAreDrawnAtTheRequestedSizeThroughTheirMask) {
     Bytes file = IconFile(1, {{16, 16, 0, 1, 24, IconDib(16, 16, 24, 0x5A)}});
     PreparedPicture prepared;
