@@ -66,24 +66,36 @@ lumadrel_prefix_whole() {
   [ -f "$WINEPREFIX/.lumadrel-ready" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows" ]
 }
 
-# The form font of Chinese Windows is SimSun; a Chinese-locale prefix has no
-# such font and falls back to a wider one, so text overflows its control.
-# The prefix maps the SimSun family names to AR PL UMing (fonts-arphic-uming),
-# which has its metrics. Done once per prefix; the marker says so.
-LUMADREL_FONT_MARKER=.lumadrel-fonts-uming
-lumadrel_font_substitutes() {
-  [ -f "$WINEPREFIX/$LUMADREL_FONT_MARKER" ] && return 0
-  local reg="$WINEPREFIX/lumadrel-fonts.reg" served=0
+# Settings every prefix the project makes carries, written once per prefix
+# (the marker says so):
+# - The form font of Chinese Windows is SimSun; a Chinese-locale prefix has
+#   no such font and falls back to a wider one, so text overflows its
+#   control. The SimSun family names map to AR PL UMing
+#   (fonts-arphic-uming), which has its metrics.
+# - Programs keep to the prefix: a new prefix links the user's desktop and
+#   document folders to the home folder, so the launcher's desktop shortcut
+#   landed in the home folder of whoever ran the tests; the links become
+#   folders of the prefix. And Wine's menu builder, which Wine starts on
+#   every shortcut saved to write a desktop entry for it, is off.
+LUMADREL_SETTINGS_MARKER=.lumadrel-settings-2
+lumadrel_prefix_settings() {
+  [ -f "$WINEPREFIX/$LUMADREL_SETTINGS_MARKER" ] && return 0
+  local reg="$WINEPREFIX/lumadrel-settings.reg" served=0 link
+  for link in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos,Templates}; do
+    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+  done
   wineserver -k0 >/dev/null 2>&1 && served=1
   printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
     '"SimSun"="AR PL UMing CN"' '"NSimSun"="AR PL UMing CN"' \
-    '"宋体"="AR PL UMing CN"' '"新宋体"="AR PL UMing CN"' |
+    '"宋体"="AR PL UMing CN"' '"新宋体"="AR PL UMing CN"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\DllOverrides]' \
+    '"winemenubuilder.exe"=""' |
     iconv -f UTF-8 -t UTF-16 >"$reg"  # with a byte-order mark, as regedit wants
   if DISPLAY= timeout 120 "$LUMADREL_WINE" regedit /S "$(lumadrel_windows_path "$reg")" >/dev/null 2>&1; then
-    touch "$WINEPREFIX/$LUMADREL_FONT_MARKER"
+    touch "$WINEPREFIX/$LUMADREL_SETTINGS_MARKER"
   else
-    echo "wine: could not add the SimSun font substitution to $WINEPREFIX" >&2
+    echo "wine: could not write the project's settings into $WINEPREFIX" >&2
   fi
   # Without a server before, regedit started one of its own; while it lingers,
   # the test bed's persistent server cannot start and every test pays for a
@@ -98,7 +110,7 @@ lumadrel_ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if lumadrel_prefix_whole; then lumadrel_font_substitutes; exit 0; fi
+    if lumadrel_prefix_whole; then lumadrel_prefix_settings; exit 0; fi
     if [ -e "$WINEPREFIX" ]; then
       echo "wine: the prefix $WINEPREFIX was left half-made by an earlier run; making it again" >&2
       wineserver -k >/dev/null 2>&1 || true
@@ -110,7 +122,7 @@ lumadrel_ensure_prefix() {
     local begin log="$(dirname "$WINEPREFIX")/.$(basename "$WINEPREFIX").create.log"
     begin=$(date +%s)
     DISPLAY= timeout 300 "$LUMADREL_WINE" wineboot -i >"$log" 2>&1 || true
-    lumadrel_font_substitutes
+    lumadrel_prefix_settings
     timeout 120 wineserver -w >/dev/null 2>&1 || true
     if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
       echo "wine: could not create the prefix $WINEPREFIX with $LUMADREL_WINE: $(tail -n 1 "$log" 2>/dev/null)" >&2
