@@ -1,5 +1,6 @@
 #include "components/pictures/gif_lzw_decoder.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace pictures {
@@ -18,8 +19,17 @@ struct LzwEntry {
 };
 
 // Copies within the output; the source always ends at or before the target.
-inline void CopyEarlier(uint8_t* out, size_t from, size_t to, size_t count) {
-    if (count <= 16) {
+// Short strings, most of them, move as sixteen bytes read before any is
+// written where the output has room for that many: the bytes past `count`
+// are written again later, and those within it come from before `to`.
+inline void CopyEarlier(uint8_t* out, size_t outSize, size_t from, size_t to, size_t count) {
+    if (count <= 16 && to + 16 <= outSize) {
+        uint64_t low, high;
+        std::memcpy(&low, out + from, 8);
+        std::memcpy(&high, out + from + 8, 8);
+        std::memcpy(out + to, &low, 8);
+        std::memcpy(out + to + 8, &high, 8);
+    } else if (count <= 16) {
         for (size_t i = 0; i < count; ++i) out[to + i] = out[from + i];
     } else {
         std::memcpy(out + to, out + from, count);
@@ -82,12 +92,12 @@ DecodeStatus DecodeGifLzw(const uint8_t* data, size_t length, int minimumCodeSiz
             stringLength = 1;
         } else if (code < nextCode && code > endCode) {
             stringLength = table[code].length;
-            CopyEarlier(out, table[code].offset, written, stringLength < room ? stringLength : room);
+            CopyEarlier(out, pixelCount, table[code].offset, written, stringLength < room ? stringLength : room);
         } else if (code == nextCode && nextCode < kTableSize) {
             // The string being defined: the previous one followed by its own first byte.
             stringLength = previousLength + 1;
             const size_t copied = previousLength < room ? previousLength : room;
-            CopyEarlier(out, previousOffset, written, copied);
+            CopyEarlier(out, pixelCount, previousOffset, written, copied);
             if (copied < room) out[written + previousLength] = out[previousOffset];
         } else {
             return DecodeStatus::kDamaged;
