@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstdint>
 
 #include "components/common/scoped_gdi_win32.h"
@@ -13,6 +14,11 @@ namespace components {
 
 // A 32-bit top-down DIB section (blue, green, red, unused); *pixels receives
 // its bits when given.
+// A size a picture can be made a bitmap of.
+inline bool DrawableSize(uint32_t width, uint32_t height) {
+    return width > 0 && height > 0 && width <= INT_MAX && height <= INT_MAX;
+}
+
 HBITMAP CreateTopDownBitmap(int width, int height, uint8_t** pixels = nullptr);
 
 // The stretch mode bitmaps are drawn with when their size changes.
