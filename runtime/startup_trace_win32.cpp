@@ -1,6 +1,7 @@
 #include "runtime/startup_trace_win32.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include "runtime/text_conversion_win32.h"
 
@@ -30,18 +31,13 @@ int64_t ProcessClock() {
 // The working set in KiB. Read through the kernel32 entry found at run time,
 // so that a traced start needs nothing a plain one does not.
 int64_t WorkingSetKib() {
-    struct Counters {
-        DWORD cb, pageFaultCount;
-        SIZE_T peakWorkingSetSize, workingSetSize, quotaPeakPagedPoolUsage, quotaPagedPoolUsage,
-            quotaPeakNonPagedPoolUsage, quotaNonPagedPoolUsage, pagefileUsage, peakPagefileUsage;
-    };
-    using Reader = BOOL(WINAPI*)(HANDLE, Counters*, DWORD);
+    using Reader = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
     static const auto read = reinterpret_cast<Reader>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "K32GetProcessMemoryInfo")));
-    Counters counters{};
+    PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (!read || !read(GetCurrentProcess(), &counters, sizeof counters)) return -1;
-    return static_cast<int64_t>(counters.workingSetSize / 1024);
+    return static_cast<int64_t>(counters.WorkingSetSize / 1024);
 }
 
 }  // namespace
