@@ -10,7 +10,6 @@
 #include "components/common/component_window_win32.h"
 #include "components/common/scoped_gdi_win32.h"
 #include "components/pictures/picture_drawing_win32.h"
-#include "components/pictures/picture_object.h"
 #include "components/sounds/background_music_win32.h"
 #include "components/window/shape/window_shape.h"
 #include "components/window/window_data.h"
