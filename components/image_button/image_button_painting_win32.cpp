@@ -124,13 +124,12 @@ bool ButtonStateImage::Build(const Bytes& bytes, uint32_t transparentColour, COL
     PreparedPicture pixels;
     if (!pixels.FlattenEncoded(bytes.data(), bytes.size(), blendColour)) return false;
     const int width = pixels.Width(), height = pixels.Height();
-    ScopedGdiObject<HBITMAP> picture(CreateTopDownBitmap(width, height));
+    ScopedGdiObject<HBITMAP> picture(pixels.TakeFlattened());
     ScopedGdiObject<HBITMAP> mask(CreateBitmap(width, height, 1, 1, nullptr));
     if (!picture || !mask) return false;
     {
         SelectedBitmap pictureDc(nullptr, picture.Get()), maskDc(nullptr, mask.Get());
         if (!pictureDc || !maskDc) return false;
-        pixels.Draw(pictureDc.Get(), 0, 0, width, height);
         COLORREF key = transparentColour == kDefaultColour ? GetPixel(pictureDc.Get(), 0, 0)
                                                            : static_cast<COLORREF>(transparentColour & 0x00FFFFFF);
         // Colour to monochrome: pixels of the background colour become 1.

@@ -246,6 +246,13 @@ bool PreparedPicture::PrepareBgra(HDC dc, const uint8_t* pixels, int width, int 
     return true;
 }
 
+HBITMAP PreparedPicture::TakeFlattened() {
+    if (!flattened_) return nullptr;
+    HBITMAP bitmap = bitmap_.Take();
+    Release();
+    return bitmap;
+}
+
 void PreparedPicture::Release() {
     bitmap_.Reset();
     icon_.Reset();

@@ -12,13 +12,13 @@
 
 namespace components {
 
-// A 32-bit top-down DIB section (blue, green, red, unused); *pixels receives
-// its bits when given.
 // A size a picture can be made a bitmap of.
 inline bool DrawableSize(uint32_t width, uint32_t height) {
     return width > 0 && height > 0 && width <= INT_MAX && height <= INT_MAX;
 }
 
+// A 32-bit top-down DIB section (blue, green, red, unused); *pixels receives
+// its bits when given.
 HBITMAP CreateTopDownBitmap(int width, int height, uint8_t** pixels = nullptr);
 
 // The stretch mode bitmaps are drawn with when their size changes.
@@ -59,6 +59,9 @@ public:
     // same result. A PNG is decoded straight into the bitmap, so the picture
     // is never held twice.
     bool FlattenEncoded(const uint8_t* bytes, size_t size, COLORREF blendColour);
+    // The flattened bitmap, handed over to the caller, who deletes it; null
+    // when the picture was not flattened. Nothing is held afterwards.
+    HBITMAP TakeFlattened();
     void Release();
 
     bool Ready() const { return bitmap_ || icon_; }
