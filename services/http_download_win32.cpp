@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/late_function_win32.h"
 #include "services/command_arguments.h"
 
 namespace services {
@@ -30,6 +31,32 @@ struct InternetSession {
     std::string proxyPassword;
 };
 
+// wininet.dll is loaded at the first download, not with the program.
+#define LUMADREL_WININET(name) decltype(&::name) name = rt::LateFunction<decltype(&::name)>(L"wininet.dll", #name)
+struct Wininet {
+    LUMADREL_WININET(InternetOpenA);
+    LUMADREL_WININET(InternetConnectA);
+    LUMADREL_WININET(InternetCrackUrlA);
+    LUMADREL_WININET(InternetSetOptionA);
+    LUMADREL_WININET(InternetReadFile);
+    LUMADREL_WININET(InternetCloseHandle);
+    LUMADREL_WININET(HttpOpenRequestA);
+    LUMADREL_WININET(HttpSendRequestA);
+    LUMADREL_WININET(HttpQueryInfoA);
+
+    bool Complete() const {
+        return InternetOpenA && InternetConnectA && InternetCrackUrlA && InternetSetOptionA && InternetReadFile &&
+               InternetCloseHandle && HttpOpenRequestA && HttpSendRequestA && HttpQueryInfoA;
+    }
+};
+#undef LUMADREL_WININET
+
+// Null when wininet.dll or one of its functions is missing: then nothing downloads.
+const Wininet* Net() {
+    static const Wininet functions;
+    return functions.Complete() ? &functions : nullptr;
+}
+
 InternetSession g_session;
 HttpTimeouts g_timeouts = kDefaultHttpTimeouts;
 HttpReadObserver g_observer = nullptr;
@@ -38,17 +65,17 @@ void ApplyTimeouts(HINTERNET handle) {
     DWORD connect = g_timeouts.connectMilliseconds;
     DWORD send = g_timeouts.sendMilliseconds;
     DWORD receive = g_timeouts.receiveMilliseconds;
-    InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
-    InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
-    InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+    Net()->InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+    Net()->InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
+    Net()->InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
 }
 
 bool OpenSession() {
     if (g_session.sessionHandle) return true;
     const bool viaProxy = !g_session.proxy.empty();
     g_session.sessionHandle =
-        InternetOpenA(kUserAgent, viaProxy ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_PRECONFIG,
-                      viaProxy ? g_session.proxy.c_str() : nullptr, nullptr, 0);
+        Net()->InternetOpenA(kUserAgent, viaProxy ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_PRECONFIG,
+                             viaProxy ? g_session.proxy.c_str() : nullptr, nullptr, 0);
     if (g_session.sessionHandle) ApplyTimeouts(g_session.sessionHandle);
     return g_session.sessionHandle != nullptr;
 }
@@ -59,18 +86,21 @@ void ApplyProxySettings(HINTERNET connection) {
         proxy.dwAccessType = INTERNET_OPEN_TYPE_PROXY;
         proxy.lpszProxy = g_session.proxy.c_str();
     }
-    InternetSetOptionA(g_session.sessionHandle, INTERNET_OPTION_PROXY, &proxy, sizeof proxy);
-    InternetSetOptionA(connection, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(g_session.proxyUserName.c_str()),
-                       static_cast<DWORD>(g_session.proxyUserName.size() + 1));
-    InternetSetOptionA(connection, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(g_session.proxyPassword.c_str()),
-                       static_cast<DWORD>(g_session.proxyPassword.size() + 1));
+    const Wininet* net = Net();
+    net->InternetSetOptionA(g_session.sessionHandle, INTERNET_OPTION_PROXY, &proxy, sizeof proxy);
+    net->InternetSetOptionA(connection, INTERNET_OPTION_PROXY_USERNAME,
+                            const_cast<char*>(g_session.proxyUserName.c_str()),
+                            static_cast<DWORD>(g_session.proxyUserName.size() + 1));
+    net->InternetSetOptionA(connection, INTERNET_OPTION_PROXY_PASSWORD,
+                            const_cast<char*>(g_session.proxyPassword.c_str()),
+                            static_cast<DWORD>(g_session.proxyPassword.size() + 1));
 }
 
 // The Content-Length the server announced, or -1 when it gave none that is usable.
 long long AnnouncedLength(HINTERNET request) {
     char text[32] = {};
     DWORD size = sizeof text - 1;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
+    if (!Net()->HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
     long long length = std::strtoll(text, nullptr, 10);
     return length > 0 ? length : -1;
 }
@@ -89,7 +119,7 @@ bool ReadBody(HINTERNET request, std::string* body) {
     std::vector<char> chunk(chunkSize);
     for (;;) {
         DWORD received = 0;
-        BOOL ok = InternetReadFile(request, chunk.data(), chunkSize, &received);
+        BOOL ok = Net()->InternetReadFile(request, chunk.data(), chunkSize, &received);
         if (g_observer) g_observer(chunkSize, ok ? received : 0);
         if (!ok || received == 0) return true;
         if (body->size() + received > kLargestHttpBody) return false;
@@ -117,7 +147,8 @@ bool CrackUrl(const std::string& url, UrlParts* parts) {
     components.dwUserNameLength = sizeof parts->userName;
     components.lpszPassword = parts->password;
     components.dwPasswordLength = sizeof parts->password;
-    if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), ICU_NO_ENCODE, &components)) return false;
+    if (!Net()->InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), ICU_NO_ENCODE, &components))
+        return false;
     if (components.nScheme != INTERNET_SCHEME_HTTP && components.nScheme != INTERNET_SCHEME_HTTPS) return false;
     parts->port = components.nPort;
     parts->secure = components.nScheme == INTERNET_SCHEME_HTTPS;
@@ -137,8 +168,8 @@ struct RequestHandles {
 
 DWORD WINAPI CloseHandles(void* parameter) {
     auto* handles = static_cast<RequestHandles*>(parameter);
-    InternetCloseHandle(handles->request);
-    InternetCloseHandle(handles->connection);
+    Net()->InternetCloseHandle(handles->request);
+    Net()->InternetCloseHandle(handles->connection);
     delete handles;
     return 0;
 }
@@ -157,13 +188,13 @@ bool CloseAside(HINTERNET request, HINTERNET connection) {
 
 std::string Download(std::string_view url) {
     std::string body;
-    if (url.empty()) return body;
+    if (url.empty() || !Net()) return body;
     UrlParts parts;
     if (!CrackUrl(CutAtFragment(std::string(url)), &parts)) return body;
     if (!OpenSession()) return body;
 
-    HINTERNET connection = InternetConnectA(g_session.sessionHandle, parts.hostName, parts.port, parts.userName,
-                                            parts.password, INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET connection = Net()->InternetConnectA(g_session.sessionHandle, parts.hostName, parts.port,
+                                                   parts.userName, parts.password, INTERNET_SERVICE_HTTP, 0, 0);
     if (!connection) return body;
     ApplyTimeouts(connection);
     ApplyProxySettings(connection);
@@ -172,12 +203,13 @@ std::string Download(std::string_view url) {
     const char* acceptTypes[] = {kAcceptType, nullptr};
     const DWORD flags = kRequestFlags | (parts.secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request =
-        HttpOpenRequestA(connection, kVerb, path.c_str(), kVersion, nullptr, acceptTypes, flags, 0);
+        Net()->HttpOpenRequestA(connection, kVerb, path.c_str(), kVersion, nullptr, acceptTypes, flags, 0);
     bool refused = false;
     if (request) {
         // A session's time-outs are not always inherited by its requests.
         ApplyTimeouts(request);
-        if (HttpSendRequestA(request, kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0) && !ReadBody(request, &body)) {
+        if (Net()->HttpSendRequestA(request, kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0) &&
+            !ReadBody(request, &body)) {
             body = std::string();
             refused = true;
         }
@@ -185,8 +217,8 @@ std::string Download(std::string_view url) {
     // Closing a request reads the rest of an announced body first, which a
     // hostile length stretches for minutes: a refusal does not wait for it.
     if (refused && CloseAside(request, connection)) return body;
-    if (request) InternetCloseHandle(request);
-    InternetCloseHandle(connection);
+    if (request) Net()->InternetCloseHandle(request);
+    Net()->InternetCloseHandle(connection);
     return body;
 }
 
@@ -202,7 +234,7 @@ void SetHttpTimeouts(const HttpTimeouts& timeouts) { g_timeouts = timeouts; }
 void* CurrentHttpSession() { return g_session.sessionHandle; }
 
 void CloseHttpSession() {
-    if (g_session.sessionHandle) InternetCloseHandle(g_session.sessionHandle);
+    if (g_session.sessionHandle && Net()) Net()->InternetCloseHandle(g_session.sessionHandle);
     g_session.sessionHandle = nullptr;
 }
 

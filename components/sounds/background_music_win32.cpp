@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "components/sounds/winmm_functions_win32.h"
+
 namespace components {
 namespace {
 
@@ -44,7 +46,7 @@ void BackgroundMusic::Play(HWND owner, const std::vector<uint8_t>& data, int mod
     if (IsWave(data)) {
         wave_ = data;
         DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (loop_ ? SND_LOOP : 0);
-        if (PlaySoundW(reinterpret_cast<LPCWSTR>(wave_.data()), nullptr, flags)) {
+        if (PlaySoundLate(reinterpret_cast<LPCWSTR>(wave_.data()), nullptr, flags)) {
             kind_ = Kind::Wave;
             g_waveOwner = this;
         } else {
@@ -56,7 +58,7 @@ void BackgroundMusic::Play(HWND owner, const std::vector<uint8_t>& data, int mod
 }
 
 bool BackgroundMusic::SendCommand(const std::wstring& command) {
-    return mciSendStringW(command.c_str(), nullptr, 0, owner_) == 0;
+    return SendMciStringLate(command.c_str(), owner_) == 0;
 }
 
 bool BackgroundMusic::PlayMidi(const std::vector<uint8_t>& data) {
@@ -81,7 +83,7 @@ void BackgroundMusic::OnSequencerNotice(WPARAM flags) {
 
 void BackgroundMusic::Stop() {
     if (kind_ == Kind::Wave && g_waveOwner == this) {
-        PlaySoundW(nullptr, nullptr, 0);
+        PlaySoundLate(nullptr, nullptr, 0);
         g_waveOwner = nullptr;
     }
     if (kind_ == Kind::Midi) {

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "components/sounds/winmm_functions_win32.h"
+
 namespace components {
 namespace {
 
@@ -18,14 +20,14 @@ std::vector<uint8_t>*& PlayingWave() {
 }  // namespace
 
 void PlayBuiltInClick() {
-    PlaySoundW(MAKEINTRESOURCEW(kClickSoundResource), GetModuleHandleW(nullptr), SND_RESOURCE | kPlayFlags);
+    PlaySoundLate(MAKEINTRESOURCEW(kClickSoundResource), GetModuleHandleW(nullptr), SND_RESOURCE | kPlayFlags);
 }
 
 void PlayWaveData(const std::vector<uint8_t>& wave) {
     if (wave.empty()) return;
     auto* copy = new std::vector<uint8_t>(wave);
     // A new sound stops the one before it, so its data may go only once this one started.
-    if (!PlaySoundW(reinterpret_cast<LPCWSTR>(copy->data()), nullptr, SND_MEMORY | kPlayFlags)) {
+    if (!PlaySoundLate(reinterpret_cast<LPCWSTR>(copy->data()), nullptr, SND_MEMORY | kPlayFlags)) {
         delete copy;
         return;
     }
