@@ -125,13 +125,15 @@ int wmain(int argc, wchar_t** argv) {
     // start is measured warm and alike, not with the desktop starting anew.
     HWND keeper = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     std::vector<double> launcherTimes, bareTimes, launcherPeaks, barePeaks, compareTimes, comparePeaks;
+    std::vector<double> pairedTimeRatios;  // launcher / compared launcher within one round
     wchar_t compare[MAX_PATH] = {};
     GetEnvironmentVariableW(L"LUMADREL_BENCH_COMPARE", compare, MAX_PATH);
     for (int round = 0; round < rounds; ++round) {
+        Sample other;
         if (compare[0]) {
             std::wstring trace =
                 traceFolder.empty() ? L"" : traceFolder + L"\\compare-" + std::to_wstring(round) + L".json";
-            Sample other = Measure(std::wstring(compare) + L"\\Lumadrel.exe", L"", compare, trace);
+            other = Measure(std::wstring(compare) + L"\\Lumadrel.exe", L"", compare, trace);
             if (other.ok) {
                 compareTimes.push_back(other.milliseconds);
                 comparePeaks.push_back(other.peakWorkingSetKiB);
@@ -154,6 +156,11 @@ int wmain(int argc, wchar_t** argv) {
                     "at the first paint %.0f and %.0f KiB)\n",
                     round, subject.milliseconds, anchor.milliseconds, subject.peakWorkingSetKiB,
                     anchor.peakWorkingSetKiB, subject.paintPeakKiB, anchor.paintPeakKiB);
+        if (other.ok) {
+            pairedTimeRatios.push_back(subject.milliseconds / other.milliseconds);
+            std::printf("round %d: compared launcher %.1f ms, %.0f KiB\n", round, other.milliseconds,
+                        other.peakWorkingSetKiB);
+        }
     }
     DestroyWindow(keeper);
     if (launcherTimes.empty()) return 1;
@@ -167,5 +174,8 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("compared launcher: median first paint %.1f ms, ratio %.2f; peak working set %.0f KiB, ratio %.2f\n",
                     Median(compareTimes), Median(compareTimes) / Median(bareTimes), Median(comparePeaks),
                     Median(comparePeaks) / Median(barePeaks));
+    if (!pairedTimeRatios.empty())
+        std::printf("launcher against the compared one, median of the rounds' ratios: first paint %.3f\n",
+                    Median(pairedTimeRatios));
     return 0;
 }
