@@ -16,18 +16,26 @@ namespace {
 
 constexpr size_t kTextSize = 64;
 
+// Plain data, so that the buffer is left untouched until spans fill it: a
+// start's working set grows by the spans it records, not by the capacity.
+// `end` and `memory` are read while another thread may still write them.
 struct Entry {
     char name[kTextSize];
     char detail[kTextSize];
     int64_t begin;
-    std::atomic<int64_t> end;
-    std::atomic<int64_t> memory;  // KiB at the end, or kUnknown
+    alignas(std::atomic_ref<int64_t>::required_alignment) int64_t end;
+    alignas(std::atomic_ref<int64_t>::required_alignment) int64_t memory;  // KiB at the end, or kUnknown
     int thread;
-    std::atomic<bool> ready;
 };
+
+int64_t Load(int64_t& field, std::memory_order order) { return std::atomic_ref<int64_t>(field).load(order); }
+void Store(int64_t& field, int64_t value, std::memory_order order) {
+    std::atomic_ref<int64_t>(field).store(value, order);
+}
 
 struct Buffer {
     std::unique_ptr<Entry[]> entries;
+    std::unique_ptr<std::atomic<bool>[]> ready;  // one flag per entry, set when its fields are written
     size_t capacity = 0;
     std::atomic<size_t> next{0};
     std::atomic<size_t> dropped{0};
@@ -153,26 +161,26 @@ int Begin(const char* name, const char* detailText) {
     CopyText(entry.name, name);
     CopyText(entry.detail, detailText);
     entry.thread = ThreadNumber();
-    entry.end.store(kOpen, std::memory_order_relaxed);
-    entry.memory.store(kUnknown, std::memory_order_relaxed);
+    Store(entry.end, kOpen, std::memory_order_relaxed);
+    Store(entry.memory, kUnknown, std::memory_order_relaxed);
     entry.begin = Now();
-    entry.ready.store(true, std::memory_order_release);
+    g_buffer.ready[slot].store(true, std::memory_order_release);
     return static_cast<int>(slot);
 }
 
 void End(int slot) {
     if (!g_on || static_cast<size_t>(slot) >= g_buffer.capacity) return;
     Entry& entry = g_buffer.entries[slot];
-    entry.memory.store(ReadMemory(), std::memory_order_relaxed);
-    entry.end.store(Now(), std::memory_order_release);
+    Store(entry.memory, ReadMemory(), std::memory_order_relaxed);
+    Store(entry.end, Now(), std::memory_order_release);
 }
 
 }  // namespace detail
 
 bool Start(size_t capacity, Clock clock, MemoryReader memory) {
     if (detail::g_on || capacity == 0) return false;
-    g_buffer.entries = std::make_unique<Entry[]>(capacity);
-    for (size_t i = 0; i < capacity; ++i) g_buffer.entries[i].ready.store(false, std::memory_order_relaxed);
+    g_buffer.entries = std::make_unique_for_overwrite<Entry[]>(capacity);
+    g_buffer.ready = std::make_unique<std::atomic<bool>[]>(capacity);
     g_buffer.capacity = capacity;
     g_buffer.next.store(0);
     g_buffer.dropped.store(0);
@@ -186,6 +194,7 @@ bool Start(size_t capacity, Clock clock, MemoryReader memory) {
 void Stop() {
     detail::g_on = false;
     g_buffer.entries.reset();
+    g_buffer.ready.reset();
     g_buffer.capacity = 0;
     g_buffer.next.store(0);
 }
@@ -198,8 +207,8 @@ void Record(const char* name, int64_t begin, int64_t end, const char* detailText
     if (slot < 0) return;
     Entry& entry = g_buffer.entries[slot];
     entry.begin = begin;
-    entry.memory.store(ReadMemory(), std::memory_order_relaxed);
-    entry.end.store(end, std::memory_order_release);
+    Store(entry.memory, ReadMemory(), std::memory_order_relaxed);
+    Store(entry.end, end, std::memory_order_release);
 }
 
 size_t DroppedCount() { return g_buffer.dropped.load(); }
@@ -211,14 +220,14 @@ std::string ToJson() {
         size_t count = std::min(g_buffer.next.load(std::memory_order_acquire), g_buffer.capacity);
         bool first = true;
         for (size_t i = 0; i < count; ++i) {
-            const Entry& entry = g_buffer.entries[i];
-            if (!entry.ready.load(std::memory_order_acquire)) continue;
-            int64_t end = entry.end.load(std::memory_order_acquire);
+            Entry& entry = g_buffer.entries[i];
+            if (!g_buffer.ready[i].load(std::memory_order_acquire)) continue;
+            int64_t end = Load(entry.end, std::memory_order_acquire);
             bool open = end == kOpen;
             if (!first) out += ",\n";
             first = false;
             AppendEvent(out, entry.name, entry.detail, entry.begin, (open ? now : end) - entry.begin, entry.thread,
-                        open, open ? kUnknown : entry.memory.load(std::memory_order_relaxed));
+                        open, open ? kUnknown : Load(entry.memory, std::memory_order_relaxed));
         }
     }
     char tail[96];

@@ -1,6 +1,7 @@
 // The start-up trace's buffer and its trace-event document.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "runtime/startup_trace.h"
@@ -82,6 +83,24 @@ TEST_F(StartupTrace, TheBufferIsBoundedAndCountsWhatItDropped) {
     EXPECT_EQ(events, 2u);
     EXPECT_NE(json.find("\"droppedSpans\":3"), std::string::npos);
 }
+
+#ifdef __linux__
+long ResidentKiB() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * 4;
+}
+
+// A start's working set grows with the spans it records, not with the capacity.
+TEST_F(StartupTrace, StartingLeavesTheBufferUntouched) {
+    constexpr size_t kCapacity = 1 << 20;  // about 160 MiB of spans
+    long before = ResidentKiB();
+    ASSERT_TRUE(trace::Start(kCapacity, FakeClock));
+    { trace::Span span("runtime start"); }
+    EXPECT_LT(ResidentKiB() - before, 40 * 1024);
+    EXPECT_NE(trace::ToJson().find("\"runtime start\""), std::string::npos);
+}
+#endif
 
 TEST_F(StartupTrace, TextsStayValidJsonAndUtf8) {
     ASSERT_TRUE(trace::Start(8, FakeClock));
