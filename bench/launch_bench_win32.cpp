@@ -7,7 +7,9 @@
 // With TRACE_FOLDER the launcher writes its start-up trace of round N to
 // TRACE_FOLDER\round-N.json. LUMADREL_BENCH_COMPARE=FOLDER measures a second
 // launcher (an earlier build, say) in every round as well, traced to
-// TRACE_FOLDER\compare-N.json.
+// TRACE_FOLDER\compare-N.json. LUMADREL_BENCH_WORK_ANCHOR=PROGRAM measures a
+// second anchor in every round: a bare program that does the launcher's work
+// before its first paint without the runtime (bare_launcher_work.exe).
 #include <windows.h>
 #include <psapi.h>
 
@@ -128,6 +130,9 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> pairedTimeRatios;  // launcher / compared launcher within one round
     wchar_t compare[MAX_PATH] = {};
     GetEnvironmentVariableW(L"LUMADREL_BENCH_COMPARE", compare, MAX_PATH);
+    wchar_t workAnchor[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LUMADREL_BENCH_WORK_ANCHOR", workAnchor, MAX_PATH);
+    std::vector<double> workTimes, workPeaks, pairedWorkRatios;  // ratios: launcher / work anchor, per round
     for (int round = 0; round < rounds; ++round) {
         Sample other;
         if (compare[0]) {
@@ -139,6 +144,8 @@ int wmain(int argc, wchar_t** argv) {
                 comparePeaks.push_back(other.peakWorkingSetKiB);
             }
         }
+        Sample work;
+        if (workAnchor[0]) work = Measure(workAnchor, L"\"" + png + L"\"", L"");
         // Alternate, so a drift of the machine hits both alike.
         Sample anchor = Measure(bare, L"\"" + png + L"\"", L"");
         std::wstring trace = traceFolder.empty() ? L"" : traceFolder + L"\\round-" + std::to_wstring(round) + L".json";
@@ -156,6 +163,13 @@ int wmain(int argc, wchar_t** argv) {
                     "at the first paint %.0f and %.0f KiB)\n",
                     round, subject.milliseconds, anchor.milliseconds, subject.peakWorkingSetKiB,
                     anchor.peakWorkingSetKiB, subject.paintPeakKiB, anchor.paintPeakKiB);
+        if (work.ok) {
+            workTimes.push_back(work.milliseconds);
+            workPeaks.push_back(work.peakWorkingSetKiB);
+            pairedWorkRatios.push_back(subject.milliseconds / work.milliseconds);
+            std::printf("round %d: bare program with the launcher's work %.1f ms, %.0f KiB\n", round,
+                        work.milliseconds, work.peakWorkingSetKiB);
+        }
         if (other.ok) {
             pairedTimeRatios.push_back(subject.milliseconds / other.milliseconds);
             std::printf("round %d: compared launcher %.1f ms, %.0f KiB\n", round, other.milliseconds,
@@ -170,6 +184,11 @@ int wmain(int argc, wchar_t** argv) {
                 Median(launcherTimes), Median(bareTimes), timeRatio);
     std::printf("median peak working set: launcher %.0f KiB, bare program %.0f KiB, ratio %.2f (target <= 1.5)\n",
                 Median(launcherPeaks), Median(barePeaks), memoryRatio);
+    if (!workTimes.empty())
+        std::printf("bare program with the launcher's work: median first paint %.1f ms, launcher against it %.2f "
+                    "(median of the rounds' ratios %.2f); peak working set %.0f KiB, launcher against it %.2f\n",
+                    Median(workTimes), Median(launcherTimes) / Median(workTimes), Median(pairedWorkRatios),
+                    Median(workPeaks), Median(launcherPeaks) / Median(workPeaks));
     if (!compareTimes.empty())
         std::printf("compared launcher: median first paint %.1f ms, ratio %.2f; peak working set %.0f KiB, ratio %.2f\n",
                     Median(compareTimes), Median(compareTimes) / Median(bareTimes), Median(comparePeaks),

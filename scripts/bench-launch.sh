@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 source scripts/lib.sh
 ROOT=$LUMADREL_ROOT
 TARGET="${LUMADREL_WINDOWS_TARGET:-win32}"
-step "build" build_preset "$TARGET" Lumadrel tovrin launch_bench bare_png_window fixture_game_client
+step "build" build_preset "$TARGET" Lumadrel tovrin launch_bench bare_png_window bare_launcher_work fixture_game_client
 scripts/game-folder.sh "build/bench-game-$TARGET" 1.0.0 "$TARGET"
 scripts/testbed.sh start >/dev/null
 trap 'scripts/testbed.sh stop >/dev/null 2>&1 || true' EXIT
@@ -22,6 +22,8 @@ if [ -n "${2:-}" ]; then
   mkdir -p "$2"
   trace=("$(lumadrel_windows_path "$(cd "$2" && pwd)")")
 fi
+# The second anchor: the launcher's work before its first paint, without the runtime.
+export LUMADREL_BENCH_WORK_ANCHOR="$(lumadrel_windows_path "$ROOT/build/$TARGET/bench/bare_launcher_work.exe")"
 echo "load before the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 (cd build && lumadrel_wine "$TARGET/bench/launch_bench.exe" "$(lumadrel_windows_path "$ROOT/build/bench-game-$TARGET")" \
    "$(lumadrel_windows_path "$ROOT/build/$TARGET/bench/bare_png_window.exe")" "$(lumadrel_windows_path "$ROOT/launcher/art/main_background.png")" \
