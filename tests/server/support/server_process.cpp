@@ -81,7 +81,9 @@ ServerProcess::~ServerProcess() {
     ::kill(pid_, killed_ ? SIGKILL : SIGTERM);
     int status = 0;
     ::waitpid(pid_, &status, 0);
-    if (!killed_) EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "server exit status " << status;
+    if (!killed_) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "server exit status " << status;
+    }
 }
 
 void ServerProcess::Kill() {
